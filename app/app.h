@@ -1,0 +1,32 @@
+// Program entry, running-instance marker, main loop and requests.
+#ifndef VIREO_APP_H
+#define VIREO_APP_H
+
+#include <windows.h>
+
+// Set by the entry before the main window exists.
+extern HINSTANCE g_instance;
+extern HICON g_idleIcon;
+extern HICON g_playingIcon;
+extern HICON g_pausedIcon;
+extern HMENU g_trayMenu;     // submenu 0 of IDR_TRAYMENU
+
+// The icons, the tray popup menu and the instance handle the other parts share.
+void LoadSharedResources(HINSTANCE instance);
+void FreeSharedResources();
+
+// The whole run of one process; the exit code, 0 in every path.
+int RunVireo(HINSTANCE instance, const char* tail);
+
+HKEY AcquireRunningMarker();
+bool IsMarkerStale(HKEY marker);
+void ReleaseRunningMarker(HKEY marker);
+
+// Pumps the main window's messages until it is destroyed.
+void RunMainLoop(HWND window);
+
+// Loads a playlist, loads and plays one, or adds one media path, against the
+// main window of this or of another process.
+void ApplyRequest(HWND window, const char* request);
+
+#endif

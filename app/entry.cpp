@@ -1,0 +1,108 @@
+// One process start: forward to the running instance, or become it.
+#include <windows.h>
+
+#include "app.h"
+#include "../playback/playback.h"
+#include "../shell/shell.h"
+#include "resource.h"
+
+HINSTANCE g_instance;
+HICON g_idleIcon;
+HICON g_playingIcon;
+HICON g_pausedIcon;
+HMENU g_trayMenu;
+
+static const char RUNNING_WINDOW_CLASS[] = "#32770";
+static const char RUNNING_WINDOW_TITLE[] = "Vireo";
+static const int RUNNING_WINDOW_SEARCHES = 8;
+static const DWORD RUNNING_WINDOW_PAUSE_MS = 250;
+
+// The parent of the tray popup menu; destroying it takes the popup along.
+static HMENU s_trayMenuResource;
+
+void LoadSharedResources(HINSTANCE instance)
+{
+    g_instance = instance;
+    g_idleIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_IDLE));
+    g_playingIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PLAYING));
+    g_pausedIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PAUSED));
+    s_trayMenuResource = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_TRAYMENU));
+    g_trayMenu = GetSubMenu(s_trayMenuResource, 0);
+}
+
+void FreeSharedResources()
+{
+    DestroyIcon(g_idleIcon);
+    DestroyIcon(g_playingIcon);
+    DestroyIcon(g_pausedIcon);
+    DestroyMenu(s_trayMenuResource);
+}
+
+static HWND FindRunningWindow()
+{
+    for (int attempt = 0; attempt < RUNNING_WINDOW_SEARCHES; ++attempt) {
+        HWND window = FindWindowA(RUNNING_WINDOW_CLASS, RUNNING_WINDOW_TITLE);
+        if (window != NULL)
+            return window;
+        Sleep(RUNNING_WINDOW_PAUSE_MS);
+    }
+    return NULL;
+}
+
+static void ForwardToRunningInstance(HWND running, const char* tail)
+{
+    if (*tail != '\0') {
+        ApplyRequest(running, tail);
+    } else {
+        ShowWindow(running, SW_SHOW);
+        BringWindowToTop(running);
+    }
+}
+
+int RunVireo(HINSTANCE instance, const char* tail)
+{
+    HKEY marker = AcquireRunningMarker();
+    if (marker == NULL) {
+        HWND running = FindRunningWindow();
+        if (running != NULL) {
+            ForwardToRunningInstance(running, tail);
+            return 0;
+        }
+    }
+
+    LoadSharedResources(instance);
+    SeedRandom(GetTickCount());
+
+    HWND previousForeground = GetForegroundWindow();
+    HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), NULL, MainDialogProc,
+                                     reinterpret_cast<LPARAM>(tail));
+    // Without its window the program has nothing to show or pump: it ends,
+    // handing the marker back so that the next start is not turned away.
+    if (window != NULL) {
+        if (*tail != '\0')
+            SetForegroundWindow(previousForeground);
+        RunMainLoop(window);
+    }
+
+    FreeSharedResources();
+    ReleaseRunningMarker(marker);
+    return 0;
+}
+
+void RunMainLoop(HWND window)
+{
+    MSG message = {};
+    // A filter window that is gone makes the retrieval fail and leave the last
+    // message in place, so the window itself is the loop's guard.
+    while (IsWindow(window)) {
+        BOOL got = GetMessageA(&message, window, 0, 0);
+        if (got == 0 || message.message == WM_NULL)
+            break;
+        if (got == -1)
+            continue;
+        if (!IsDialogMessageA(window, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}

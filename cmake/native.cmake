@@ -1,0 +1,29 @@
+# The code that needs no window, built natively under AddressSanitizer and
+# UndefinedBehaviorSanitizer, with its unit tests and (with clang) fuzz targets.
+
+set(VIREO_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+add_compile_options(-Wall -Wextra -g ${VIREO_SANITIZERS})
+add_link_options(${VIREO_SANITIZERS})
+
+add_library(vireo_text STATIC ${VIREO_TEXT_SOURCES})
+target_include_directories(vireo_text PUBLIC ${CMAKE_SOURCE_DIR})
+
+if(VIREO_TESTS)
+    enable_testing()
+    find_package(GTest REQUIRED)
+    file(GLOB VIREO_NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
+    add_executable(vireo_native_tests ${VIREO_NATIVE_TEST_SOURCES})
+    target_link_libraries(vireo_native_tests PRIVATE vireo_text GTest::gtest GTest::gtest_main)
+    add_test(NAME native COMMAND vireo_native_tests)
+endif()
+
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    file(GLOB VIREO_FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*_fuzz.cpp)
+    foreach(source ${VIREO_FUZZ_SOURCES})
+        get_filename_component(name ${source} NAME_WE)
+        add_executable(${name} ${source})
+        target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+        target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+        target_link_libraries(${name} PRIVATE vireo_text)
+    endforeach()
+endif()

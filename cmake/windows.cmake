@@ -1,0 +1,45 @@
+# vireo.exe and the tests that run it under Wine.
+
+set(VIREO_WIN32_SOURCES
+    app/entry.cpp
+    app/marker.cpp
+    app/requests.cpp
+    playlist/playlist_list.cpp
+    playlist/mailbox.cpp
+    playlist/playlist_file.cpp
+    playback/media.cpp
+    playback/sequencer.cpp
+    playback/progress.cpp
+    shell/main_window.cpp
+    shell/tray.cpp
+    shell/settings.cpp
+    shell/about.cpp
+)
+
+set(VIREO_SYSTEM_LIBRARIES user32 gdi32 kernel32 advapi32 shell32 comdlg32 msvfw32 winmm)
+
+add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+# Runs from a folder on a machine with nothing else installed.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+# The program's objects, linked into vireo.exe and into the scenario tests alike.
+add_library(vireo_objects OBJECT ${VIREO_TEXT_SOURCES} ${VIREO_WIN32_SOURCES})
+target_include_directories(vireo_objects PUBLIC ${CMAKE_SOURCE_DIR}/res)
+target_compile_definitions(vireo_objects PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+
+add_library(vireo_resources OBJECT res/vireo.rc)
+target_include_directories(vireo_resources PRIVATE ${CMAKE_SOURCE_DIR}/res)
+set_source_files_properties(res/vireo.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/version.rc;${CMAKE_SOURCE_DIR}/res/idle.ico;${CMAKE_SOURCE_DIR}/res/playing.ico;${CMAKE_SOURCE_DIR}/res/paused.ico;${CMAKE_SOURCE_DIR}/res/about.ico;${CMAKE_SOURCE_DIR}/res/program.ico;${CMAKE_SOURCE_DIR}/res/linkhand.cur")
+
+add_executable(vireo WIN32 app/main.cpp $<TARGET_OBJECTS:vireo_objects> $<TARGET_OBJECTS:vireo_resources>)
+target_include_directories(vireo PRIVATE ${CMAKE_SOURCE_DIR}/res)
+target_link_libraries(vireo PRIVATE ${VIREO_SYSTEM_LIBRARIES})
+
+# The help page lies next to the executable under the same base name.
+add_custom_command(TARGET vireo POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/res/vireo.htm $<TARGET_FILE_DIR:vireo>/vireo.htm)
+
+if(VIREO_TESTS)
+    include(${CMAKE_SOURCE_DIR}/tests/tests.cmake)
+endif()

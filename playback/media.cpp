@@ -1,0 +1,43 @@
+// Every media command goes through mciSendStringA under the alias VireoMedia.
+#include <windows.h>
+#include <mmsystem.h>
+
+#include "playback.h"
+
+// Whether the device open under the alias is the CD: a CD track added during
+// its playback is read from it instead of opening the drive a second time.
+static bool s_cdOpen = false;
+
+int SendMediaCommand(const char* command, char* reply, UINT replyCapacity, HWND notifyWindow)
+{
+    if (reply != NULL && replyCapacity > 0)
+        reply[0] = '\0';
+    MCIERROR result = mciSendStringA(command, reply, replyCapacity, notifyWindow);
+    if (reply != NULL && replyCapacity > 0) {
+        if (result != 0)
+            reply[0] = '\0';
+        reply[replyCapacity - 1] = '\0';
+    }
+    return static_cast<int>(result);
+}
+
+void StopAndCloseMedia()
+{
+    SendMediaCommand("stop VireoMedia", NULL, 0, NULL);
+    SendMediaCommand("close VireoMedia", NULL, 0, NULL);
+    s_cdOpen = false;
+}
+
+void OpenMediaElement(const char* element)
+{
+    char command[COMMAND_CAPACITY];
+    ComposeOpenCommand(command, sizeof command, element);
+    int result = SendMediaCommand(command, NULL, 0, NULL);
+    s_cdOpen = (result == 0 && lstrcmpiA(element, CD_DEVICE_NAME) == 0);
+    SendMediaCommand("set VireoMedia time format ms wait", NULL, 0, NULL);
+}
+
+bool MediaHoldsCd()
+{
+    return s_cdOpen;
+}

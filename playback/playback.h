@@ -1,0 +1,40 @@
+// Media commands, the playback sequencer, the shuffle order and the progress display.
+#ifndef VIREO_PLAYBACK_H
+#define VIREO_PLAYBACK_H
+
+#include <windows.h>
+
+#include "playback_text.h"
+
+enum PlayStateValue {
+    PLAY_PLAYING = 0,
+    PLAY_STOPPED = 1,
+    PLAY_PAUSED = 2
+};
+extern int g_playState;
+
+// Returned by SetTimer when playback last started; 0 until then.
+extern UINT_PTR g_progressTimerId;
+
+// 0 on success. The reply buffer, when given, always ends up zero-terminated.
+int SendMediaCommand(const char* command, char* reply, UINT replyCapacity, HWND notifyWindow);
+void StopAndCloseMedia();
+// Opens a path or the CD device under the alias and sets the time format to milliseconds.
+void OpenMediaElement(const char* element);
+// True while the device open under the alias is the CD.
+bool MediaHoldsCd();
+
+void StartPlayback(HWND window);
+void StopPlayback(HWND window);
+void TogglePause(HWND window);
+void StepSelection(HWND window, int delta);
+void AdvancePlayback(HWND window, UINT message, WPARAM flags);
+void FinishPlaylist(HWND window);
+void UpdateStepCommands(HWND window);
+
+// A fresh shuffle order for the playlist's current item count.
+void BuildShuffleOrder(HWND window);
+
+void CALLBACK OnProgressTick(HWND window, UINT message, UINT_PTR id, DWORD time);
+
+#endif

@@ -1,0 +1,137 @@
+#include "playback_text.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+const char MEDIA_ALIAS[] = "VireoMedia";
+const char CD_QUERY_ALIAS[] = "VireoCdQuery";
+const char CD_DEVICE_NAME[] = "cdaudio";
+
+static bool IsReplySpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+int32_t ParseReplyInteger(const char* reply)
+{
+    const char* p = reply;
+    while (IsReplySpace(*p))
+        ++p;
+    bool negative = false;
+    if (*p == '-' || *p == '+') {
+        negative = (*p == '-');
+        ++p;
+    }
+    // Unsigned arithmetic wraps where a signed overflow would be undefined.
+    uint32_t value = 0;
+    while (*p >= '0' && *p <= '9') {
+        value = value * 10u + static_cast<uint32_t>(*p - '0');
+        ++p;
+    }
+    if (negative)
+        value = 0u - value;
+    return static_cast<int32_t>(value);
+}
+
+void ComposeOpenCommand(char* out, size_t capacity, const char* element)
+{
+    std::snprintf(out, capacity, "open %s alias %s wait", element, MEDIA_ALIAS);
+}
+
+void ComposePlayCommand(char* out, size_t capacity, bool cdTrack, int32_t startMs, int32_t lengthMs)
+{
+    if (cdTrack) {
+        int32_t endMs = static_cast<int32_t>(static_cast<uint32_t>(startMs) + static_cast<uint32_t>(lengthMs));
+        std::snprintf(out, capacity, "play %s from %d to %d notify", MEDIA_ALIAS,
+                      static_cast<int>(startMs), static_cast<int>(endMs));
+    } else {
+        std::snprintf(out, capacity, "play %s notify", MEDIA_ALIAS);
+    }
+}
+
+void ComposeCdTrackQuery(char* out, size_t capacity, const char* alias, const char* what, int32_t track)
+{
+    std::snprintf(out, capacity, "status %s %s track %d wait", alias, what, static_cast<int>(track));
+}
+
+int32_t CdElapsedSeconds(int32_t positionMs, int32_t startMs)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(positionMs / 1000) - static_cast<uint32_t>(startMs / 1000));
+}
+
+void FormatProgressText(char* out, size_t capacity, int32_t elapsed, int32_t total)
+{
+    std::snprintf(out, capacity, "%d:%02d of %d:%02d", static_cast<int>(elapsed / 60),
+                  static_cast<int>(elapsed % 60), static_cast<int>(total / 60), static_cast<int>(total % 60));
+}
+
+void AppendItemName(char* out, size_t capacity, const char* itemText)
+{
+    size_t length = std::strlen(out);
+    if (length + 1 >= capacity)
+        return;
+    std::snprintf(out + length, capacity - length, " in %s", itemText);
+}
+
+// Generator state; every step wraps modulo 2^32.
+static uint32_t s_randomState = 1;
+
+ShuffleOrder g_shuffleOrder = {nullptr, 0, 0};
+
+void SeedRandom(uint32_t seed)
+{
+    s_randomState = seed;
+}
+
+int NextRandom()
+{
+    s_randomState = s_randomState * 214013u + 2531011u;
+    return static_cast<int>((s_randomState >> 16) & 0x7FFFu);
+}
+
+void ClearShuffleOrder()
+{
+    std::free(g_shuffleOrder.indices);
+    g_shuffleOrder.indices = nullptr;
+    g_shuffleOrder.count = 0;
+    g_shuffleOrder.cursor = 0;
+}
+
+void BuildShuffleOrderOfCount(int32_t count)
+{
+    if (count < 0)
+        return;
+    if (g_shuffleOrder.indices != nullptr)
+        ClearShuffleOrder();
+    int32_t* indices = nullptr;
+    if (count > 0)
+        indices = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * static_cast<size_t>(count)));
+    if (count > 0 && indices == nullptr)
+        count = 0;  // no memory: an empty order, which ends the pass at once
+    g_shuffleOrder.indices = indices;
+    g_shuffleOrder.count = count;
+    g_shuffleOrder.cursor = -1;
+    for (int32_t i = 0; i < count; ++i)
+        indices[i] = i;
+    for (int32_t j = 1; j < count; ++j) {
+        int32_t k = NextRandom() % (j + 1);
+        int32_t swap = indices[j];
+        indices[j] = indices[k];
+        indices[k] = swap;
+    }
+}
+
+int32_t NextShuffleIndex()
+{
+    g_shuffleOrder.cursor += 1;
+    if (g_shuffleOrder.cursor < g_shuffleOrder.count)
+        return g_shuffleOrder.indices[g_shuffleOrder.cursor];
+    g_shuffleOrder.cursor = g_shuffleOrder.count;
+    return -1;
+}
+
+bool ShuffleOrderExhausted()
+{
+    return g_shuffleOrder.cursor == g_shuffleOrder.count;
+}

@@ -1,0 +1,61 @@
+// Media command texts, reading replies, the progress text and the shuffle
+// order with its generator. No platform calls.
+#ifndef VIREO_PLAYBACK_TEXT_H
+#define VIREO_PLAYBACK_TEXT_H
+
+#include <cstddef>
+#include <cstdint>
+
+// The alias every device is opened under.
+extern const char MEDIA_ALIAS[];                 // "VireoMedia"
+// The CD track query's own alias, so that it never touches the playing device.
+extern const char CD_QUERY_ALIAS[];              // "VireoCdQuery"
+extern const char CD_DEVICE_NAME[];              // "cdaudio"
+
+// Holds "open " + a 259-character name + " alias VireoMedia wait", and the
+// longest play command with two 11-character numbers.
+const size_t COMMAND_CAPACITY = 320;
+
+// Reply capacities of the progress queries and the CD track queries.
+const unsigned PROGRESS_REPLY_CAPACITY = 15;
+const unsigned CD_REPLY_CAPACITY = 19;
+
+// Read the way the C library's atoi reads, with 32-bit wrap-around.
+int32_t ParseReplyInteger(const char* reply);
+
+// "open %s alias VireoMedia wait"
+void ComposeOpenCommand(char* out, size_t capacity, const char* element);
+// "play VireoMedia[ from %d to %d] notify"; the bounds only for a CD track.
+void ComposePlayCommand(char* out, size_t capacity, bool cdTrack, int32_t startMs, int32_t lengthMs);
+// "status <alias> position track %d wait" or "status <alias> length track %d wait"
+void ComposeCdTrackQuery(char* out, size_t capacity, const char* alias, const char* what, int32_t track);
+
+// Whole seconds of a CD track played so far: whole seconds from whole seconds.
+int32_t CdElapsedSeconds(int32_t positionMs, int32_t startMs);
+// "%d:%02d of %d:%02d"
+void FormatProgressText(char* out, size_t capacity, int32_t elapsed, int32_t total);
+// Appends " in " and the item text, cut to fit.
+void AppendItemName(char* out, size_t capacity, const char* itemText);
+// Holds the time text, " in " and a 259-character item text.
+const size_t PROGRESS_TEXT_CAPACITY = 320;
+
+// The program's own pseudo-random generator: state 1 until seeded.
+void SeedRandom(uint32_t seed);
+int NextRandom();
+
+// Playlist indices in playing order, with the position handed out last.
+struct ShuffleOrder {
+    int32_t* indices;
+    int32_t count;
+    int32_t cursor;
+};
+extern ShuffleOrder g_shuffleOrder;
+
+// A fresh order of 0 .. count-1; count < 0 leaves the order as it was.
+void BuildShuffleOrderOfCount(int32_t count);
+// Moves the cursor on; the index there, or -1 once the order is exhausted.
+int32_t NextShuffleIndex();
+bool ShuffleOrderExhausted();
+void ClearShuffleOrder();
+
+#endif

@@ -1,0 +1,49 @@
+// Once a second while playback runs: elapsed and total time of the current entry.
+#include <windows.h>
+
+#include "playback.h"
+#include "../app/app.h"
+#include "../playlist/playlist.h"
+#include "../shell/shell.h"
+#include "resource.h"
+
+static int32_t QueryMediaSeconds(const char* command)
+{
+    char reply[PROGRESS_REPLY_CAPACITY];
+    SendMediaCommand(command, reply, PROGRESS_REPLY_CAPACITY, NULL);
+    return ParseReplyInteger(reply) / 1000;
+}
+
+void CALLBACK OnProgressTick(HWND window, UINT, UINT_PTR, DWORD)
+{
+    if (g_playState != PLAY_PLAYING) {
+        NotifyTrayIcon(NIM_MODIFY, window, g_pausedIcon, "Vireo paused; click to resume.");
+        return;
+    }
+    int current = GetSelectedIndex(window);
+    const PlaylistEntry* entry = current >= 0 ? GetEntry(window, current) : NULL;
+    // The list was emptied during playback: nothing to tell the time of.
+    if (entry == NULL)
+        return;
+
+    char reply[PROGRESS_REPLY_CAPACITY];
+    SendMediaCommand("status VireoMedia position wait", reply, PROGRESS_REPLY_CAPACITY, NULL);
+    int32_t positionMs = ParseReplyInteger(reply);
+    int32_t elapsed = 0;
+    int32_t total = 0;
+    if (entry->kind == ENTRY_CD_TRACK) {
+        elapsed = CdElapsedSeconds(positionMs, entry->startMs);
+        total = entry->lengthMs / 1000;
+    } else {
+        elapsed = positionMs / 1000;
+        total = QueryMediaSeconds("status VireoMedia length wait");
+    }
+
+    char text[PROGRESS_TEXT_CAPACITY];
+    FormatProgressText(text, sizeof text, elapsed, total);
+    SetDlgItemTextA(window, IDC_TIME, text);
+    char item[TEXT_CAPACITY];
+    GetEntryText(window, current, item);
+    AppendItemName(text, sizeof text, item);
+    NotifyTrayIcon(NIM_MODIFY, window, g_playingIcon, text);
+}

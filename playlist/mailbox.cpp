@@ -1,0 +1,217 @@
+// The add mailbox: the one door through which every entry reaches the playlist.
+// A single slot (the hidden IDC_MAILBOX text) guarded by a named semaphore
+// that all processes of the user share.
+#include <windows.h>
+#include <commdlg.h>
+#include <vfw.h>
+
+#include <cstring>
+
+#include "playlist.h"
+#include "../playback/playback.h"
+#include "../shell/shell_text.h"
+#include "resource.h"
+
+const char ADD_SEMAPHORE_NAME[] = "VireoAddSemaphore";
+
+// The sender waits for the receiver as long as it takes; the timeout only
+// tells a delivered message from a window that is gone.
+static const UINT SEND_WAIT_FOREVER_MS = 0x7FFFFFFF;
+
+static HANDLE OpenAddSemaphore()
+{
+    return CreateSemaphoreA(NULL, 1, 1, ADD_SEMAPHORE_NAME);
+}
+
+// On the main window's own thread a plain wait would shut out the sender in
+// another process whose message this thread must handle before the slot
+// comes free; sent messages are let through while waiting.
+static bool WaitForSlotOnWindowThread(HANDLE semaphore, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD elapsed = GetTickCount() - start;
+        DWORD remaining = elapsed < timeoutMs ? timeoutMs - elapsed : 0;
+        DWORD result = MsgWaitForMultipleObjects(1, &semaphore, FALSE, remaining, QS_SENDMESSAGE);
+        if (result == WAIT_OBJECT_0)
+            return true;
+        if (result != WAIT_OBJECT_0 + 1)
+            return false;
+        MSG message;
+        PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+static bool TakeSlot(HWND window, HANDLE semaphore)
+{
+    if (GetWindowThreadProcessId(window, NULL) == GetCurrentThreadId())
+        return WaitForSlotOnWindowThread(semaphore, ADD_MAILBOX_WAIT_MS);
+    return WaitForSingleObject(semaphore, ADD_MAILBOX_WAIT_MS) == WAIT_OBJECT_0;
+}
+
+void PostToAddMailbox(HWND window, const char* text)
+{
+    HANDLE semaphore = OpenAddSemaphore();
+    if (semaphore == NULL)
+        return;
+    if (!TakeSlot(window, semaphore)) {
+        CloseHandle(semaphore);
+        return;
+    }
+    DWORD_PTR result = 0;
+    bool delivered = SetDlgItemTextA(window, IDC_MAILBOX, text) &&
+                     SendMessageTimeoutA(window, MSG_ADD_PENDING, 0, 0, SMTO_NORMAL, SEND_WAIT_FOREVER_MS, &result);
+    // No receiver will release a slot whose window is gone: give it back.
+    if (!delivered)
+        ReleaseSemaphore(semaphore, 1, NULL);
+    CloseHandle(semaphore);
+}
+
+static void ReleaseSlot()
+{
+    HANDLE semaphore = OpenAddSemaphore();
+    if (semaphore == NULL)
+        return;
+    ReleaseSemaphore(semaphore, 1, NULL);
+    CloseHandle(semaphore);
+}
+
+void QueryCdTrack(int32_t track, int32_t* startMs, int32_t* lengthMs)
+{
+    char command[COMMAND_CAPACITY];
+    char startReply[CD_REPLY_CAPACITY];
+    char lengthReply[CD_REPLY_CAPACITY];
+    // The CD already open for playback answers for itself; otherwise the drive
+    // is opened under an alias of its own, so that the playing entry is neither
+    // closed nor asked in the CD's place.
+    const char* alias = MEDIA_ALIAS;
+    bool ownDevice = !MediaHoldsCd();
+    *startMs = 0;
+    *lengthMs = 0;
+    if (ownDevice) {
+        alias = CD_QUERY_ALIAS;
+        if (SendMediaCommand("open cdaudio alias VireoCdQuery wait", NULL, 0, NULL) != 0)
+            return;
+        SendMediaCommand("set VireoCdQuery time format ms wait", NULL, 0, NULL);
+    }
+    ComposeCdTrackQuery(command, sizeof command, alias, "position", track);
+    SendMediaCommand(command, startReply, CD_REPLY_CAPACITY, NULL);
+    ComposeCdTrackQuery(command, sizeof command, alias, "length", track);
+    SendMediaCommand(command, lengthReply, CD_REPLY_CAPACITY, NULL);
+    if (ownDevice)
+        SendMediaCommand("close VireoCdQuery", NULL, 0, NULL);
+    *startMs = ParseReplyInteger(startReply);
+    *lengthMs = ParseReplyInteger(lengthReply);
+}
+
+// A path with wildcards names no one file, whatever a search would match.
+static bool HasWildcard(const char* text)
+{
+    return std::strpbrk(text, "*?") != NULL;
+}
+
+// Found: the text becomes its blank-free short form and the display text the
+// file's long name. Not found: both stay as handed in.
+static void LookUpFile(char* text, char* display)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = HasWildcard(text) ? INVALID_HANDLE_VALUE : FindFirstFileA(text, &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        CopyBounded(display, TEXT_CAPACITY, NameAfterLastBackslash(text));
+        return;
+    }
+    char shortPath[MAILBOX_CAPACITY];
+    DWORD length = GetShortPathNameA(text, shortPath, MAILBOX_CAPACITY);
+    // Without a short form the path is kept as handed in.
+    if (length > 0 && length < MAILBOX_CAPACITY)
+        CopyBounded(text, MAILBOX_CAPACITY, shortPath);
+    CopyBounded(display, TEXT_CAPACITY, found.cFileName);
+    FindClose(search);
+}
+
+static PlaylistEntry* NewFileEntry(EntryKind kind, const char* path)
+{
+    HANDLE heap = GetProcessHeap();
+    PlaylistEntry* entry = static_cast<PlaylistEntry*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, sizeof(PlaylistEntry)));
+    if (entry == NULL)
+        return NULL;
+    size_t size = std::strlen(path) + 1;
+    char* copy = static_cast<char*>(HeapAlloc(heap, 0, size));
+    if (copy == NULL) {
+        HeapFree(heap, 0, entry);
+        return NULL;
+    }
+    std::memcpy(copy, path, size);
+    entry->kind = kind;
+    entry->path = copy;
+    return entry;
+}
+
+static PlaylistEntry* NewCdEntry(int32_t startMs, int32_t lengthMs)
+{
+    PlaylistEntry* entry =
+        static_cast<PlaylistEntry*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(PlaylistEntry)));
+    if (entry == NULL)
+        return NULL;
+    entry->kind = ENTRY_CD_TRACK;
+    entry->startMs = startMs;
+    entry->lengthMs = lengthMs;
+    return entry;
+}
+
+static void AppendEntry(HWND window, const char* display, PlaylistEntry* entry)
+{
+    LRESULT index = SendDlgItemMessageA(window, IDC_PLAYLIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(display));
+    // A list that refuses the item would leave the record without an owner.
+    if (index < 0) {
+        FreeEntry(entry);
+        return;
+    }
+    SendDlgItemMessageA(window, IDC_PLAYLIST, LB_SETITEMDATA, static_cast<WPARAM>(index),
+                        reinterpret_cast<LPARAM>(entry));
+}
+
+void AddEntryFromMailbox(HWND window)
+{
+    char text[MAILBOX_CAPACITY];
+    GetDlgItemTextA(window, IDC_MAILBOX, text, MAILBOX_CAPACITY);
+    // The slot is free from here on; the slow work comes after.
+    ReleaseSlot();
+
+    char display[TEXT_CAPACITY];
+    PlaylistEntry* entry = NULL;
+    EntryKind kind = ClassifyEntryText(text);
+    int32_t track = 0;
+    // A ".cda" name without a track number is no CD track: it is taken as a file.
+    if (kind == ENTRY_CD_TRACK && !FindCdTrackNumber(text, &track))
+        kind = ENTRY_OTHER;
+    if (kind == ENTRY_CD_TRACK) {
+        FormatCdTrackName(display, sizeof display, track);
+        int32_t startMs = 0;
+        int32_t lengthMs = 0;
+        QueryCdTrack(track, &startMs, &lengthMs);
+        entry = NewCdEntry(startMs, lengthMs);
+    } else {
+        LookUpFile(text, display);
+        entry = NewFileEntry(kind, text);
+    }
+    if (entry != NULL)
+        AppendEntry(window, display, entry);
+}
+
+void ChooseMediaToAdd(HWND window)
+{
+    char file[TEXT_CAPACITY] = "";
+    OPENFILENAMEA choice;
+    ZeroMemory(&choice, sizeof choice);
+    choice.lStructSize = sizeof choice;
+    choice.hwndOwner = window;
+    choice.lpstrFilter = "Media files (*.rmi, *.mid, *.wav, *.avi, *.cda)\0*.rmi;*.mid;*.wav;*.avi;*.cda\0";
+    choice.lpstrFile = file;
+    choice.nMaxFile = TEXT_CAPACITY - 1;
+    choice.lpstrTitle = "Choose media file to Vireo";
+    choice.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetOpenFileNamePreviewA(&choice))
+        return;
+    PostToAddMailbox(window, file);
+}

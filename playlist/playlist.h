@@ -1,0 +1,55 @@
+// The playlist: entries in the list control, the add mailbox, playlist files.
+#ifndef VIREO_PLAYLIST_H
+#define VIREO_PLAYLIST_H
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "playlist_text.h"
+
+// One per list item, on the process heap, owned by the item.
+struct PlaylistEntry {
+    int32_t kind;            // EntryKind
+    union {
+        char* path;          // file kinds: heap text, blank-free where the file was found
+        int32_t startMs;     // ENTRY_CD_TRACK: absolute start on the disc
+    };
+    int32_t lengthMs;        // ENTRY_CD_TRACK only
+};
+
+// The list control, as the other subsystems use it.
+int GetSelectedIndex(HWND window);
+void SelectIndex(HWND window, int index);
+int GetEntryCount(HWND window);
+PlaylistEntry* GetEntry(HWND window, int index);
+// Copies the item text into a TEXT_CAPACITY buffer; the empty text for no item.
+void GetEntryText(HWND window, int index, char* text);
+
+// Releases the path text of a file entry, then the record.
+void FreeEntry(PlaylistEntry* entry);
+void RemoveEntry(HWND window, int index);
+void MoveEntry(HWND window, int from, int to);
+void RemoveSelectedEntry(HWND window);
+void MoveSelectionUp(HWND window);
+void MoveSelectionDown(HWND window);
+void HandlePlaylistNotification(HWND window, int code);
+void LockListEditing(HWND window);
+void UnlockListEditing(HWND window);
+
+// The add mailbox.
+extern const char ADD_SEMAPHORE_NAME[];      // "VireoAddSemaphore"
+const DWORD ADD_MAILBOX_WAIT_MS = 3000;
+void PostToAddMailbox(HWND window, const char* text);
+void AddEntryFromMailbox(HWND window);
+void QueryCdTrack(int32_t track, int32_t* startMs, int32_t* lengthMs);
+void ChooseMediaToAdd(HWND window);
+
+// Playlist files.
+void LoadPlaylistFile(HWND window, const char* fileName);
+void SavePlaylistFile(HWND window, const char* fileName);
+void ChoosePlaylistToLoad(HWND window);
+void ChoosePlaylistToSave(HWND window);
+bool AskClearBeforeLoad(HWND window);
+
+#endif

@@ -1,0 +1,118 @@
+// Playlist files: a header line and one stored path per line, CR LF after each.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "playlist.h"
+
+static const char PLAYLIST_FILTER[] = "Playlists (*.VireoList)\0*.VireoList\0";
+static const char LOAD_CAPTION[] = "Load playlist";
+static const DWORD LOAD_CHOOSER_FLAGS = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+static const DWORD SAVE_CHOOSER_FLAGS = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+
+// The whole file in one buffer of its size plus a zero byte; null when it
+// cannot be read in full.
+static char* ReadWholeFile(std::FILE* file, size_t* size)
+{
+    if (std::fseek(file, 0, SEEK_END) != 0)
+        return NULL;
+    long end = std::ftell(file);
+    if (end < 0 || std::fseek(file, 0, SEEK_SET) != 0)
+        return NULL;
+    *size = static_cast<size_t>(end);
+    char* text = static_cast<char*>(std::malloc(*size + 1));
+    if (text == NULL)
+        return NULL;
+    if (std::fread(text, 1, *size, file) != *size) {
+        std::free(text);
+        return NULL;
+    }
+    text[*size] = '\0';
+    return text;
+}
+
+void LoadPlaylistFile(HWND window, const char* fileName)
+{
+    std::FILE* file = std::fopen(fileName, "rb");
+    if (file == NULL)
+        return;
+    size_t size = 0;
+    char* text = ReadWholeFile(file, &size);
+    if (text == NULL) {
+        std::fclose(file);
+        return;
+    }
+    if (!HasPlaylistHeader(text)) {
+        MessageBoxA(window, "Error: not a Vireo playlist file.", LOAD_CAPTION, MB_OK | MB_ICONWARNING);
+    } else {
+        char* cursor = FirstPlaylistLine(text, size);
+        while (char* line = TakePlaylistLine(&cursor, text + size))
+            PostToAddMailbox(window, line);
+    }
+    std::free(text);
+    std::fclose(file);
+}
+
+void SavePlaylistFile(HWND window, const char* fileName)
+{
+    // Text mode stores each line feed as CR LF.
+    std::FILE* file = std::fopen(fileName, "w");
+    if (file == NULL)
+        return;
+    std::fprintf(file, "%s\n", PLAYLIST_HEADER);
+    int count = GetEntryCount(window);
+    for (int i = 0; i < count; ++i) {
+        PlaylistEntry* entry = GetEntry(window, i);
+        if (entry != NULL && entry->kind != ENTRY_CD_TRACK)
+            std::fprintf(file, "%s\n", entry->path);
+    }
+    std::fclose(file);
+}
+
+static bool ChoosePlaylistFile(HWND window, const char* title, DWORD flags, char* file)
+{
+    file[0] = '\0';
+    OPENFILENAMEA choice;
+    ZeroMemory(&choice, sizeof choice);
+    choice.lStructSize = sizeof choice;
+    choice.hwndOwner = window;
+    choice.lpstrFilter = PLAYLIST_FILTER;
+    choice.lpstrFile = file;
+    choice.nMaxFile = TEXT_CAPACITY - 1;
+    choice.lpstrTitle = title;
+    choice.Flags = flags;
+    return GetOpenFileNameA(&choice) != FALSE;
+}
+
+bool AskClearBeforeLoad(HWND window)
+{
+    return MessageBoxA(window, "Do you want to clear the existing selections first?", LOAD_CAPTION,
+                       MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
+void ChoosePlaylistToLoad(HWND window)
+{
+    char file[TEXT_CAPACITY];
+    if (!ChoosePlaylistFile(window, LOAD_CAPTION, LOAD_CHOOSER_FLAGS, file))
+        return;
+    int count = GetEntryCount(window);
+    if (count != 0 && AskClearBeforeLoad(window)) {
+        for (int i = 0; i < count; ++i)
+            RemoveEntry(window, 0);
+    }
+    LoadPlaylistFile(window, file);
+}
+
+void ChoosePlaylistToSave(HWND window)
+{
+    char file[TEXT_CAPACITY];
+    if (!ChoosePlaylistFile(window, "Save current playlist as", SAVE_CHOOSER_FLAGS, file))
+        return;
+    // A name with no room left for the extension names no file the platform
+    // can create: it is refused rather than cut.
+    if (!AppendPlaylistExtension(file, sizeof file))
+        return;
+    SavePlaylistFile(window, file);
+}

@@ -1,0 +1,58 @@
+// Working out what a mailbox text names, and splitting a playlist file into
+// lines. No platform calls.
+#ifndef VIREO_PLAYLIST_TEXT_H
+#define VIREO_PLAYLIST_TEXT_H
+
+#include <cstddef>
+#include <cstdint>
+
+enum EntryKind : int32_t {
+    ENTRY_CD_TRACK = 0,
+    ENTRY_MIDI = 1,
+    ENTRY_WAVE = 2,
+    ENTRY_VIDEO = 3,
+    ENTRY_OTHER = 4
+};
+
+// Paths and list texts: 259 characters and the terminating zero.
+const int TEXT_CAPACITY = 260;
+// The mailbox is read into 259 characters, so at most 258 arrive.
+const int MAILBOX_CAPACITY = 259;
+
+// By the last four characters, case-insensitively.
+EntryKind ClassifyEntryText(const char* text);
+
+// The part after the last backslash, or the whole text without one.
+const char* NameAfterLastBackslash(const char* text);
+
+// The first run of decimal digits anywhere in the text, read as a number.
+// False when the text holds no digit.
+bool FindCdTrackNumber(const char* text, int32_t* track);
+
+// "CD track #%d"
+void FormatCdTrackName(char* out, size_t capacity, int32_t track);
+
+// The playlist file format.
+extern const char PLAYLIST_HEADER[];          // "[VIREO 1.0]"
+extern const char PLAYLIST_EXTENSION[];       // ".VireoList"
+const size_t PLAYLIST_HEADER_LENGTH = 11;
+
+// The first 11 characters are exactly the header; stops at a zero byte.
+bool HasPlaylistHeader(const char* text);
+
+// text holds size bytes followed by a zero byte. The first line's start,
+// past the header and the two characters after it, or null when fewer than
+// two characters follow the header.
+char* FirstPlaylistLine(char* text, size_t size);
+
+// Cuts the line at *cursor out of the text (its CR becomes a zero) and moves
+// *cursor past the CR and the character after it, or to null at the end.
+// end points at the zero byte after the data. Returns null when there are
+// no more lines (no cursor, or the cursor is on a zero byte).
+char* TakePlaylistLine(char** cursor, char* end);
+
+// Appends ".VireoList" to the zero-terminated name in a buffer of the given
+// capacity. Refuses (false, name unchanged) when the result would not fit.
+bool AppendPlaylistExtension(char* name, size_t capacity);
+
+#endif

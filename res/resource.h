@@ -1,0 +1,59 @@
+/* Every resource, control, command and private message number of Vireo.
+   Included by vireo.rc and by the code; this is the one place they are written down. */
+#ifndef VIREO_RESOURCE_H
+#define VIREO_RESOURCE_H
+
+/* Dialogs, menus, icons, cursor */
+#define IDD_MAIN            101
+#define IDR_TRAYMENU        102
+#define IDD_ABOUT           103
+#define IDR_MAINMENU        107
+#define IDC_LINKHAND        115
+#define IDI_IDLE            128
+#define IDI_PLAYING         129
+#define IDI_PAUSED          130
+#define IDI_ABOUT           135
+#define IDI_PROGRAM         136
+
+/* Controls of the main window */
+#define IDC_PLAYLIST        1000
+#define IDC_AUTO_EXIT       1004
+#define IDC_ADD             1007
+#define IDC_REMOVE          1008
+#define IDC_EXIT            1009
+#define IDC_UP              1010
+#define IDC_DOWN            1011
+#define IDC_STATUS          1012
+#define IDC_TIME            1013
+#define IDC_MAILBOX         1014
+
+/* Controls of the about box */
+#define IDC_WEBLINK         1016
+
+/* Commands */
+#define IDM_PROPERTIES      40001
+#define IDM_PAUSE           40002
+#define IDM_STOP            40003
+#define IDM_START           40004
+#define IDM_OPEN_PLAYLIST   40010
+#define IDM_SAVE_PLAYLIST   40011
+#define IDM_ABOUT           40012
+#define IDM_HELP            40015
+#define IDM_NEXT            40016
+#define IDM_PREVIOUS        40017
+#define IDM_CUE_MODE        40019
+#define IDM_REPEAT          40020
+#define IDM_SHUFFLE         40021
+
+/* Private window messages (above the platform's user message base) */
+#define MSG_TRAY            1276
+#define MSG_ADVANCE         1277
+#define MSG_LIST_DONE       1278
+#define MSG_MENU_CLOSED     1690
+#define MSG_ADD_PENDING     21026
+
+/* The tray icon's id and the progress timer's id */
+#define TRAY_ICON_ID        1000
+#define PROGRESS_TIMER_ID   1000
+
+#endif

@@ -1,0 +1,114 @@
+// The main window: a modeless dialog and the program's one dispatch table.
+#include <windows.h>
+#include <mmsystem.h>
+
+#include "shell.h"
+#include "../app/app.h"
+#include "../playback/playback.h"
+#include "../playlist/playlist.h"
+#include "resource.h"
+
+static void ShowMainWindow(HWND window)
+{
+    ShowWindow(window, SW_SHOW);
+    BringWindowToTop(window);
+}
+
+static void HideMainWindow(HWND window)
+{
+    ShowWindow(window, SW_HIDE);
+}
+
+void EnableCommand(HWND window, int id)
+{
+    HWND control = GetDlgItem(window, id);
+    if (control != NULL)
+        EnableWindow(control, TRUE);
+    EnableMenuItem(g_trayMenu, id, MF_BYCOMMAND | MF_ENABLED);
+}
+
+void GrayCommand(HWND window, int id)
+{
+    HWND control = GetDlgItem(window, id);
+    if (control != NULL)
+        EnableWindow(control, FALSE);
+    EnableMenuItem(g_trayMenu, id, MF_BYCOMMAND | MF_GRAYED);
+}
+
+void SetStatusText(HWND window, const char* text)
+{
+    SetDlgItemTextA(window, IDC_STATUS, text);
+}
+
+static void InitMainWindow(HWND window, const char* tail)
+{
+    SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(g_idleIcon));
+    LoadSettings(window);
+    if (tail != NULL && *tail != '\0') {
+        ApplyRequest(window, tail);
+        CheckDlgButton(window, IDC_AUTO_EXIT, BST_CHECKED);
+    } else {
+        CheckDlgButton(window, IDC_AUTO_EXIT, BST_UNCHECKED);
+        ShowWindow(window, SW_SHOW);
+    }
+    NotifyTrayIcon(NIM_ADD, window, g_idleIcon, NULL);
+}
+
+static void ExitVireo(HWND window)
+{
+    NotifyTrayIcon(NIM_DELETE, window, g_idleIcon, NULL);
+    StopAndCloseMedia();
+    if (g_progressTimerId != 0)
+        KillTimer(window, g_progressTimerId);
+    DestroyWindow(window);
+}
+
+static void OnMainDestroy(HWND window)
+{
+    SaveSettings(window);
+    PostQuitMessage(1);
+}
+
+static void OnMainCommand(HWND window, int id, int code)
+{
+    switch (id) {
+    case IDCANCEL:          HideMainWindow(window); break;
+    case IDC_PLAYLIST:      HandlePlaylistNotification(window, code); break;
+    case IDC_ADD:           ChooseMediaToAdd(window); break;
+    case IDC_REMOVE:        RemoveSelectedEntry(window); break;
+    case IDC_EXIT:          ExitVireo(window); break;
+    case IDC_UP:            MoveSelectionUp(window); break;
+    case IDC_DOWN:          MoveSelectionDown(window); break;
+    case IDM_PROPERTIES:    ShowMainWindow(window); break;
+    case IDM_PAUSE:         TogglePause(window); break;
+    case IDM_STOP:          StopPlayback(window); break;
+    case IDM_START:         StartPlayback(window); break;
+    case IDM_OPEN_PLAYLIST: ChoosePlaylistToLoad(window); break;
+    case IDM_SAVE_PLAYLIST: ChoosePlaylistToSave(window); break;
+    case IDM_ABOUT:         ShowAboutBox(window); break;
+    case IDM_HELP:          OpenHelpPage(window); break;
+    case IDM_NEXT:          StepSelection(window, +1); break;
+    case IDM_PREVIOUS:      StepSelection(window, -1); break;
+    case IDM_CUE_MODE:
+    case IDM_REPEAT:
+    case IDM_SHUFFLE:       ToggleOption(window, id - IDM_CUE_MODE); break;
+    default:                break;
+    }
+}
+
+INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:   InitMainWindow(window, reinterpret_cast<const char*>(lParam)); return TRUE;
+    case WM_CLOSE:        HideMainWindow(window); break;
+    case WM_DESTROY:      OnMainDestroy(window); break;
+    case WM_COMMAND:      OnMainCommand(window, LOWORD(wParam), HIWORD(wParam)); break;
+    case MM_MCINOTIFY:    AdvancePlayback(window, message, wParam); break;
+    case MSG_TRAY:        HandleTrayMessage(window, wParam, lParam); break;
+    case MSG_ADVANCE:     AdvancePlayback(window, message, wParam); break;
+    case MSG_LIST_DONE:   FinishPlaylist(window); break;
+    case MSG_ADD_PENDING: AddEntryFromMailbox(window); break;
+    default:              break;
+    }
+    return FALSE;
+}

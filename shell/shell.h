@@ -1,0 +1,45 @@
+// The main window and its dispatch, the tray icon, the settings store, the
+// about box and the help page.
+#ifndef VIREO_SHELL_H
+#define VIREO_SHELL_H
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+
+#include "shell_text.h"
+
+INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// One command's enabled state in the main window and in the tray popup menu.
+void EnableCommand(HWND window, int id);
+void GrayCommand(HWND window, int id);
+void SetStatusText(HWND window, const char* text);
+
+BOOL NotifyTrayIcon(DWORD action, HWND window, HICON picture, const char* tip);
+void HandleTrayMessage(HWND window, WPARAM wParam, LPARAM lParam);
+
+// The three options, on when non-zero, matched to commands by index.
+struct PlayOptions {
+    int32_t cueMode;
+    int32_t repeat;
+    int32_t random;
+};
+extern PlayOptions g_playOptions;
+const int OPTION_COUNT = 3;
+int32_t* PlayOptionFlag(int index);
+
+extern const char SETTINGS_KEY[];            // "Software\\Tallgrass\\Vireo"
+void LoadSettings(HWND window);
+void SaveSettings(HWND window);
+void ToggleOption(HWND window, int index);
+void RefreshOptionDisplay(HWND window);
+
+void ShowAboutBox(HWND owner);
+INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void PaintWebLink(HDC dc, HWND link);
+BOOL HandleWebLink(UINT message, HWND link);
+void OpenHelpPage(HWND owner);
+
+#endif

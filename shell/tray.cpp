@@ -1,0 +1,61 @@
+// The notification-area icon: one helper per action and the mouse handling.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "shell.h"
+#include "../app/app.h"
+#include "../playback/playback.h"
+#include "resource.h"
+
+// The record's first form: what every shell version accepts. The tip is 64 characters.
+static const DWORD TRAY_RECORD_SIZE = NOTIFYICONDATAA_V1_SIZE;
+
+BOOL NotifyTrayIcon(DWORD action, HWND window, HICON picture, const char* tip)
+{
+    NOTIFYICONDATAA data;
+    ZeroMemory(&data, sizeof data);
+    data.cbSize = TRAY_RECORD_SIZE;
+    data.hWnd = window;
+    data.uID = TRAY_ICON_ID;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = MSG_TRAY;
+    data.hIcon = picture;
+    FillTrayTip(data.szTip, tip);
+    return Shell_NotifyIconA(action, &data);
+}
+
+static void SendCommand(HWND window, int id)
+{
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+static void ShowTrayMenu(HWND window)
+{
+    POINT cursor;
+    GetCursorPos(&cursor);
+    // Without the foreground the menu would not close when the user clicks elsewhere.
+    SetForegroundWindow(window);
+    TrackPopupMenuEx(g_trayMenu, TPM_RIGHTBUTTON, cursor.x, cursor.y, window, NULL);
+    PostMessageA(window, MSG_MENU_CLOSED, 0, 0);
+}
+
+void HandleTrayMessage(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    if (wParam != TRAY_ICON_ID) {
+        MessageBoxA(window, "Unknown tray icon", "Vireo", MB_OK);
+        return;
+    }
+    switch (static_cast<UINT>(lParam)) {
+    case WM_LBUTTONDOWN:
+        SendCommand(window, g_playState != PLAY_PLAYING ? IDM_START : IDM_PAUSE);
+        break;
+    case WM_LBUTTONDBLCLK:
+        SendCommand(window, IDM_PROPERTIES);
+        break;
+    case WM_RBUTTONDOWN:
+        ShowTrayMenu(window);
+        break;
+    default:
+        break;
+    }
+}

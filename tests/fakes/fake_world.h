@@ -1,0 +1,101 @@
+// The outside world of the scenario tests: the media layer, modal dialogs and
+// the shell, replaced at link time (fake_import.h). Everything else is real.
+#ifndef VIREO_FAKE_WORLD_H
+#define VIREO_FAKE_WORLD_H
+
+#include <windows.h>
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+// ---- Media layer -------------------------------------------------------
+// Error numbers the real layer gives (measured under Wine).
+const int FAKE_MCI_NOT_OPEN = 263;
+const int FAKE_MCI_NO_CD = 266;
+const int FAKE_MCI_FILE_NOT_FOUND = 275;
+const int FAKE_MCI_BAD_KEYWORD = 281;
+const int FAKE_MCI_ALIAS_IN_USE = 289;
+const int FAKE_MCI_PLAY_FAILED = 346;
+
+void FakeMediaReset();
+// A file the layer can open, lasting lengthMs; playFails: it opens but will not play.
+void FakeMediaAddFile(const std::string& path, int lengthMs, bool playFails = false);
+// An audio CD in the default drive, with tracks given by start and length.
+void FakeMediaInsertCd(const std::vector<std::pair<int, int>>& tracks);
+// Moves the clock on; plays that reach their end post MCI_NOTIFY_SUCCESSFUL.
+void FakeMediaAdvance(int ms);
+// Every command string received, in order.
+const std::vector<std::string>& FakeMediaCommands();
+void FakeMediaClearCommands();
+// What is open under an alias ("" when nothing), and whether it plays.
+std::string FakeMediaElement(const std::string& alias);
+bool FakeMediaPlaying(const std::string& alias);
+int FakeMediaPosition(const std::string& alias);
+// A status query with a scripted failure: the next position queries fail.
+void FakeMediaFailPositionQueries(bool fail);
+
+// ---- Message boxes -----------------------------------------------------
+struct FakeMessageBox {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+void FakeDialogsReset();
+std::vector<FakeMessageBox>& FakeMessageBoxes();
+// Answers for the coming boxes, in order; IDOK once they run out.
+void FakeAnswerMessageBoxes(const std::vector<int>& answers);
+
+// ---- File choosers -----------------------------------------------------
+struct FakeChooser {
+    bool preview;              // GetOpenFileNamePreviewA rather than GetOpenFileNameA
+    HWND owner;
+    std::string filter;        // the pairs joined with '|'
+    std::string title;
+    DWORD flags;
+    DWORD maxFile;
+    std::string initialFile;
+    DWORD structSize;
+};
+std::vector<FakeChooser>& FakeChoosers();
+// The next chooser returns this path; an empty path cancels.
+void FakeChooseFile(const std::string& path);
+
+// ---- Tray popup menu ---------------------------------------------------
+struct FakePopup {
+    HMENU menu;
+    UINT flags;
+    int x;
+    int y;
+    HWND owner;
+};
+std::vector<FakePopup>& FakePopups();
+// The next popup menu posts WM_COMMAND with this id to its owner; 0 chooses nothing.
+void FakeChooseMenuItem(int id);
+
+// ---- Shell -------------------------------------------------------------
+struct FakeShellOpen {
+    HWND owner;
+    std::string verb;
+    std::string file;
+    int show;
+};
+std::vector<FakeShellOpen>& FakeShellOpens();
+void FakeShellResult(INT_PTR result);
+
+struct FakeTrayCall {
+    DWORD action;
+    DWORD size;
+    HWND window;
+    UINT id;
+    UINT flags;
+    UINT callback;
+    HICON icon;
+    std::string tip;
+    bool tipTerminatedAt63;
+};
+std::vector<FakeTrayCall>& FakeTrayCalls();
+
+#endif

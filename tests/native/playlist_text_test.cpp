@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "playlist/playlist_text.h"
+
+TEST(EntryText, KindByLastFourCharactersIgnoringCase)
+{
+    EXPECT_EQ(ClassifyEntryText("C:\\Media\\Fanfare.MID"), ENTRY_MIDI);
+    EXPECT_EQ(ClassifyEntryText("song.RmI"), ENTRY_MIDI);
+    EXPECT_EQ(ClassifyEntryText("D:\\Music\\clip.avi"), ENTRY_VIDEO);
+    EXPECT_EQ(ClassifyEntryText(".wav"), ENTRY_WAVE);
+    EXPECT_EQ(ClassifyEntryText("D:\\Track05.CDA"), ENTRY_CD_TRACK);
+    EXPECT_EQ(ClassifyEntryText("long name.midi"), ENTRY_OTHER);
+    EXPECT_EQ(ClassifyEntryText("\"C:\\my clip.wav\""), ENTRY_OTHER);
+    EXPECT_EQ(ClassifyEntryText("clip.wav "), ENTRY_OTHER);
+    for (const char* shortText : {"", "w", "av", "wav"})
+        EXPECT_EQ(ClassifyEntryText(shortText), ENTRY_OTHER) << shortText;
+}
+
+TEST(EntryText, DisplayNameAndCdTrack)
+{
+    EXPECT_STREQ(NameAfterLastBackslash("D:\\Music\\clip.avi"), "clip.avi");
+    EXPECT_STREQ(NameAfterLastBackslash("\"C:\\my clip.wav\""), "my clip.wav\"");
+    EXPECT_STREQ(NameAfterLastBackslash("plain.wav"), "plain.wav");
+    EXPECT_STREQ(NameAfterLastBackslash("C:\\dir\\"), "");
+
+    int32_t track = -1;
+    ASSERT_TRUE(FindCdTrackNumber("D:\\Track05.cda", &track));
+    EXPECT_EQ(track, 5);
+    ASSERT_TRUE(FindCdTrackNumber("E:\\Disc 2\\Track03.cda", &track));
+    EXPECT_EQ(track, 2);
+    ASSERT_TRUE(FindCdTrackNumber("D:\\Track0.cda", &track));
+    EXPECT_EQ(track, 0);
+    track = 77;
+    EXPECT_FALSE(FindCdTrackNumber("D:\\Track.cda", &track));
+    EXPECT_EQ(track, 77);
+
+    char name[TEXT_CAPACITY];
+    FormatCdTrackName(name, sizeof name, 5);
+    EXPECT_STREQ(name, "CD track #5");
+    char tiny[8];
+    std::memset(tiny, 'x', sizeof tiny);
+    FormatCdTrackName(tiny, sizeof tiny, 12);
+    EXPECT_STREQ(tiny, "CD trac");
+}
+
+// Runs a whole file through the header test and the line loop the way the
+// loader does; header reports whether the header matched.
+static std::vector<std::string> PlaylistLines(const std::string& file, bool* header = nullptr)
+{
+    std::vector<char> buffer(file.begin(), file.end());
+    buffer.push_back('\0');
+    char* text = buffer.data();
+    std::vector<std::string> lines;
+    bool matched = HasPlaylistHeader(text);
+    if (header != nullptr)
+        *header = matched;
+    if (!matched)
+        return lines;
+    char* end = text + file.size();
+    char* cursor = FirstPlaylistLine(text, file.size());
+    while (char* line = TakePlaylistLine(&cursor, end)) {
+        EXPECT_TRUE(line >= text && line < end);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(PlaylistLines, FilesAsTheWriterMakesThemReadBack)
+{
+    bool header = false;
+    EXPECT_EQ(PlaylistLines("[VIREO 1.0]\r\n", &header), Lines{});
+    EXPECT_TRUE(header);
+    EXPECT_EQ(PlaylistLines("[VIREO 1.0]\r\nC:\\A.WAV\r\nC:\\B.MID\r\n"), (Lines{"C:\\A.WAV", "C:\\B.MID"}));
+    EXPECT_EQ(PlaylistLines("[VIREO 1.0]\r\nC:\\A.WAV\r\nC:\\LAST.WAV"), (Lines{"C:\\A.WAV", "C:\\LAST.WAV"}));
+    EXPECT_EQ(PlaylistLines("[VIREO 1.0]x"), Lines{});
+}
+
+TEST(PlaylistLines, OtherLineEndingsGiveTheKnownTexts)
+{
+    EXPECT_EQ(PlaylistLines("[VIREO 1.0]\r\nC:\\A.WAV\r\n\r\nC:\\B.WAV\r\n"), (Lines{"C:\\A.WAV", "\r\nC:\\B.WAV"}));
+    EXPECT_EQ(PlaylistLines("[VIREO 1.0]\r\nC:\\A.WAV\r\n\r\n"), (Lines{"C:\\A.WAV", "\r\n"}));
+    EXPECT_EQ(PlaylistLines("[VIREO 1.0]\nC:\\A.WAV\nC:\\B.WAV\n"), (Lines{":\\A.WAV\nC:\\B.WAV\n"}));
+    EXPECT_EQ(PlaylistLines("[VIREO 1.0]\r\nC:\\A.WAV\rC:\\B.WAV\r\n"), (Lines{"C:\\A.WAV", ":\\B.WAV"}));
+    EXPECT_EQ(PlaylistLines(std::string("[VIREO 1.0]\r\nC:\\A.WAV\r\nC:\\B\0.WAV\r\nC:\\C.WAV\r\n", 44)),
+              (Lines{"C:\\A.WAV", "C:\\B"}));
+    EXPECT_EQ(PlaylistLines("[VIREO 1.0]  C:\\A.WAV\r\n"), (Lines{"C:\\A.WAV"}));
+    // A CR as the very last byte: no skipped character after it to step past.
+    EXPECT_EQ(PlaylistLines("[VIREO 1.0]\r\nC:\\A.WAV\r"), (Lines{"C:\\A.WAV"}));
+}
+
+TEST(PlaylistLines, HeaderIsExactAndComplete)
+{
+    for (const char* notPlaylist : {"", "[VIREO 1.0", "[vireo 1.0]\r\nC:\\A.WAV\r\n", " [VIREO 1.0]\r\n"}) {
+        bool header = true;
+        EXPECT_EQ(PlaylistLines(notPlaylist, &header), Lines{});
+        EXPECT_FALSE(header) << notPlaylist;
+    }
+    EXPECT_FALSE(HasPlaylistHeader(std::string("[VIREO\0 1.0]", 12).c_str()));
+}
+
+TEST(PlaylistExtension, AppendedAlwaysAndOnlyWhenItFits)
+{
+    char name[TEXT_CAPACITY] = "a.VireoList";
+    ASSERT_TRUE(AppendPlaylistExtension(name, sizeof name));
+    EXPECT_STREQ(name, "a.VireoList.VireoList");
+
+    // Heap buffers of exactly the capacity: ASan reports any write past it.
+    const size_t fits = TEXT_CAPACITY - 1 - std::strlen(PLAYLIST_EXTENSION);
+    for (size_t length : {fits, fits + 1, size_t(TEXT_CAPACITY - 1)}) {
+        std::vector<char> buffer(TEXT_CAPACITY);
+        std::string before(length, 'n');
+        std::memcpy(buffer.data(), before.c_str(), length + 1);
+        bool appended = AppendPlaylistExtension(buffer.data(), buffer.size());
+        EXPECT_EQ(appended, length == fits) << length;
+        EXPECT_EQ(std::string(buffer.data()), appended ? before + PLAYLIST_EXTENSION : before);
+    }
+}

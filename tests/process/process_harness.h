@@ -1,0 +1,61 @@
+// Real vireo.exe processes, driven from outside the way a UI automation
+// client drives them: the window found by class and title, list and text
+// messages sent across, the registry read back with the platform's calls.
+#ifndef VIREO_PROCESS_HARNESS_H
+#define VIREO_PROCESS_HARNESS_H
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+struct Started {
+    HANDLE process = NULL;
+    DWORD pid = 0;
+};
+
+// The folder of this test program, where vireo.exe and the test tools are built.
+std::string BuildFolder();
+std::string TempFolder();
+// Starts a program from the build folder with the given command-line tail.
+Started StartProgram(const std::string& program, const std::string& tail);
+Started StartVireo(const std::string& tail = "");
+// The exit code, or -1 if the process still runs after timeoutMs.
+int WaitForExit(Started& started, DWORD timeoutMs = 20000);
+void CloseStarted(Started& started);
+
+// The main window of a given Vireo process, waiting up to timeoutMs for it.
+HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs = 15000);
+// Waits until check() holds or the time is up; the last check's result.
+bool WaitUntil(bool (*check)(HWND), HWND window, DWORD timeoutMs);
+
+std::vector<std::string> ListItems(HWND window);
+std::string ControlText(HWND window, int id);
+bool ControlEnabled(HWND window, int id);
+void PostCommand(HWND window, int id);
+// Exit through the Exit command and wait for the process to end: its exit code.
+int ExitVireo(HWND window, Started& started);
+
+// The running-instance marker.
+bool MarkerExists();
+bool ReadMarkerPid(DWORD* pid);
+void WriteMarker(const void* data, DWORD size, DWORD type);
+void DeleteMarker();
+void DeleteSettings();
+
+// Ends every Vireo process still running (the tests' own leftovers).
+void EndAllVireo();
+
+// A WAV file of a sine tone, 16-bit mono at 22050 Hz.
+void WriteToneWav(const std::string& path, int hz, int ms);
+void WriteTextFile(const std::string& path, const std::string& bytes);
+
+class ProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+#endif

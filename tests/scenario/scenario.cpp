@@ -1,0 +1,153 @@
+#include "scenario.h"
+
+#include <cstring>
+
+static bool s_resourcesLoaded = false;
+
+void DeleteSettingsKey()
+{
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tallgrass\\Vireo\\running");
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tallgrass\\Vireo");
+}
+
+void Scenario::SetUp()
+{
+    if (!s_resourcesLoaded) {
+        LoadSharedResources(GetModuleHandleA(NULL));
+        s_resourcesLoaded = true;
+    }
+    // The tray menu is shared by the whole run: put its start states back.
+    EnableMenuItem(g_trayMenu, IDM_START, MF_BYCOMMAND | MF_ENABLED);
+    EnableMenuItem(g_trayMenu, IDM_STOP, MF_BYCOMMAND | MF_GRAYED);
+    EnableMenuItem(g_trayMenu, IDM_PAUSE, MF_BYCOMMAND | MF_GRAYED);
+    EnableMenuItem(g_trayMenu, IDM_PREVIOUS, MF_BYCOMMAND | MF_GRAYED);
+    EnableMenuItem(g_trayMenu, IDM_NEXT, MF_BYCOMMAND | MF_GRAYED);
+    CheckMenuItem(g_trayMenu, IDM_PAUSE, MF_BYCOMMAND | MF_UNCHECKED);
+    FakeMediaReset();
+    FakeDialogsReset();
+    DeleteSettingsKey();
+    g_playState = PLAY_STOPPED;
+    g_progressTimerId = 0;
+    g_playOptions = PlayOptions{0, 0, 0};
+    ClearShuffleOrder();
+    SeedRandom(1);
+}
+
+void Scenario::TearDown()
+{
+    if (window != NULL && IsWindow(window)) {
+        KillTimer(window, PROGRESS_TIMER_ID);
+        DestroyWindow(window);
+    }
+    Pump();
+    window = NULL;
+    DeleteSettingsKey();
+}
+
+HWND Scenario::Open(const char* tail)
+{
+    window = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_MAIN), NULL, MainDialogProc,
+                                reinterpret_cast<LPARAM>(tail));
+    EXPECT_TRUE(window != NULL);
+    Pump();
+    return window;
+}
+
+void Scenario::Pump()
+{
+    MSG message;
+    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT || message.message == WM_TIMER)
+            continue;
+        if (window != NULL && IsWindow(window) && IsDialogMessageA(window, &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+void Scenario::Command(int id)
+{
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+void Scenario::PostCommand(int id)
+{
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+void Scenario::Tray(UINT mouseMessage, UINT iconId)
+{
+    SendMessageA(window, MSG_TRAY, iconId, mouseMessage);
+}
+
+void Scenario::Add(const char* path)
+{
+    PostToAddMailbox(window, path);
+}
+
+void Scenario::Play(int ms)
+{
+    FakeMediaAdvance(ms);
+    Pump();
+}
+
+void Scenario::Tick()
+{
+    OnProgressTick(window, WM_TIMER, PROGRESS_TIMER_ID, 0);
+}
+
+std::string Scenario::Text(int id)
+{
+    char text[512] = "";
+    GetDlgItemTextA(window, id, text, sizeof text);
+    return text;
+}
+
+bool Scenario::Enabled(int id)
+{
+    return IsWindowEnabled(GetDlgItem(window, id)) != FALSE;
+}
+
+bool Scenario::Visible()
+{
+    return IsWindowVisible(window) != FALSE;
+}
+
+UINT Scenario::TrayMenuState(int id)
+{
+    return GetMenuState(g_trayMenu, id, MF_BYCOMMAND);
+}
+
+std::vector<std::string> Scenario::Items()
+{
+    std::vector<std::string> items;
+    int count = GetEntryCount(window);
+    for (int i = 0; i < count; ++i) {
+        char text[TEXT_CAPACITY];
+        GetEntryText(window, i, text);
+        items.push_back(text);
+    }
+    return items;
+}
+
+std::vector<std::string> Scenario::Opened()
+{
+    std::vector<std::string> opened;
+    const char prefix[] = "open ";
+    const char suffix[] = " alias VireoMedia wait";
+    for (const std::string& command : FakeMediaCommands()) {
+        if (command.compare(0, 5, prefix) != 0)
+            continue;
+        size_t at = command.rfind(suffix);
+        if (at != std::string::npos && at + sizeof suffix - 1 == command.size())
+            opened.push_back(command.substr(5, at - 5));
+    }
+    return opened;
+}
+
+const FakeTrayCall& Scenario::LastTray()
+{
+    static FakeTrayCall none{};
+    return FakeTrayCalls().empty() ? none : FakeTrayCalls().back();
+}

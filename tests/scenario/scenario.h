@@ -1,0 +1,54 @@
+// The real main window from the real resources, driven the way its message
+// loop drives it; only the outside world (fake_world.h) is replaced.
+#ifndef VIREO_SCENARIO_H
+#define VIREO_SCENARIO_H
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "../fakes/fake_world.h"
+#include "../../app/app.h"
+#include "../../playback/playback.h"
+#include "../../playlist/playlist.h"
+#include "../../shell/shell.h"
+#include "resource.h"
+
+class Scenario : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Creates the main window as the entry does, with the tail as its parameter.
+    HWND Open(const char* tail = "");
+    // Handles everything queued, as the main loop would; timer messages are
+    // dropped so that a test ticks the progress display itself.
+    void Pump();
+    void Command(int id);
+    void PostCommand(int id);
+    void Tray(UINT mouseMessage, UINT iconId = TRAY_ICON_ID);
+    // Adds a path through the add mailbox, as every door does.
+    void Add(const char* path);
+    // The clock moves on and the resulting notices are handled.
+    void Play(int ms);
+    void Tick();
+
+    std::string Text(int id);
+    std::string Status() { return Text(IDC_STATUS); }
+    bool Enabled(int id);
+    bool Visible();
+    UINT TrayMenuState(int id);
+    std::vector<std::string> Items();
+    int Selection() { return GetSelectedIndex(window); }
+    // Media elements opened, in order, under the playback alias.
+    std::vector<std::string> Opened();
+    const FakeTrayCall& LastTray();
+
+    HWND window = NULL;
+};
+
+// The settings key, removed before every scenario so none leaks into the next.
+void DeleteSettingsKey();
+
+#endif
