@@ -35,6 +35,8 @@ set_source_files_properties(res/vireo.rc PROPERTIES OBJECT_DEPENDS
 add_executable(vireo WIN32 app/main.cpp $<TARGET_OBJECTS:vireo_objects> $<TARGET_OBJECTS:vireo_resources>)
 target_include_directories(vireo PRIVATE ${CMAKE_SOURCE_DIR}/res)
 target_link_libraries(vireo PRIVATE ${VIREO_SYSTEM_LIBRARIES})
+# The shipped program carries no symbols.
+target_link_options(vireo PRIVATE $<$<CONFIG:Release>:-s>)
 
 # The help page lies next to the executable under the same base name.
 add_custom_command(TARGET vireo POST_BUILD
