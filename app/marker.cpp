@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app.h"
+#include "../shell/shell.h"
 
 static const char MARKER_KEY[] = "Software\\Tallgrass\\Vireo\\running";
 static const char MARKER_VALUE[] = "pid";
@@ -14,6 +15,13 @@ static void WriteMarkerPid(HKEY marker)
 
 HKEY AcquireRunningMarker()
 {
+    // Parents that the volatile marker key brings along are volatile too, and
+    // the settings saved under them would be gone after the session: make the
+    // settings key an ordinary one first.
+    HKEY settings = NULL;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_READ, NULL, &settings,
+                        NULL) == ERROR_SUCCESS)
+        RegCloseKey(settings);
     HKEY marker = NULL;
     DWORD disposition = 0;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, MARKER_KEY, 0, NULL, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, NULL,
@@ -36,16 +44,34 @@ bool IsMarkerStale(HKEY marker)
         return true;
     if (size != sizeof pid || type != REG_DWORD)
         return true;
+    // Id 0 makes the version query report on this process itself, and our own
+    // id can only be a dead owner's that the system has handed out again.
+    if (pid == 0 || pid == GetCurrentProcessId())
+        return true;
     DWORD version = GetProcessVersion(pid);
     if (version == 0)
         return true;
     return version != GetProcessVersion(0);
 }
 
+// Whether the marker still names this process: a later start may have taken a
+// marker over that it wrongly found stale, and its key is not ours to delete.
+static bool MarkerNamesThisProcess(HKEY marker)
+{
+    DWORD pid = 0;
+    DWORD type = 0;
+    DWORD size = sizeof pid;
+    return RegQueryValueExA(marker, MARKER_VALUE, NULL, &type, reinterpret_cast<BYTE*>(&pid), &size) ==
+               ERROR_SUCCESS &&
+           type == REG_DWORD && size == sizeof pid && pid == GetCurrentProcessId();
+}
+
 void ReleaseRunningMarker(HKEY marker)
 {
     if (marker == NULL)
         return;
+    bool owned = MarkerNamesThisProcess(marker);
     RegCloseKey(marker);
-    RegDeleteKeyA(HKEY_CURRENT_USER, MARKER_KEY);
+    if (owned)
+        RegDeleteKeyA(HKEY_CURRENT_USER, MARKER_KEY);
 }

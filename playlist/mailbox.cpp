@@ -58,8 +58,13 @@ void PostToAddMailbox(HWND window, const char* text)
         CloseHandle(semaphore);
         return;
     }
+    // The receiver reads no more than this; a longer text written across to
+    // another process can stall its send for good (seen with a megabyte
+    // under Wine), holding the slot for everyone.
+    char slotText[MAILBOX_CAPACITY];
+    CopyBounded(slotText, sizeof slotText, text);
     DWORD_PTR result = 0;
-    bool delivered = SetDlgItemTextA(window, IDC_MAILBOX, text) &&
+    bool delivered = SetDlgItemTextA(window, IDC_MAILBOX, slotText) &&
                      SendMessageTimeoutA(window, MSG_ADD_PENDING, 0, 0, SMTO_NORMAL, SEND_WAIT_FOREVER_MS, &result);
     // No receiver will release a slot whose window is gone: give it back.
     if (!delivered)

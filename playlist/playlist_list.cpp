@@ -75,8 +75,11 @@ void MoveEntry(HWND window, int from, int to)
     if (index < 0) {
         // The list refused the item: put it back at the end rather than lose its entry.
         index = SendToList(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-        if (index < 0)
+        if (index < 0) {
+            if (entry != NULL)
+                FreeEntry(entry);
             return;
+        }
     }
     SendToList(window, LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry));
     SelectIndex(window, static_cast<int>(index));

@@ -36,3 +36,29 @@ if(VIREO_PROCESS_SOURCES)
     add_test(NAME process COMMAND vireo_process_tests)
     set_tests_properties(process PROPERTIES TIMEOUT 1200)
 endif()
+
+# The installer of the shipped (32-bit) build, and a test that installs it,
+# runs the installed program and uninstalls it again, in a Wine prefix of its
+# own so that nothing lands in the shared one.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    find_program(VIREO_MAKENSIS makensis REQUIRED)
+    set(VIREO_SETUP_NAME vireo-${PROJECT_VERSION}-setup.exe)
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${VIREO_SETUP_NAME}
+        COMMAND ${VIREO_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DBUILD_DIR=$<TARGET_FILE_DIR:vireo>
+                -DOUTFILE=${CMAKE_BINARY_DIR}/${VIREO_SETUP_NAME} ${CMAKE_SOURCE_DIR}/packaging/vireo.nsi
+        DEPENDS vireo ${CMAKE_SOURCE_DIR}/packaging/vireo.nsi ${CMAKE_SOURCE_DIR}/res/program.ico
+                ${CMAKE_SOURCE_DIR}/res/vireo.htm
+        VERBATIM)
+    add_custom_target(vireo_setup DEPENDS ${CMAKE_BINARY_DIR}/${VIREO_SETUP_NAME})
+
+    add_executable(vireo_package_tests ${CMAKE_SOURCE_DIR}/tests/packaging/package_test.cpp
+        ${CMAKE_SOURCE_DIR}/tests/process/process_harness.cpp)
+    target_include_directories(vireo_package_tests PRIVATE ${CMAKE_SOURCE_DIR}/res)
+    target_compile_definitions(vireo_package_tests PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX
+        VIREO_VERSION="${PROJECT_VERSION}" VIREO_SETUP_NAME="${VIREO_SETUP_NAME}")
+    target_link_libraries(vireo_package_tests PRIVATE gtest gtest_main ${VIREO_SYSTEM_LIBRARIES} version ole32 uuid)
+    add_dependencies(vireo_package_tests vireo_setup)
+    add_test(NAME packaging COMMAND ${CMAKE_SOURCE_DIR}/tools/winerun
+        ${CMAKE_SOURCE_DIR}/tests/packaging/in-own-prefix $<TARGET_FILE:vireo_package_tests>)
+    set_tests_properties(packaging PROPERTIES TIMEOUT 180)
+endif()

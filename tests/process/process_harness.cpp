@@ -121,10 +121,15 @@ std::vector<std::string> ListItems(HWND window)
     HWND list = GetDlgItem(window, IDC_PLAYLIST);
     LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        char text[1024] = "";
-        LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-        if (length >= 0 && length < static_cast<LRESULT>(sizeof text))
-            SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        // Wine hands LB_GETTEXT from another process back in UTF-16 even to
+        // SendMessageA, so the text is asked for wide and converted here.
+        WCHAR wide[1024] = L"";
+        char text[2048] = "";
+        LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (length >= 0 && length < static_cast<LRESULT>(sizeof wide / sizeof wide[0])) {
+            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, NULL, NULL);
+        }
         items.push_back(text);
     }
     return items;

@@ -1,0 +1,409 @@
+// The installer built beside this program, run the way an administrator runs
+// it: silently, then checked from outside with the platform's own calls (the
+// file system, the version resource, the uninstall entry, the Start menu
+// shortcuts), the installed program started and ended, and the silent
+// uninstaller run the way Add/Remove Programs runs it.
+#include "../process/process_harness.h"
+
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "resource.h"
+
+static const char UNINSTALL_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vireo";
+static const char SETTINGS_KEY_NAME[] = "Software\\Tallgrass\\Vireo";
+
+// The 32-bit Program Files folder, where a 32-bit program belongs on every Windows.
+static std::string ExpectedInstallFolder()
+{
+    char folder[MAX_PATH] = "";
+    DWORD length = GetEnvironmentVariableA("ProgramFiles(x86)", folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder)
+        length = GetEnvironmentVariableA("ProgramFiles", folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder)
+        return "";
+    return std::string(folder) + "\\Vireo";
+}
+
+static std::string StartMenuFolder()
+{
+    char folder[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(NULL, CSIDL_COMMON_PROGRAMS, NULL, SHGFP_TYPE_CURRENT, folder)))
+        return "";
+    return std::string(folder) + "\\Vireo";
+}
+
+static bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+static std::string ReadFileBytes(const std::string& path)
+{
+    std::string bytes;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (file == NULL)
+        return bytes;
+    char chunk[4096];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.append(chunk, got);
+    fclose(file);
+    return bytes;
+}
+
+static bool SameCase(const std::string& a, const std::string& b)
+{
+    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+// Starts a program by its full path; the tail follows the quoted path.
+static Started StartAt(const std::string& exe, const std::string& tail)
+{
+    std::string commandLine = "\"" + exe + "\"" + (tail.empty() ? "" : " " + tail);
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    std::string folder = exe.substr(0, exe.find_last_of('\\'));
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    Started started;
+    if (CreateProcessA(exe.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL, folder.c_str(), &startup, &info)) {
+        CloseHandle(info.hThread);
+        started.process = info.hProcess;
+        started.pid = info.dwProcessId;
+    }
+    return started;
+}
+
+// Ends of the processes a given process started (the uninstaller hands over
+// to a copy of itself in the temporary folder and ends at once).
+static std::vector<HANDLE> ChildrenOf(DWORD parent)
+{
+    std::vector<HANDLE> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return children;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ParentProcessID != parent || entry.th32ProcessID == parent)
+            continue;
+        HANDLE child = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID);
+        if (child != NULL)
+            children.push_back(child);
+    }
+    CloseHandle(snapshot);
+    return children;
+}
+
+// Runs a program and waits for it and for whatever it handed over to; the
+// program's own exit code, -1 when something is still running after the wait.
+static int RunAndWait(const std::string& exe, const std::string& tail)
+{
+    Started started = StartAt(exe, tail);
+    if (started.process == NULL)
+        return -1;
+    int code = WaitForExit(started, 60000);
+    // While the process handle is open its id cannot be reused, so the
+    // children found by it are its own.
+    std::vector<HANDLE> children = ChildrenOf(started.pid);
+    CloseStarted(started);
+    bool allEnded = true;
+    for (HANDLE child : children) {
+        allEnded = allEnded && WaitForSingleObject(child, 60000) == WAIT_OBJECT_0;
+        CloseHandle(child);
+    }
+    return allEnded ? code : -1;
+}
+
+static std::string SetupPath()
+{
+    return BuildFolder() + "\\" VIREO_SETUP_NAME;
+}
+
+// Splits a command line of the form "exe" tail.
+static void SplitCommand(const std::string& command, std::string* exe, std::string* tail)
+{
+    exe->clear();
+    tail->clear();
+    if (command.size() < 2 || command[0] != '"')
+        return;
+    size_t close = command.find('"', 1);
+    if (close == std::string::npos)
+        return;
+    *exe = command.substr(1, close - 1);
+    size_t rest = command.find_first_not_of(' ', close + 1);
+    if (rest != std::string::npos)
+        *tail = command.substr(rest);
+}
+
+static bool UninstallKeyExists()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+static std::string UninstallText(const char* name)
+{
+    char text[1024] = "";
+    DWORD size = sizeof text - 1;
+    DWORD type = 0;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS)
+        return "<no entry>";
+    LONG result = RegQueryValueExA(key, name, NULL, &type, reinterpret_cast<BYTE*>(text), &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
+        return "<missing>";
+    text[size < sizeof text ? size : sizeof text - 1] = '\0';
+    return text;
+}
+
+static DWORD UninstallDword(const char* name)
+{
+    DWORD value = 0xFFFFFFFF;
+    DWORD size = sizeof value;
+    DWORD type = 0;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS)
+        return value;
+    if (RegQueryValueExA(key, name, NULL, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+        type != REG_DWORD)
+        value = 0xFFFFFFFF;
+    RegCloseKey(key);
+    return value;
+}
+
+static bool SettingsExist()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY_NAME, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+struct VersionInfo {
+    bool read = false;
+    DWORD fileMs = 0, fileLs = 0, productMs = 0, productLs = 0;
+    std::string company, product, description, fileVersion, productVersion;
+};
+
+static std::string VersionString(const std::vector<char>& block, const char* name)
+{
+    struct Translation {
+        WORD language, codePage;
+    }* translations = NULL;
+    UINT size = 0;
+    if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations), &size) ||
+        size < sizeof *translations)
+        return "<no translation>";
+    char path[128];
+    snprintf(path, sizeof path, "\\StringFileInfo\\%04x%04x\\%s", translations[0].language,
+             translations[0].codePage, name);
+    char* text = NULL;
+    if (!VerQueryValueA(block.data(), path, reinterpret_cast<void**>(&text), &size) || text == NULL)
+        return "<missing>";
+    return std::string(text, strnlen(text, size));
+}
+
+static VersionInfo ReadVersion(const std::string& path)
+{
+    VersionInfo info;
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    if (size == 0)
+        return info;
+    std::vector<char> block(size);
+    if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data()))
+        return info;
+    VS_FIXEDFILEINFO* fixed = NULL;
+    UINT fixedSize = 0;
+    if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
+        fixedSize < sizeof *fixed || fixed->dwSignature != 0xFEEF04BD)
+        return info;
+    info.read = true;
+    info.fileMs = fixed->dwFileVersionMS;
+    info.fileLs = fixed->dwFileVersionLS;
+    info.productMs = fixed->dwProductVersionMS;
+    info.productLs = fixed->dwProductVersionLS;
+    info.company = VersionString(block, "CompanyName");
+    info.product = VersionString(block, "ProductName");
+    info.description = VersionString(block, "FileDescription");
+    info.fileVersion = VersionString(block, "FileVersion");
+    info.productVersion = VersionString(block, "ProductVersion");
+    return info;
+}
+
+// What a shortcut starts; empty when it cannot be read.
+static std::string ShortcutTarget(const std::string& link)
+{
+    std::string target;
+    IShellLinkA* shellLink = NULL;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&shellLink))))
+        return target;
+    IPersistFile* file = NULL;
+    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        WCHAR wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+        char path[MAX_PATH] = "";
+        if (SUCCEEDED(file->Load(wide, STGM_READ)) &&
+            SUCCEEDED(shellLink->GetPath(path, MAX_PATH, NULL, SLGP_RAWPATH)))
+            target = path;
+        file->Release();
+    }
+    shellLink->Release();
+    return target;
+}
+
+static void ExpectVireoVersion(const std::string& path, const char* description)
+{
+    SCOPED_TRACE(path);
+    VersionInfo info = ReadVersion(path);
+    ASSERT_TRUE(info.read);
+    EXPECT_EQ(MAKELONG(1, 1), info.fileMs);
+    EXPECT_EQ(0u, info.fileLs);
+    EXPECT_EQ(MAKELONG(1, 1), info.productMs);
+    EXPECT_EQ(0u, info.productLs);
+    EXPECT_EQ("Tallgrass Software", info.company);
+    EXPECT_EQ("Vireo", info.product);
+    EXPECT_EQ(VIREO_VERSION, info.fileVersion);
+    EXPECT_EQ(VIREO_VERSION, info.productVersion);
+    if (description != NULL)
+        EXPECT_EQ(description, info.description);
+    else
+        EXPECT_FALSE(info.description.empty() || info.description[0] == '<');
+}
+
+// Starts the installed program and ends it through its Exit command.
+static void ExpectStartsAndExitsCleanly(const std::string& exe)
+{
+    Started vireo = StartAt(exe, "");
+    ASSERT_TRUE(vireo.process != NULL) << exe;
+    HWND window = WaitForMainWindow(vireo.pid);
+    ASSERT_TRUE(window != NULL) << exe;
+    EXPECT_EQ(0, ExitVireo(window, vireo));
+    CloseStarted(vireo);
+}
+
+// Whatever a failed run left behind, removed with the platform's calls, so
+// that each test starts from a machine where Vireo was never installed.
+static void RemoveInstallation()
+{
+    EndAllVireo();
+    std::string folder = ExpectedInstallFolder();
+    for (const char* name : {"vireo.exe", "vireo.htm", "Uninstall.exe"})
+        DeleteFileA((folder + "\\" + name).c_str());
+    RemoveDirectoryA(folder.c_str());
+    std::string menu = StartMenuFolder();
+    DeleteFileA((menu + "\\Vireo.lnk").c_str());
+    DeleteFileA((menu + "\\Vireo help.lnk").c_str());
+    RemoveDirectoryA(menu.c_str());
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, KEY_WOW64_32KEY, 0);
+    DeleteSettings();
+}
+
+class PackageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CoInitialize(NULL);
+        RemoveInstallation();
+        folder = ExpectedInstallFolder();
+        menu = StartMenuFolder();
+        ASSERT_FALSE(folder.empty());
+        ASSERT_FALSE(menu.empty());
+        ASSERT_TRUE(Exists(SetupPath())) << SetupPath();
+    }
+    void TearDown() override
+    {
+        RemoveInstallation();
+        CoUninitialize();
+    }
+    void ExpectNothingLeft()
+    {
+        for (const char* name : {"vireo.exe", "vireo.htm", "Uninstall.exe"})
+            EXPECT_FALSE(Exists(folder + "\\" + name)) << name;
+        EXPECT_FALSE(Exists(folder));
+        EXPECT_FALSE(Exists(menu + "\\Vireo.lnk"));
+        EXPECT_FALSE(Exists(menu + "\\Vireo help.lnk"));
+        EXPECT_FALSE(Exists(menu));
+        EXPECT_FALSE(UninstallKeyExists());
+    }
+    std::string folder;
+    std::string menu;
+};
+
+TEST_F(PackageTest, SilentInstallRunAndSilentUninstall)
+{
+    ExpectVireoVersion(SetupPath(), "Vireo " VIREO_VERSION " Setup");
+    ASSERT_EQ(0, RunAndWait(SetupPath(), "/S"));
+
+    // The very files that were built, in the 32-bit Program Files.
+    std::string exe = folder + "\\vireo.exe";
+    ASSERT_TRUE(Exists(exe)) << exe;
+    EXPECT_TRUE(ReadFileBytes(exe) == ReadFileBytes(BuildFolder() + "\\vireo.exe"));
+    EXPECT_EQ(ReadFileBytes(BuildFolder() + "\\vireo.htm"), ReadFileBytes(folder + "\\vireo.htm"));
+    ExpectVireoVersion(exe, NULL);
+
+    // What Add/Remove Programs shows and runs.
+    std::string uninstaller = "\"" + folder + "\\Uninstall.exe\"";
+    EXPECT_EQ("Vireo", UninstallText("DisplayName"));
+    EXPECT_EQ(ReadVersion(exe).productVersion, UninstallText("DisplayVersion"));
+    EXPECT_EQ("Tallgrass Software", UninstallText("Publisher"));
+    EXPECT_PRED2(SameCase, folder, UninstallText("InstallLocation"));
+    EXPECT_PRED2(SameCase, exe + ",0", UninstallText("DisplayIcon"));
+    EXPECT_PRED2(SameCase, uninstaller, UninstallText("UninstallString"));
+    EXPECT_PRED2(SameCase, uninstaller + " /S", UninstallText("QuietUninstallString"));
+    EXPECT_EQ(1u, UninstallDword("NoModify"));
+    EXPECT_EQ(1u, UninstallDword("NoRepair"));
+
+    // The Start menu shortcuts lead to the installed files.
+    EXPECT_PRED2(SameCase, exe, ShortcutTarget(menu + "\\Vireo.lnk"));
+    EXPECT_PRED2(SameCase, folder + "\\vireo.htm", ShortcutTarget(menu + "\\Vireo help.lnk"));
+
+    // Started the way the shortcut starts it; ending it saves the settings.
+    ExpectStartsAndExitsCleanly(ShortcutTarget(menu + "\\Vireo.lnk"));
+    EXPECT_TRUE(SettingsExist());
+
+    std::string command, tail;
+    SplitCommand(UninstallText("QuietUninstallString"), &command, &tail);
+    ASSERT_TRUE(Exists(command)) << command;
+    EXPECT_EQ(0, RunAndWait(command, tail));
+    ExpectNothingLeft();
+    // Nobody was asked, so the settings stay.
+    EXPECT_TRUE(SettingsExist());
+}
+
+TEST_F(PackageTest, InstallAndUninstallCloseARunningVireo)
+{
+    ASSERT_EQ(0, RunAndWait(SetupPath(), "/S"));
+    std::string exe = folder + "\\vireo.exe";
+
+    // Installing again over a running copy: it is asked to exit, then replaced.
+    Started running = StartAt(exe, "");
+    ASSERT_TRUE(WaitForMainWindow(running.pid) != NULL);
+    EXPECT_EQ(0, RunAndWait(SetupPath(), "/S"));
+    EXPECT_EQ(0, WaitForExit(running, 10000));
+    CloseStarted(running);
+    EXPECT_TRUE(ReadFileBytes(exe) == ReadFileBytes(BuildFolder() + "\\vireo.exe"));
+    EXPECT_TRUE(UninstallKeyExists());
+
+    // Uninstalling while it runs removes everything all the same.
+    running = StartAt(exe, "");
+    ASSERT_TRUE(WaitForMainWindow(running.pid) != NULL);
+    EXPECT_EQ(0, RunAndWait(folder + "\\Uninstall.exe", "/S"));
+    EXPECT_EQ(0, WaitForExit(running, 10000));
+    CloseStarted(running);
+    ExpectNothingLeft();
+}

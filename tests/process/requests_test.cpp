@@ -1,0 +1,254 @@
+// Command-line requests: handled by a first start itself, or forwarded by a
+// later start to the running instance.
+#include "process_harness.h"
+
+#include <string>
+#include <vector>
+
+#include "resource.h"
+
+namespace {
+
+// A folder of this file's own: the Wine prefix's drive is shared between runs.
+std::string Folder()
+{
+    std::string folder = TempFolder() + "\\playlist-requests";
+    CreateDirectoryA(folder.c_str(), NULL);
+    return folder;
+}
+
+// Like StartVireo, in a given current folder (relative playlist names).
+Started StartVireoIn(const std::string& folder, const std::string& tail)
+{
+    std::string exe = BuildFolder() + "\\vireo.exe";
+    std::string line = "\"" + exe + "\" " + tail;
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    Started started;
+    if (CreateProcessA(exe.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL, folder.c_str(), &startup, &info)) {
+        CloseHandle(info.hThread);
+        started.process = info.hProcess;
+        started.pid = info.dwProcessId;
+    }
+    return started;
+}
+
+void WriteList(const std::string& path, const std::vector<std::string>& lines)
+{
+    std::string bytes = "[VIREO 1.0]\r\n";
+    for (const std::string& line : lines)
+        bytes += line + "\r\n";
+    WriteTextFile(path, bytes);
+}
+
+bool AutoExitTicked(HWND window)
+{
+    return SendMessageA(GetDlgItem(window, IDC_AUTO_EXIT), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+int ListSelection(HWND window)
+{
+    return static_cast<int>(SendMessageA(GetDlgItem(window, IDC_PLAYLIST), LB_GETCURSEL, 0, 0));
+}
+
+int s_wantedSelection = 0;
+
+bool HasWantedSelection(HWND window)
+{
+    return ListSelection(window) == s_wantedSelection;
+}
+
+bool IsShown(HWND window)
+{
+    return IsWindowVisible(window) != FALSE;
+}
+
+bool IsStillRunning(Started& started)
+{
+    return WaitForSingleObject(started.process, 0) == WAIT_TIMEOUT;
+}
+
+}  // namespace
+
+TEST_F(ProcessTest, FirstStartWithPlayStaysHiddenPlaysTheListToItsEndAndExits)
+{
+    const std::string folder = Folder();
+    WriteToneWav(folder + "\\first.wav", 440, 1500);
+    WriteToneWav(folder + "\\second.wav", 660, 1500);
+    WriteList(folder + "\\play.VireoList", {folder + "\\first.wav", folder + "\\second.wav"});
+    Started vireo = StartVireo("/play " + folder + "\\play.VireoList");
+    HWND window = WaitForMainWindow(vireo.pid);
+    ASSERT_TRUE(window != NULL);
+    EXPECT_TRUE(WaitUntil(AutoExitTicked, window, 10000));
+    EXPECT_EQ((std::vector<std::string>{"first.wav", "second.wav"}), ListItems(window));
+    EXPECT_FALSE(IsWindowVisible(window));
+
+    // The selection follows the entries as they play, until the exit.
+    std::vector<int> selections;
+    HWND list = GetDlgItem(window, IDC_PLAYLIST);
+    DWORD start = GetTickCount();
+    while (IsStillRunning(vireo) && GetTickCount() - start < 30000) {
+        int selection = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
+        // A list gone during the query answers 0 for it.
+        if (!IsWindow(list))
+            break;
+        if (selections.empty() || selections.back() != selection)
+            selections.push_back(selection);
+        EXPECT_FALSE(IsWindowVisible(window));
+        Sleep(20);
+    }
+    EXPECT_EQ(0, WaitForExit(vireo, 5000));
+    std::vector<int> played;
+    for (int selection : selections)
+        if (selection >= 0)
+            played.push_back(selection);
+    EXPECT_EQ((std::vector<int>{0, 1}), played);
+    EXPECT_FALSE(MarkerExists());
+    CloseStarted(vireo);
+}
+
+TEST_F(ProcessTest, FirstStartLoadShowsTheWindowWhileOtherTextsAreOneHiddenMediaPath)
+{
+    const std::string list = Folder() + "\\forms.VireoList";
+    WriteList(list, {"C:\\Loaded\\a.wav", "C:\\Loaded\\b.wav"});
+    {
+        Started vireo = StartVireo("/load " + list);
+        HWND window = WaitForMainWindow(vireo.pid);
+        ASSERT_TRUE(window != NULL);
+        EXPECT_TRUE(WaitUntil(IsShown, window, 10000));
+        EXPECT_TRUE(AutoExitTicked(window));
+        EXPECT_EQ((std::vector<std::string>{"a.wav", "b.wav"}), ListItems(window));
+        // A start would play the two missing files, finish and exit at once.
+        Sleep(1500);
+        EXPECT_TRUE(IsStillRunning(vireo));
+        EXPECT_EQ("Vireo ready", ControlText(window, IDC_STATUS));
+        EXPECT_EQ(-1, ListSelection(window));
+        EXPECT_EQ(0, ExitVireo(window, vireo));
+        CloseStarted(vireo);
+    }
+    struct Case {
+        std::string tail;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"C:\\Bare\\song.wav", "song.wav"},
+        {"/Play " + list, "forms.VireoList"},
+        {"/load" + list, "forms.VireoList"},
+    };
+    for (const Case& c : cases) {
+        Started vireo = StartVireo(c.tail);
+        HWND window = WaitForMainWindow(vireo.pid);
+        ASSERT_TRUE(window != NULL) << c.tail;
+        EXPECT_TRUE(WaitUntil(AutoExitTicked, window, 10000)) << c.tail;
+        EXPECT_EQ((std::vector<std::string>{c.shown}), ListItems(window)) << c.tail;
+        EXPECT_FALSE(IsWindowVisible(window)) << c.tail;
+        EXPECT_EQ("Vireo ready", ControlText(window, IDC_STATUS)) << c.tail;
+        EXPECT_EQ(0, ExitVireo(window, vireo)) << c.tail;
+        CloseStarted(vireo);
+    }
+}
+
+TEST_F(ProcessTest, LaterPlayAppendsAndRestartsTheRunningListLeavingItsWindowAlone)
+{
+    const std::string folder = Folder();
+    Started running = StartVireo();
+    HWND window = WaitForMainWindow(running.pid);
+    ASSERT_TRUE(window != NULL);
+    WriteToneWav(folder + "\\r1.wav", 440, 2000);
+    WriteToneWav(folder + "\\r2.wav", 550, 20000);
+    Started client = StartProgram("mailbox_client.exe", folder + "\\r1.wav " + folder + "\\r2.wav");
+    EXPECT_EQ(0, WaitForExit(client));
+    PostCommand(window, IDCANCEL);
+    PostCommand(window, IDM_START);
+    s_wantedSelection = 1;
+    ASSERT_TRUE(WaitUntil(HasWantedSelection, window, 15000)) << "the second entry plays";
+    ASSERT_FALSE(IsWindowVisible(window));
+
+    WriteList(folder + "\\later.VireoList", {"C:\\Later\\l1.wav", "C:\\Later\\l2.wav"});
+    Started later = StartVireo("/play " + folder + "\\later.VireoList");
+    EXPECT_EQ(0, WaitForExit(later));
+    EXPECT_EQ((std::vector<std::string>{"r1.wav", "r2.wav", "l1.wav", "l2.wav"}), ListItems(window));
+    s_wantedSelection = 0;
+    EXPECT_TRUE(WaitUntil(HasWantedSelection, window, 5000)) << "the list starts again from its first entry";
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_FALSE(AutoExitTicked(window));
+    DWORD pid = 0;
+    EXPECT_TRUE(ReadMarkerPid(&pid));
+    EXPECT_EQ(running.pid, pid);
+    EXPECT_EQ(0, ExitVireo(window, running));
+    CloseStarted(running);
+    CloseStarted(client);
+    CloseStarted(later);
+}
+
+TEST_F(ProcessTest, PlayNamesKeepALeadingBlankAndAMissingPlaylistStillStarts)
+{
+    const std::string folder = Folder();
+    WriteToneWav(folder + "\\blank.wav", 440, 2000);
+    WriteList(folder + "\\ list.VireoList", {folder + "\\blank.wav"});
+    WriteList(folder + "\\list.VireoList", {"C:\\Trimmed\\wrong.wav"});
+    Started running = StartVireo();
+    HWND window = WaitForMainWindow(running.pid);
+    ASSERT_TRUE(window != NULL);
+
+    Started later = StartVireoIn(folder, "/play  list.VireoList");
+    EXPECT_EQ(0, WaitForExit(later));
+    EXPECT_EQ((std::vector<std::string>{"blank.wav"}), ListItems(window));
+    s_wantedSelection = 0;
+    EXPECT_TRUE(WaitUntil(HasWantedSelection, window, 10000)) << "the start was posted";
+    s_wantedSelection = -1;
+    ASSERT_TRUE(WaitUntil(HasWantedSelection, window, 15000));
+    ASSERT_EQ("Done with playlist.", ControlText(window, IDC_STATUS));
+
+    Started missing = StartVireo("/play " + folder + "\\missing.VireoList");
+    EXPECT_EQ(0, WaitForExit(missing));
+    s_wantedSelection = 0;
+    EXPECT_TRUE(WaitUntil(HasWantedSelection, window, 10000)) << "the start was posted";
+    EXPECT_EQ(1u, ListItems(window).size());
+    EXPECT_EQ(0, ExitVireo(window, running));
+    CloseStarted(running);
+    CloseStarted(later);
+    CloseStarted(missing);
+}
+
+TEST_F(ProcessTest, TwoLaterStartsLoadingAtOnceLoseNoLine)
+{
+    const std::string folder = Folder();
+    std::vector<std::string> one;
+    std::vector<std::string> two;
+    std::vector<std::string> shownOne;
+    std::vector<std::string> shownTwo;
+    for (int i = 0; i < 100; ++i) {
+        one.push_back("C:\\One\\a" + std::to_string(i) + ".wav");
+        two.push_back("C:\\Two\\b" + std::to_string(i) + ".wav");
+        shownOne.push_back("a" + std::to_string(i) + ".wav");
+        shownTwo.push_back("b" + std::to_string(i) + ".wav");
+    }
+    WriteList(folder + "\\one.VireoList", one);
+    WriteList(folder + "\\two.VireoList", two);
+    Started running = StartVireo();
+    HWND window = WaitForMainWindow(running.pid);
+    ASSERT_TRUE(window != NULL);
+    PostCommand(window, IDCANCEL);
+
+    Started x = StartVireo("/load " + folder + "\\one.VireoList");
+    Started y = StartVireo("/load " + folder + "\\two.VireoList");
+    EXPECT_EQ(0, WaitForExit(x, 120000));
+    EXPECT_EQ(0, WaitForExit(y, 120000));
+    std::vector<std::string> items = ListItems(window);
+    EXPECT_EQ(200u, items.size());
+    std::vector<std::string> gotOne;
+    std::vector<std::string> gotTwo;
+    for (const std::string& item : items)
+        (item[0] == 'a' ? gotOne : gotTwo).push_back(item);
+    EXPECT_EQ(shownOne, gotOne);
+    EXPECT_EQ(shownTwo, gotTwo);
+    EXPECT_TRUE(IsWindowVisible(window)) << "a forwarded load shows the running window";
+    EXPECT_EQ(0, ExitVireo(window, running));
+    CloseStarted(running);
+    CloseStarted(x);
+    CloseStarted(y);
+}

@@ -1,0 +1,222 @@
+// The add mailbox: what a text becomes, the slot's count, the Add chooser.
+#include "scenario.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string ScratchFolder()
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string folder = std::string(temp) + "vireo-mailbox";
+    CreateDirectoryA(folder.c_str(), NULL);
+    return folder;
+}
+
+void PutLittle(std::string& out, unsigned value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// A quarter second of 8-bit mono silence at 8000 Hz.
+void WriteSilentWav(const std::string& path)
+{
+    const unsigned samples = 2000;
+    std::string wav = "RIFF";
+    PutLittle(wav, 36 + samples, 4);
+    wav += "WAVEfmt ";
+    PutLittle(wav, 16, 4);
+    PutLittle(wav, 1, 2);
+    PutLittle(wav, 1, 2);
+    PutLittle(wav, 8000, 4);
+    PutLittle(wav, 8000, 4);
+    PutLittle(wav, 1, 2);
+    PutLittle(wav, 8, 2);
+    wav += "data";
+    PutLittle(wav, samples, 4);
+    wav.append(samples, static_cast<char>(0x80));
+    FILE* file = fopen(path.c_str(), "wb");
+    ASSERT_TRUE(file != NULL) << path;
+    fwrite(wav.data(), 1, wav.size(), file);
+    fclose(file);
+}
+
+// The real media layer, in a process of its own (this one fakes it): the
+// error number of "open <path> alias ... wait", 0 when it opened.
+int OpenWithRealMediaLayer(const std::string& path)
+{
+    char exe[MAX_PATH];
+    GetModuleFileNameA(NULL, exe, MAX_PATH);
+    std::string probe(exe);
+    probe = probe.substr(0, probe.find_last_of('\\')) + "\\mci_probe.exe";
+    std::string line = "\"" + probe + "\" " + path;
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(probe.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &info))
+        return -1;
+    DWORD code = static_cast<DWORD>(-2);
+    if (WaitForSingleObject(info.hProcess, 20000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return static_cast<int>(code);
+}
+
+}  // namespace
+
+TEST_F(Scenario, MailboxTextsAreClassifiedLookedUpAndShown)
+{
+    Open();
+    const std::string folder = ScratchFolder();
+    const std::string song = folder + "\\My Song.wav";
+    WriteSilentWav(song);
+    // The first 258 characters end in ".wav": the cut text is what is classified.
+    const std::string overlong = "C:\\" + std::string(251, 'p') + ".wav" + std::string(42, 'q');
+    const std::string wildcard = folder + "\\*.wav";
+    const char* texts[] = {"D:\\Music\\clip.avi", song.c_str(), "\"C:\\My Music\\quoted.wav\"",
+                           overlong.c_str(), wildcard.c_str(), "D:\\Disc.cda"};
+    for (const char* text : texts)
+        Add(text);
+    ASSERT_EQ(6, GetEntryCount(window));
+    std::vector<std::string> items = Items();
+
+    EXPECT_EQ(ENTRY_VIDEO, GetEntry(window, 0)->kind);
+    EXPECT_STREQ("D:\\Music\\clip.avi", GetEntry(window, 0)->path);
+    EXPECT_EQ("clip.avi", items[0]);
+
+    const PlaylistEntry* found = GetEntry(window, 1);
+    EXPECT_EQ(ENTRY_WAVE, found->kind);
+    EXPECT_EQ("My Song.wav", items[1]);
+    std::string stored = found->path;
+    EXPECT_EQ(std::string::npos, stored.find(' ')) << stored;
+    char longForm[MAX_PATH] = "";
+    GetLongPathNameA(stored.c_str(), longForm, MAX_PATH);
+    EXPECT_EQ(0, lstrcmpiA(song.c_str(), longForm)) << stored << " names " << longForm;
+    EXPECT_EQ(0, OpenWithRealMediaLayer(stored)) << stored;
+    EXPECT_NE(0, OpenWithRealMediaLayer(song)) << "the real layer refuses a path with a blank";
+
+    EXPECT_EQ(ENTRY_OTHER, GetEntry(window, 2)->kind);
+    EXPECT_STREQ("\"C:\\My Music\\quoted.wav\"", GetEntry(window, 2)->path);
+    EXPECT_EQ("quoted.wav\"", items[2]);
+
+    EXPECT_EQ(ENTRY_WAVE, GetEntry(window, 3)->kind);
+    EXPECT_EQ(overlong.substr(0, 258), GetEntry(window, 3)->path);
+    EXPECT_EQ(std::string(251, 'p') + ".wav", items[3]);
+
+    // A wildcard names no one file: not looked up, though a file matches.
+    EXPECT_EQ(wildcard, GetEntry(window, 4)->path);
+    EXPECT_EQ("*.wav", items[4]);
+
+    // ".cda" without a digit is taken as an ordinary file.
+    EXPECT_EQ(ENTRY_OTHER, GetEntry(window, 5)->kind);
+    EXPECT_STREQ("D:\\Disc.cda", GetEntry(window, 5)->path);
+    EXPECT_EQ("Disc.cda", items[5]);
+    DeleteFileA(song.c_str());
+}
+
+TEST_F(Scenario, CdTrackTextsTakeTheirFirstDigitsAndAskTheDrive)
+{
+    Open();
+    // No CD in the drive: 0 and 0.
+    Add("D:\\Track01.cda");
+    EXPECT_EQ(ENTRY_CD_TRACK, GetEntry(window, 0)->kind);
+    EXPECT_EQ(0, GetEntry(window, 0)->startMs);
+    EXPECT_EQ(0, GetEntry(window, 0)->lengthMs);
+
+    FakeMediaInsertCd({{2000, 148000}, {150000, 200000}, {350000, 180000}});
+    FakeMediaClearCommands();
+    Add("E:\\Disc 2\\Track03.cda");
+    EXPECT_EQ((std::vector<std::string>{"CD track #1", "CD track #2"}), Items());
+    const PlaylistEntry* cd = GetEntry(window, 1);
+    EXPECT_EQ(ENTRY_CD_TRACK, cd->kind);
+    EXPECT_EQ(150000, cd->startMs);
+    EXPECT_EQ(200000, cd->lengthMs);
+    EXPECT_EQ((std::vector<std::string>{"open cdaudio alias VireoCdQuery wait",
+                                        "set VireoCdQuery time format ms wait",
+                                        "status VireoCdQuery position track 2 wait",
+                                        "status VireoCdQuery length track 2 wait", "close VireoCdQuery"}),
+              FakeMediaCommands());
+}
+
+TEST_F(Scenario, AddingACdTrackDuringPlaybackLeavesThePlayingEntryAlone)
+{
+    Open();
+    FakeMediaAddFile("C:\\Music\\long.wav", 5000);
+    FakeMediaInsertCd({{2000, 148000}, {150000, 200000}});
+    Add("C:\\Music\\long.wav");
+    Command(IDM_START);
+    Pump();
+    Play(3000);
+    ASSERT_TRUE(FakeMediaPlaying("VireoMedia"));
+
+    FakeMediaClearCommands();
+    Add("D:\\Track02.cda");
+    const PlaylistEntry* two = GetEntry(window, 1);
+    EXPECT_EQ(150000, two->startMs);
+    EXPECT_EQ(200000, two->lengthMs);
+    EXPECT_TRUE(FakeMediaPlaying("VireoMedia"));
+    EXPECT_EQ("C:\\Music\\long.wav", FakeMediaElement("VireoMedia"));
+    EXPECT_EQ(3000, FakeMediaPosition("VireoMedia"));
+    for (const std::string& command : FakeMediaCommands())
+        EXPECT_EQ(std::string::npos, command.find("VireoMedia")) << command;
+
+    // Now the CD itself plays: a further track is read from it, in place.
+    Play(2000);
+    ASSERT_EQ("cdaudio", FakeMediaElement("VireoMedia"));
+    ASSERT_EQ(1, Selection());
+    FakeMediaClearCommands();
+    Add("D:\\Track01.cda");
+    EXPECT_EQ(2000, GetEntry(window, 2)->startMs);
+    EXPECT_EQ(148000, GetEntry(window, 2)->lengthMs);
+    EXPECT_EQ((std::vector<std::string>{"status VireoMedia position track 1 wait",
+                                        "status VireoMedia length track 1 wait"}),
+              FakeMediaCommands());
+    EXPECT_TRUE(FakeMediaPlaying("VireoMedia"));
+    EXPECT_EQ((std::vector<std::string>{"long.wav", "CD track #2", "CD track #1"}), Items());
+}
+
+TEST_F(Scenario, AReceiveWithoutASenderKeepsTheCountAtOneAndAddsTheSlotAgain)
+{
+    Open();
+    Add("C:\\Music\\again.mid");
+    SendMessageA(window, MSG_ADD_PENDING, 0, 0);
+    EXPECT_EQ((std::vector<std::string>{"again.mid", "again.mid"}), Items());
+    EXPECT_NE(GetEntry(window, 0), GetEntry(window, 1));
+
+    HANDLE semaphore = CreateSemaphoreA(NULL, 1, 1, ADD_SEMAPHORE_NAME);
+    ASSERT_TRUE(semaphore != NULL);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(semaphore, 0));
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(semaphore, 0)) << "the count was above 1";
+    ReleaseSemaphore(semaphore, 1, NULL);
+    CloseHandle(semaphore);
+    // The slot still works.
+    Add("C:\\Music\\after.wav");
+    EXPECT_EQ(3, GetEntryCount(window));
+}
+
+TEST_F(Scenario, AddOffersTheMediaChooserAndPostsTheChosenPath)
+{
+    Open();
+    FakeChooseFile("C:\\Chosen\\pick.wav");
+    Command(IDC_ADD);
+    FakeChooseFile("");
+    Command(IDC_ADD);
+    EXPECT_EQ((std::vector<std::string>{"pick.wav"}), Items());
+    ASSERT_EQ(2u, FakeChoosers().size());
+    const FakeChooser& chooser = FakeChoosers()[0];
+    EXPECT_TRUE(chooser.preview);
+    EXPECT_EQ(window, chooser.owner);
+    EXPECT_EQ("Media files (*.rmi, *.mid, *.wav, *.avi, *.cda)|*.rmi;*.mid;*.wav;*.avi;*.cda", chooser.filter);
+    EXPECT_EQ("Choose media file to Vireo", chooser.title);
+    EXPECT_EQ(0x1804u, chooser.flags);
+    EXPECT_EQ(259u, chooser.maxFile);
+    EXPECT_EQ("", chooser.initialFile);
+    EXPECT_EQ(sizeof(OPENFILENAMEA), chooser.structSize);
+}

@@ -1,0 +1,214 @@
+// Playlist files: the bytes written, how the loader splits what it reads,
+// the choosers and the clear-first question.
+#include "scenario.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string ScratchFolder()
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string folder = std::string(temp) + "vireo-playlists";
+    CreateDirectoryA(folder.c_str(), NULL);
+    return folder;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    FILE* file = fopen(path.c_str(), "wb");
+    ASSERT_TRUE(file != NULL) << path;
+    fwrite(bytes.data(), 1, bytes.size(), file);
+    fclose(file);
+}
+
+// The file's bytes; "<none>" when it does not exist.
+std::string ReadBytes(const std::string& path)
+{
+    FILE* file = fopen(path.c_str(), "rb");
+    if (file == NULL)
+        return "<none>";
+    std::string bytes;
+    char chunk[512];
+    for (size_t n; (n = fread(chunk, 1, sizeof chunk, file)) > 0;)
+        bytes.append(chunk, n);
+    fclose(file);
+    return bytes;
+}
+
+std::vector<std::string> Paths(HWND window)
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < GetEntryCount(window); ++i)
+        paths.push_back(GetEntry(window, i)->path);
+    return paths;
+}
+
+const char HEADER_MESSAGE[] = "Error: not a Vireo playlist file.";
+const char CLEAR_QUESTION[] = "Do you want to clear the existing selections first?";
+
+}  // namespace
+
+TEST_F(Scenario, SaveWritesTheHeaderAndFilePathsAndLoadsBackTheFileEntries)
+{
+    Open();
+    const std::string folder = ScratchFolder();
+    FakeMediaInsertCd({{0, 1000}});
+    Add("C:\\Waves\\one.wav");
+    Add("D:\\Track01.cda");
+    Add("C:\\Waves\\two.wav");
+    const std::string saved = folder + "\\saved";
+    DeleteFileA((saved + ".VireoList").c_str());
+    FakeChooseFile(saved);
+    Command(IDM_SAVE_PLAYLIST);
+    EXPECT_EQ("[VIREO 1.0]\r\nC:\\Waves\\one.wav\r\nC:\\Waves\\two.wav\r\n", ReadBytes(saved + ".VireoList"));
+    ASSERT_EQ(1u, FakeChoosers().size());
+    const FakeChooser save = FakeChoosers()[0];
+    EXPECT_FALSE(save.preview);
+    EXPECT_EQ(window, save.owner);
+    EXPECT_EQ("Playlists (*.VireoList)|*.VireoList", save.filter);
+    EXPECT_EQ("Save current playlist as", save.title);
+    EXPECT_EQ(0x804u, save.flags);
+    EXPECT_EQ(259u, save.maxFile);
+    EXPECT_EQ("", save.initialFile);
+
+    // Yes to the question: the list is cleared, then the file's entries come.
+    FakeChooseFile(saved + ".VireoList");
+    FakeAnswerMessageBoxes({IDYES});
+    Command(IDM_OPEN_PLAYLIST);
+    EXPECT_EQ((std::vector<std::string>{"one.wav", "two.wav"}), Items());
+    EXPECT_EQ((std::vector<std::string>{"C:\\Waves\\one.wav", "C:\\Waves\\two.wav"}), Paths(window));
+    ASSERT_EQ(2u, FakeChoosers().size());
+    const FakeChooser load = FakeChoosers()[1];
+    EXPECT_FALSE(load.preview);
+    EXPECT_EQ(window, load.owner);
+    EXPECT_EQ("Playlists (*.VireoList)|*.VireoList", load.filter);
+    EXPECT_EQ("Load playlist", load.title);
+    EXPECT_EQ(0x1804u, load.flags);
+    EXPECT_EQ(259u, load.maxFile);
+    ASSERT_EQ(1u, FakeMessageBoxes().size());
+    EXPECT_EQ(window, FakeMessageBoxes()[0].owner);
+    EXPECT_EQ(CLEAR_QUESTION, FakeMessageBoxes()[0].text);
+    EXPECT_EQ("Load playlist", FakeMessageBoxes()[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2), FakeMessageBoxes()[0].type);
+
+    // No: the loaded entries follow those that stayed.
+    FakeChooseFile(saved + ".VireoList");
+    FakeAnswerMessageBoxes({IDNO});
+    Command(IDM_OPEN_PLAYLIST);
+    EXPECT_EQ((std::vector<std::string>{"one.wav", "two.wav", "one.wav", "two.wav"}), Items());
+    // A cancelled chooser asks nothing.
+    FakeChooseFile("");
+    Command(IDM_OPEN_PLAYLIST);
+    EXPECT_EQ(2u, FakeMessageBoxes().size());
+    EXPECT_EQ(4, GetEntryCount(window));
+}
+
+TEST_F(Scenario, SaveAlwaysAppendsTheExtensionAndRefusesANameWithoutRoomForIt)
+{
+    Open();
+    const std::string folder = ScratchFolder();
+    Add("C:\\Waves\\one.wav");
+    const std::string a = folder + "\\a.VireoList";
+    DeleteFileA(a.c_str());
+    DeleteFileA((a + ".VireoList").c_str());
+    FakeChooseFile(a);
+    Command(IDM_SAVE_PLAYLIST);
+    EXPECT_EQ("[VIREO 1.0]\r\nC:\\Waves\\one.wav\r\n", ReadBytes(a + ".VireoList"));
+    EXPECT_EQ("<none>", ReadBytes(a));
+
+    // 249 characters and the extension fill the 259 exactly; one more does not fit.
+    const std::string stem = folder + "\\" + std::string(249 - folder.size() - 1, 'n');
+    ASSERT_EQ(249u, stem.size());
+    DeleteFileA((stem + ".VireoList").c_str());
+    FakeChooseFile(stem);
+    Command(IDM_SAVE_PLAYLIST);
+    EXPECT_EQ("[VIREO 1.0]\r\nC:\\Waves\\one.wav\r\n", ReadBytes(stem + ".VireoList"));
+    DeleteFileA((stem + ".VireoList").c_str());
+
+    const std::string over = stem + "m";
+    FakeChooseFile(over);
+    Command(IDM_SAVE_PLAYLIST);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((over + "*").c_str(), &found);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, search) << "written as " << found.cFileName;
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    EXPECT_EQ("C:\\Waves\\one.wav", std::string(GetEntry(window, 0)->path));
+}
+
+TEST_F(Scenario, LoadSplitsTheFileTheWayItsLoopReadsIt)
+{
+    Open();
+    const std::string file = ScratchFolder() + "\\cases.VireoList";
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::vector<std::string> paths;
+        bool headerMessage;
+    };
+    const std::string h = "[VIREO 1.0]";
+    const Case cases[] = {
+        {"empty file", "", {}, true},
+        {"shorter than the header", "[VIREO 1.", {}, true},
+        {"header in other case", "[vireo 1.0]\r\nC:\\a.wav\r\n", {}, true},
+        {"header alone", h + "\r\n", {}, false},
+        {"header without its line end", h, {}, false},
+        {"as written", h + "\r\nC:\\a.wav\r\nC:\\b.wav\r\n", {"C:\\a.wav", "C:\\b.wav"}, false},
+        {"last line without CR LF", h + "\r\nC:\\a.wav\r\nC:\\b.wav", {"C:\\a.wav", "C:\\b.wav"}, false},
+        {"empty line between", h + "\r\nC:\\a.wav\r\n\r\nC:\\b.wav\r\n", {"C:\\a.wav", "\r\nC:\\b.wav"}, false},
+        {"empty line at the end", h + "\r\nC:\\a.wav\r\n\r\n", {"C:\\a.wav", "\r\n"}, false},
+        {"LF only", h + "\nC:\\a.wav\nC:\\b.wav\n", {":\\a.wav\nC:\\b.wav\n"}, false},
+        {"lone CR", h + "\r\nC:\\a.wav\rC:\\b.wav\r\n", {"C:\\a.wav", ":\\b.wav"}, false},
+        {"zero byte inside", h + "\r\nC:\\a.wav\r\nC:\\b" + std::string(1, '\0') + ".wav\r\nC:\\c.wav\r\n",
+         {"C:\\a.wav", "C:\\b"}, false},
+        {"text after the header", h + " extra\r\nC:\\a.wav\r\n", {"xtra", "C:\\a.wav"}, false},
+    };
+    for (const Case& c : cases) {
+        while (GetEntryCount(window) > 0)
+            RemoveEntry(window, 0);
+        FakeDialogsReset();
+        WriteBytes(file, c.bytes);
+        LoadPlaylistFile(window, file.c_str());
+        EXPECT_EQ(c.paths, Paths(window)) << c.what;
+        if (c.headerMessage) {
+            ASSERT_EQ(1u, FakeMessageBoxes().size()) << c.what;
+            EXPECT_EQ(window, FakeMessageBoxes()[0].owner);
+            EXPECT_EQ(HEADER_MESSAGE, FakeMessageBoxes()[0].text);
+            EXPECT_EQ("Load playlist", FakeMessageBoxes()[0].caption);
+            EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONWARNING), FakeMessageBoxes()[0].type);
+        } else {
+            EXPECT_TRUE(FakeMessageBoxes().empty()) << c.what;
+        }
+    }
+    // A path after an empty line is shown by its part after the last backslash.
+    while (GetEntryCount(window) > 0)
+        RemoveEntry(window, 0);
+    WriteBytes(file, h + "\r\nC:\\a.wav\r\n\r\nC:\\b.wav\r\n\r\n");
+    LoadPlaylistFile(window, file.c_str());
+    EXPECT_EQ((std::vector<std::string>{"a.wav", "b.wav", "\r\n"}), Items());
+    // A file that cannot be opened: nothing, no message.
+    FakeDialogsReset();
+    LoadPlaylistFile(window, (ScratchFolder() + "\\missing.VireoList").c_str());
+    EXPECT_EQ(3, GetEntryCount(window));
+    EXPECT_TRUE(FakeMessageBoxes().empty());
+}
+
+TEST_F(Scenario, ClearingFirstThenABadFileLeavesAnEmptyListAndTheMessage)
+{
+    Open();
+    const std::string bad = ScratchFolder() + "\\bad.VireoList";
+    WriteBytes(bad, "C:\\a.wav\r\nC:\\b.wav\r\n");
+    Add("C:\\Waves\\one.wav");
+    Add("D:\\Track01.cda");
+    FakeChooseFile(bad);
+    FakeAnswerMessageBoxes({IDYES});
+    Command(IDM_OPEN_PLAYLIST);
+    EXPECT_EQ(0, GetEntryCount(window));
+    ASSERT_EQ(2u, FakeMessageBoxes().size());
+    EXPECT_EQ(CLEAR_QUESTION, FakeMessageBoxes()[0].text);
+    EXPECT_EQ(HEADER_MESSAGE, FakeMessageBoxes()[1].text);
+}
