@@ -21,6 +21,18 @@ int SendMediaCommand(const char* command, char* reply, UINT replyCapacity, HWND 
     return static_cast<int>(result);
 }
 
+// A driver answers a play from a thread of its own, which may still be
+// leaving the driver's code when the close that follows the end notice
+// unloads the driver (a crash under Wine): once used, a driver stays loaded.
+static void PinMediaDrivers()
+{
+    static const char* const DRIVERS[] = {"mciwave.dll", "mciseq.dll", "mciavi32.dll", "mcicda.dll", "mciqtz32.dll"};
+    for (const char* driver : DRIVERS) {
+        HMODULE module = NULL;
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN, driver, &module);
+    }
+}
+
 void StopAndCloseMedia()
 {
     SendMediaCommand("stop VireoMedia", NULL, 0, NULL);
@@ -28,13 +40,16 @@ void StopAndCloseMedia()
     s_cdOpen = false;
 }
 
-void OpenMediaElement(const char* element)
+bool OpenMediaElement(const char* element)
 {
     char command[COMMAND_CAPACITY];
     ComposeOpenCommand(command, sizeof command, element);
     int result = SendMediaCommand(command, NULL, 0, NULL);
     s_cdOpen = (result == 0 && lstrcmpiA(element, CD_DEVICE_NAME) == 0);
+    if (result == 0)
+        PinMediaDrivers();
     SendMediaCommand("set VireoMedia time format ms wait", NULL, 0, NULL);
+    return result == 0;
 }
 
 bool MediaHoldsCd()

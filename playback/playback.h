@@ -19,8 +19,9 @@ extern UINT_PTR g_progressTimerId;
 // 0 on success. The reply buffer, when given, always ends up zero-terminated.
 int SendMediaCommand(const char* command, char* reply, UINT replyCapacity, HWND notifyWindow);
 void StopAndCloseMedia();
-// Opens a path or the CD device under the alias and sets the time format to milliseconds.
-void OpenMediaElement(const char* element);
+// Opens a path or the CD device under the alias and sets the time format to
+// milliseconds; false when the open fails.
+bool OpenMediaElement(const char* element);
 // True while the device open under the alias is the CD.
 bool MediaHoldsCd();
 

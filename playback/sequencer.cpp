@@ -23,6 +23,18 @@ static bool s_passStartedEntry = false;
 // Whether a shuffle order has been built since the last Stop.
 static bool s_shuffleBuilt = false;
 
+// The entry cue mode holds: opened but not started. A play stopped at once
+// is heard on the real platform (its stop lags a third of a second behind),
+// so the entry is started only when the user resumes.
+struct CuedEntry {
+    bool waiting;
+    bool cdTrack;
+    int32_t startMs;
+    int32_t lengthMs;
+    char name[TEXT_CAPACITY];
+};
+static CuedEntry s_cued = {false, false, 0, 0, ""};
+
 static void SendCommand(HWND window, int id)
 {
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
@@ -59,6 +71,7 @@ void StartPlayback(HWND window)
         return;
     }
     SetStatusText(window, "Starting playback...");
+    s_cued.waiting = false;
     SelectIndex(window, -1);
     g_playState = PLAY_PLAYING;
     if (g_playOptions.random != 0)
@@ -72,6 +85,7 @@ void StartPlayback(HWND window)
 void StopPlayback(HWND window)
 {
     StopAndCloseMedia();
+    s_cued.waiting = false;
     NotifyTrayIcon(NIM_MODIFY, window, g_idleIcon, NULL);
     GrayCommand(window, IDM_PAUSE);
     GrayCommand(window, IDM_STOP);
@@ -87,18 +101,45 @@ void StopPlayback(HWND window)
     UpdateStepCommands(window);
 }
 
+static void ReportInvalid(HWND window, const char* name)
+{
+    char status[STATUS_CAPACITY];
+    std::snprintf(status, sizeof status, "%s is not a valid media file.", name);
+    SetStatusText(window, status);
+    // The entry stays selected, so the posted advance moves on from it.
+    PostMessageA(window, MSG_ADVANCE, 0, 0);
+}
+
+// Starts the entry cue mode opened, with its own range for a CD track.
+static void StartCuedEntry(HWND window)
+{
+    s_cued.waiting = false;
+    char command[COMMAND_CAPACITY];
+    ComposePlayCommand(command, sizeof command, s_cued.cdTrack, s_cued.startMs, s_cued.lengthMs);
+    if (SendMediaCommand(command, NULL, 0, window) != 0)
+        ReportInvalid(window, s_cued.name);
+    else
+        s_passStartedEntry = true;
+}
+
 void TogglePause(HWND window)
 {
     if (g_playState == PLAY_PAUSED) {
         g_playState = PLAY_PLAYING;
-        SendMediaCommand("play VireoMedia notify", NULL, 0, window);
+        bool cued = s_cued.waiting;
+        if (!cued)
+            SendMediaCommand("play VireoMedia notify", NULL, 0, window);
         NotifyTrayIcon(NIM_MODIFY, window, g_playingIcon, NULL);
         SetStatusText(window, "Playback resumed.");
         GrayCommand(window, IDM_START);
         CheckTrayPause(false);
         SetPauseLabel(window, "&Pause");
+        if (cued)
+            StartCuedEntry(window);
     } else {
-        SendMediaCommand("stop VireoMedia wait", NULL, 0, NULL);
+        // A cued entry has not been started: there is nothing to stop.
+        if (!s_cued.waiting)
+            SendMediaCommand("stop VireoMedia wait", NULL, 0, NULL);
         g_playState = PLAY_PAUSED;
         NotifyTrayIcon(NIM_MODIFY, window, g_pausedIcon, NULL);
         SetStatusText(window, "Playback paused.");
@@ -161,8 +202,10 @@ void AdvancePlayback(HWND window, UINT message, WPARAM flags)
 {
     if (IsHaltedPlayNotice(message, flags))
         return;
-    if (g_playState != PLAY_PAUSED)
+    if (g_playState != PLAY_PAUSED) {
         StopAndCloseMedia();
+        s_cued.waiting = false;
+    }
     if (g_playState != PLAY_PLAYING)
         return;
 
@@ -187,19 +230,26 @@ void AdvancePlayback(HWND window, UINT message, WPARAM flags)
     if (entry == NULL)
         return;
     const char* name = entry->kind == ENTRY_CD_TRACK ? CD_DEVICE_NAME : entry->path;
+    if (g_playOptions.cueMode != 0 && message == MM_MCINOTIFY) {
+        // An entry that does not even open is not held: the posted advance skips it.
+        if (!OpenMediaElement(name)) {
+            ReportInvalid(window, name);
+            return;
+        }
+        s_cued.waiting = true;
+        s_cued.cdTrack = entry->kind == ENTRY_CD_TRACK;
+        s_cued.startMs = s_cued.cdTrack ? entry->startMs : 0;
+        s_cued.lengthMs = entry->lengthMs;
+        CopyBounded(s_cued.name, sizeof s_cued.name, name);
+        SendCommand(window, IDM_PAUSE);
+        SetPauseLabel(window, "&Play next");
+        return;
+    }
     if (!PlayEntry(window, entry, name)) {
-        char status[STATUS_CAPACITY];
-        std::snprintf(status, sizeof status, "%s is not a valid media file.", name);
-        SetStatusText(window, status);
-        PostMessageA(window, MSG_ADVANCE, 0, 0);
-        // Nothing plays, so cue mode has nothing to hold: the posted advance skips on.
+        ReportInvalid(window, name);
         return;
     }
     s_passStartedEntry = true;
-    if (g_playOptions.cueMode != 0 && message == MM_MCINOTIFY) {
-        SendCommand(window, IDM_PAUSE);
-        SetPauseLabel(window, "&Play next");
-    }
 }
 
 void FinishPlaylist(HWND window)

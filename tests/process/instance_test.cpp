@@ -11,7 +11,8 @@ TEST_F(ProcessTest, MarkerLivesFromStartToExit)
     DWORD pid = 0;
     ASSERT_TRUE(ReadMarkerPid(&pid));
     EXPECT_EQ(first.pid, pid);
-    EXPECT_TRUE(IsWindowVisible(window));
+    // The window exists before its initialisation has shown it.
+    EXPECT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, window, 5000));
     EXPECT_EQ(0, ExitVireo(window, first));
     EXPECT_FALSE(MarkerExists());
     CloseStarted(first);

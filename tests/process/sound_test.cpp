@@ -1,0 +1,375 @@
+// Real playback under the platform's media layer, heard back from the sound
+// server: the default recording source is the monitor of the sink that
+// vireo.exe plays into, so what is recorded here is what a listener hears.
+#include "process_harness.h"
+
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "resource.h"
+
+namespace {
+
+const int RATE = 22050;
+const int TONE_MS = 2000;
+const int PITCHES[] = {440, 880, 1320};
+// Analysis windows of 50 ms.
+const int WINDOW = RATE / 20;
+const int WINDOW_MS = 50;
+const int BUFFER_COUNT = 8;
+const int BUFFER_SAMPLES = RATE / 4;
+
+struct Recording {
+    HWAVEIN device = NULL;
+    WAVEHDR headers[BUFFER_COUNT] = {};
+    std::vector<short> buffers[BUFFER_COUNT];
+    std::vector<short> samples;
+    int next = 0;
+};
+
+bool StartRecording(Recording& recording)
+{
+    WAVEFORMATEX format = {};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 1;
+    format.nSamplesPerSec = RATE;
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = 2;
+    format.nAvgBytesPerSec = RATE * 2;
+    if (waveInOpen(&recording.device, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR)
+        return false;
+    for (int i = 0; i < BUFFER_COUNT; ++i) {
+        recording.buffers[i].assign(BUFFER_SAMPLES, 0);
+        WAVEHDR& header = recording.headers[i];
+        header.lpData = reinterpret_cast<LPSTR>(recording.buffers[i].data());
+        header.dwBufferLength = BUFFER_SAMPLES * 2;
+        waveInPrepareHeader(recording.device, &header, sizeof header);
+        waveInAddBuffer(recording.device, &header, sizeof header);
+    }
+    return waveInStart(recording.device) == MMSYSERR_NOERROR;
+}
+
+// Takes the filled buffers in the order the driver fills them, which is the
+// order they were queued in, and hands them back.
+void Collect(Recording& recording, bool requeue)
+{
+    for (;;) {
+        WAVEHDR& header = recording.headers[recording.next];
+        if ((header.dwFlags & WHDR_DONE) == 0)
+            return;
+        const short* data = reinterpret_cast<const short*>(header.lpData);
+        recording.samples.insert(recording.samples.end(), data, data + header.dwBytesRecorded / 2);
+        header.dwFlags &= ~WHDR_DONE;
+        if (requeue)
+            waveInAddBuffer(recording.device, &header, sizeof header);
+        recording.next = (recording.next + 1) % BUFFER_COUNT;
+    }
+}
+
+void StopRecording(Recording& recording)
+{
+    waveInStop(recording.device);
+    waveInReset(recording.device);
+    Collect(recording, false);
+    for (WAVEHDR& header : recording.headers)
+        waveInUnprepareHeader(recording.device, &header, sizeof header);
+    waveInClose(recording.device);
+    recording.device = NULL;
+}
+
+// Records while waiting for check() to hold; false when the time is up.
+template <typename Check>
+bool RecordUntil(Recording& recording, Check check, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        Collect(recording, true);
+        if (check())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(20);
+    }
+}
+
+void RecordFor(Recording& recording, DWORD ms)
+{
+    RecordUntil(recording, [] { return false; }, ms);
+}
+
+// The sound server hands the recorder nothing until something plays, and
+// the start of the first sound is lost on the way: a silent sound first, so
+// that the first entry is heard from its start.
+bool WakeRecording(Recording& recording, const std::string& silence)
+{
+    PlaySoundA(silence.c_str(), NULL, SND_FILENAME | SND_SYNC | SND_NODEFAULT);
+    return RecordUntil(recording, [&] { return !recording.samples.empty(); }, 5000);
+}
+
+double ToneAmplitude(const short* samples, int count, int hz)
+{
+    double coefficient = 2.0 * std::cos(2.0 * 3.14159265358979 * hz / RATE);
+    double s1 = 0.0;
+    double s2 = 0.0;
+    for (int i = 0; i < count; ++i) {
+        double s = samples[i] + coefficient * s1 - s2;
+        s2 = s1;
+        s1 = s;
+    }
+    double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
+    return 2.0 * std::sqrt(std::max(power, 0.0)) / count;
+}
+
+// One stretch of the recording with a single dominant pitch (0: silence).
+struct ToneRun {
+    int hz;
+    int startMs;
+    int endMs;
+};
+
+// The pitch of each 50 ms window, gathered into runs of one pitch.
+std::vector<ToneRun> FindTones(const std::vector<short>& samples)
+{
+    std::vector<ToneRun> runs;
+    for (size_t at = 0; at + WINDOW <= samples.size(); at += WINDOW) {
+        const short* window = samples.data() + at;
+        double energy = 0.0;
+        for (int i = 0; i < WINDOW; ++i)
+            energy += static_cast<double>(window[i]) * window[i];
+        double peak = std::sqrt(2.0 * energy / WINDOW);  // a sine's amplitude from its mean square
+        int hz = 0;
+        if (peak > 1000.0) {
+            for (int pitch : PITCHES)
+                if (ToneAmplitude(window, WINDOW, pitch) > 0.7 * peak)
+                    hz = pitch;
+        }
+        int startMs = static_cast<int>(at / WINDOW) * WINDOW_MS;
+        if (!runs.empty() && runs.back().hz == hz)
+            runs.back().endMs = startMs + WINDOW_MS;
+        else
+            runs.push_back(ToneRun{hz, startMs, startMs + WINDOW_MS});
+    }
+    // Short stretches of another pitch inside a tone are windows straddling a
+    // change, and a dropout under load is no new start; a longer silence
+    // splits two tones of one pitch.
+    std::vector<ToneRun> tones;
+    for (const ToneRun& run : runs) {
+        if (run.hz == 0 || run.endMs - run.startMs < 150)
+            continue;
+        if (!tones.empty() && tones.back().hz == run.hz && run.startMs - tones.back().endMs < 500)
+            tones.back().endMs = run.endMs;
+        else
+            tones.push_back(run);
+    }
+    return tones;
+}
+
+std::string Describe(const std::vector<ToneRun>& tones)
+{
+    std::string text;
+    for (const ToneRun& run : tones)
+        text += std::to_string(run.hz) + " Hz " + std::to_string(run.startMs) + "-" + std::to_string(run.endMs) +
+                " ms; ";
+    return text;
+}
+
+std::vector<int> Pitches(const std::vector<ToneRun>& tones)
+{
+    std::vector<int> pitches;
+    for (const ToneRun& run : tones)
+        pitches.push_back(run.hz);
+    return pitches;
+}
+
+std::vector<int> Gaps(const std::vector<ToneRun>& tones)
+{
+    std::vector<int> gaps;
+    for (size_t i = 1; i < tones.size(); ++i)
+        gaps.push_back(tones[i].startMs - tones[i - 1].endMs);
+    return gaps;
+}
+
+// The longest stretch of near-silent samples around a change of tone, in
+// milliseconds: finer than the analysis windows. A sine stays this quiet
+// only for a few samples at each zero crossing.
+double SilenceAround(const std::vector<short>& samples, int fromMs, int toMs)
+{
+    size_t from = static_cast<size_t>(std::max(fromMs - 100, 0)) * RATE / 1000;
+    size_t to = std::min(samples.size(), static_cast<size_t>(toMs + 100) * RATE / 1000);
+    size_t longest = 0;
+    size_t quiet = 0;
+    for (size_t i = from; i < to; ++i) {
+        quiet = std::abs(samples[i]) < 300 ? quiet + 1 : 0;
+        longest = std::max(longest, quiet);
+    }
+    return 1000.0 * static_cast<double>(longest) / RATE;
+}
+
+// A player that crashed sits in the debugger and answers nothing: every
+// question to it gives up after a second rather than hang the test.
+const UINT ANSWER_WAIT_MS = 1000;
+
+std::string TextOf(HWND window, int id)
+{
+    char text[512] = "";
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(GetDlgItem(window, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, ANSWER_WAIT_MS, &result);
+    text[sizeof text - 1] = '\0';
+    return text;
+}
+
+int SelectedIndex(HWND window)
+{
+    DWORD_PTR result = static_cast<DWORD_PTR>(LB_ERR);
+    SendMessageTimeoutA(GetDlgItem(window, IDC_PLAYLIST), LB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, ANSWER_WAIT_MS,
+                        &result);
+    return static_cast<int>(result);
+}
+
+class SoundTest : public ProcessTest {
+protected:
+    void SetUp() override
+    {
+        ProcessTest::SetUp();
+        for (int i = 0; i < 3; ++i) {
+            paths[i] = TempFolder() + "\\tone" + std::to_string(PITCHES[i]) + ".wav";
+            WriteToneWav(paths[i], PITCHES[i], TONE_MS);
+        }
+        silence = TempFolder() + "\\silence.wav";
+        WriteToneWav(silence, 0, 500);
+        vireo = StartVireo();
+        window = WaitForMainWindow(vireo.pid);
+        ASSERT_TRUE(window != NULL);
+        Started client =
+            StartProgram("mailbox_client.exe", "\"" + paths[0] + "\" \"" + paths[1] + "\" \"" + paths[2] + "\"");
+        ASSERT_EQ(0, WaitForExit(client));
+        CloseStarted(client);
+        ASSERT_EQ((std::vector<std::string>{"tone440.wav", "tone880.wav", "tone1320.wav"}), ListItems(window));
+    }
+
+    void TearDown() override
+    {
+        if (window != NULL && IsWindow(window))
+            ExitVireo(window, vireo);
+        CloseStarted(vireo);
+        for (const std::string& path : paths)
+            DeleteFileA(path.c_str());
+        DeleteFileA(silence.c_str());
+        ProcessTest::TearDown();
+    }
+
+    // What the player shows, or how it ended, for a failed wait.
+    std::string Situation()
+    {
+        DWORD code = 0;
+        if (vireo.process != NULL && WaitForSingleObject(vireo.process, 0) == WAIT_OBJECT_0 &&
+            GetExitCodeProcess(vireo.process, &code))
+            return "vireo.exe ended with code " + std::to_string(code);
+        return "status \"" + TextOf(window, IDC_STATUS) + "\", pause label \"" +
+               TextOf(window, IDM_PAUSE) + "\", selection " + std::to_string(SelectedIndex(window));
+    }
+
+    bool StatusIs(const char* text) { return TextOf(window, IDC_STATUS) == text; }
+
+    bool CuedAt(int index)
+    {
+        return TextOf(window, IDM_PAUSE) == "&Play next" && SelectedIndex(window) == index;
+    }
+
+    std::string paths[3];
+    std::string silence;
+    Started vireo;
+    HWND window = NULL;
+};
+
+}  // namespace
+
+TEST_F(SoundTest, ThreePitchesPlayInListOrder)
+{
+    Recording recording;
+    ASSERT_TRUE(StartRecording(recording)) << "no recording device";
+    ASSERT_TRUE(WakeRecording(recording, silence));
+    PostCommand(window, IDM_START);
+    bool done = RecordUntil(recording, [&] { return StatusIs("Done with playlist."); }, 30000);
+    RecordFor(recording, 300);
+    StopRecording(recording);
+    ASSERT_TRUE(done) << Situation();
+
+    std::vector<ToneRun> tones = FindTones(recording.samples);
+    ASSERT_EQ((std::vector<int>{440, 880, 1320}), Pitches(tones)) << Describe(tones);
+    // Each entry is heard whole: none cut short or skipped into.
+    for (const ToneRun& run : tones)
+        EXPECT_GE(run.endMs - run.startMs, TONE_MS * 3 / 4) << Describe(tones);
+    std::vector<double> gaps;
+    for (size_t i = 1; i < tones.size(); ++i)
+        gaps.push_back(SilenceAround(recording.samples, tones[i - 1].endMs, tones[i].startMs));
+    std::printf("silence between entries: %.1f ms and %.1f ms (worst %.1f ms); %s\n", gaps[0], gaps[1],
+                std::max(gaps[0], gaps[1]), Describe(tones).c_str());
+}
+
+TEST_F(SoundTest, CueModeHoldsEachNextEntryUntilResumed)
+{
+    const DWORD HOLD_MS = 1500;
+    PostCommand(window, IDM_CUE_MODE);
+    Recording recording;
+    ASSERT_TRUE(StartRecording(recording)) << "no recording device";
+    ASSERT_TRUE(WakeRecording(recording, silence));
+    PostCommand(window, IDM_START);
+    ASSERT_TRUE(RecordUntil(recording, [&] { return CuedAt(1); }, 15000)) << Situation();
+    EXPECT_EQ("Playback paused.", TextOf(window, IDC_STATUS));
+    RecordFor(recording, HOLD_MS);
+    PostCommand(window, IDM_PAUSE);
+    ASSERT_TRUE(RecordUntil(recording, [&] { return CuedAt(2); }, 15000)) << Situation();
+    RecordFor(recording, HOLD_MS);
+    PostCommand(window, IDM_PAUSE);
+    bool done = RecordUntil(recording, [&] { return StatusIs("Done with playlist."); }, 15000);
+    RecordFor(recording, 300);
+    StopRecording(recording);
+    ASSERT_TRUE(done) << Situation();
+
+    std::vector<ToneRun> tones = FindTones(recording.samples);
+    ASSERT_EQ((std::vector<int>{440, 880, 1320}), Pitches(tones)) << Describe(tones);
+    // Nothing of a held pitch sounds before the resume: each follows a silence
+    // of about the hold (less the sound server's latency), and in one piece.
+    for (int gap : Gaps(tones))
+        EXPECT_GE(gap, static_cast<int>(HOLD_MS / 2)) << Describe(tones);
+    std::printf("cue mode: %s\n", Describe(tones).c_str());
+}
+
+// Every end of the list closes the device right after its end notice, with
+// nothing opened after it: the driver must not go while its play thread
+// still runs (under Wine this took the player down every few dozen ends).
+TEST_F(ProcessTest, ManyEndsOfTheListLeaveThePlayerRunning)
+{
+    const int CYCLES = 25;
+    std::string path = TempFolder() + "\\blip.wav";
+    WriteToneWav(path, 660, 150);
+    Started vireo = StartVireo();
+    HWND window = WaitForMainWindow(vireo.pid);
+    ASSERT_TRUE(window != NULL);
+    Started client = StartProgram("mailbox_client.exe", "\"" + path + "\"");
+    ASSERT_EQ(0, WaitForExit(client));
+    CloseStarted(client);
+    HWND status = GetDlgItem(window, IDC_STATUS);
+    int ended = 0;
+    for (; ended < CYCLES; ++ended) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(status, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("-"), SMTO_ABORTIFHUNG, ANSWER_WAIT_MS,
+                            &result);
+        PostCommand(window, IDM_START);
+        if (!WaitUntil([](HWND w) { return TextOf(w, IDC_STATUS) == "Done with playlist."; }, window, 5000))
+            break;
+        Sleep(300);  // the driver's thread is done with by now
+    }
+    EXPECT_EQ(CYCLES, ended) << "status \"" << TextOf(window, IDC_STATUS) << "\"";
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(vireo.process, 0));
+    EXPECT_EQ(0, ExitVireo(window, vireo));
+    CloseStarted(vireo);
+    DeleteFileA(path.c_str());
+}
