@@ -45,3 +45,8 @@ add_custom_command(TARGET vireo POST_BUILD
 if(VIREO_TESTS)
     include(${CMAKE_SOURCE_DIR}/tests/tests.cmake)
 endif()
+
+option(VIREO_BENCH "Build the benchmark programs (run by tools/run-benchmarks)" ON)
+if(VIREO_BENCH)
+    include(${CMAKE_SOURCE_DIR}/bench/bench.cmake)
+endif()

@@ -62,23 +62,10 @@ static bool SameCase(const std::string& a, const std::string& b)
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
 
-// Starts a program by its full path; the tail follows the quoted path.
+// Starts a program by its full path, in its own folder.
 static Started StartAt(const std::string& exe, const std::string& tail)
 {
-    std::string commandLine = "\"" + exe + "\"" + (tail.empty() ? "" : " " + tail);
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-    std::string folder = exe.substr(0, exe.find_last_of('\\'));
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    Started started;
-    if (CreateProcessA(exe.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL, folder.c_str(), &startup, &info)) {
-        CloseHandle(info.hThread);
-        started.process = info.hProcess;
-        started.pid = info.dwProcessId;
-    }
-    return started;
+    return StartExe(exe, tail, exe.substr(0, exe.find_last_of('\\')).c_str());
 }
 
 // Ends of the processes a given process started (the uninstaller hands over

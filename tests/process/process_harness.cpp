@@ -27,9 +27,8 @@ std::string TempFolder()
     return folder;
 }
 
-Started StartProgram(const std::string& program, const std::string& tail)
+Started StartExe(const std::string& exe, const std::string& tail, const char* folder)
 {
-    std::string exe = BuildFolder() + "\\" + program;
     std::string commandLine = "\"" + exe + "\"";
     if (!tail.empty())
         commandLine += " " + tail;
@@ -39,12 +38,17 @@ Started StartProgram(const std::string& program, const std::string& tail)
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     Started started;
-    if (CreateProcessA(exe.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &info)) {
+    if (CreateProcessA(exe.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL, folder, &startup, &info)) {
         CloseHandle(info.hThread);
         started.process = info.hProcess;
         started.pid = info.dwProcessId;
     }
     return started;
+}
+
+Started StartProgram(const std::string& program, const std::string& tail)
+{
+    return StartExe(BuildFolder() + "\\" + program, tail);
 }
 
 Started StartVireo(const std::string& tail)

@@ -19,6 +19,8 @@ struct Started {
 // The folder of this test program, where vireo.exe and the test tools are built.
 std::string BuildFolder();
 std::string TempFolder();
+// Starts a program by its full path, in the given current folder (NULL: this one's).
+Started StartExe(const std::string& exe, const std::string& tail, const char* folder = NULL);
 // Starts a program from the build folder with the given command-line tail.
 Started StartProgram(const std::string& program, const std::string& tail);
 Started StartVireo(const std::string& tail = "");

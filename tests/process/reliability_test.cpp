@@ -52,30 +52,6 @@ void Note(const char* kind, const std::string& text)
             GTEST_SKIP() << "known fault, fix pending: " << reason;                                       \
     } while (0)
 
-// Read as UTF-16 and converted here: this Wine hands an ANSI caller in
-// another process the item's UTF-16 bytes.
-std::vector<std::string> Items(HWND window)
-{
-    std::vector<std::string> items;
-    HWND list = GetDlgItem(window, IDC_PLAYLIST);
-    LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-        std::string text;
-        if (length > 0) {
-            std::vector<wchar_t> wide(static_cast<size_t>(length) + 1);
-            LRESULT got = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide.data()));
-            if (got > 0) {
-                int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(got), NULL, 0, NULL, NULL);
-                text.resize(static_cast<size_t>(size));
-                WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(got), &text[0], size, NULL, NULL);
-            }
-        }
-        items.push_back(text);
-    }
-    return items;
-}
-
 int Count(HWND window)
 {
     return static_cast<int>(SendDlgItemMessageA(window, IDC_PLAYLIST, LB_GETCOUNT, 0, 0));
@@ -118,6 +94,34 @@ int RunProgram(const std::string& program, const std::string& tail, DWORD timeou
     return code;
 }
 
+// A process end that must be clean: any other counts as a crash.
+void ExpectCleanEnd(Tally& tally, int code, const std::string& what = std::string())
+{
+    if (code != 0)
+        ++tally.crashes;
+    EXPECT_EQ(0, code) << what;
+}
+
+void ExpectMarkerNames(DWORD pid, const std::string& what = std::string())
+{
+    DWORD marked = 0;
+    EXPECT_TRUE(ReadMarkerPid(&marked)) << what;
+    EXPECT_EQ(pid, marked) << what;
+}
+
+// The marker key left without its value, as a start that is between making
+// the key and writing its id leaves it.
+bool EmptyMarkerKey()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tallgrass\\Vireo\\running", 0, KEY_ALL_ACCESS, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    RegDeleteValueA(key, "pid");
+    RegCloseKey(key);
+    return true;
+}
+
 bool Contains(const std::vector<std::string>& items, const std::string& text)
 {
     for (const std::string& item : items)
@@ -157,6 +161,12 @@ std::string DisplayOf(const std::string& text)
     std::string kept = text.substr(0, MAILBOX_KEPT);
     size_t slash = kept.find_last_of('\\');
     return slash == std::string::npos ? kept : kept.substr(slash + 1);
+}
+
+// The list reaches `count` items, one of them showing the text.
+bool Arrived(HWND window, int count, DWORD timeoutMs, const std::string& text)
+{
+    return WaitForCount(window, count, timeoutMs) == count && Contains(ListItems(window), DisplayOf(text));
 }
 
 // "C:\<tag>\aaaa..." of exactly `length` characters.
@@ -305,6 +315,24 @@ std::vector<WrongValue> WrongValues()
     };
 }
 
+// A first start loading the list: every display arrives, and it exits cleanly.
+void LoadAtFirstStart(Tally& tally, const std::string& list, const std::vector<std::string>& displays,
+                      DWORD timeoutMs)
+{
+    const int expected = static_cast<int>(displays.size());
+    tally.tried += expected;
+    Started vireo = StartVireo("/load " + list);
+    HWND window = WaitForMainWindow(vireo.pid, 60000);
+    ASSERT_TRUE(window != NULL);
+    int count = WaitForCount(window, expected, timeoutMs);
+    int missing = Missing(ListItems(window), displays);
+    tally.lost += missing;
+    EXPECT_EQ(expected, count);
+    EXPECT_EQ(0, missing);
+    ExpectCleanEnd(tally, ExitAndWait(window, vireo));
+    CloseStarted(vireo);
+}
+
 RECT WindowRect(HWND window)
 {
     RECT rect = {};
@@ -334,9 +362,7 @@ TEST_F(Reliability, KilledWhilePlayingTheNextStartTakesOver)
         if (window == NULL)
             ++tally.crashes;
         ASSERT_TRUE(window != NULL) << "round " << round;
-        DWORD pid = 0;
-        EXPECT_TRUE(ReadMarkerPid(&pid)) << "round " << round;
-        EXPECT_EQ(vireo.pid, pid) << "round " << round << ": the stale marker is taken over";
+        ExpectMarkerNames(vireo.pid, "round " + std::to_string(round) + ": the stale marker is taken over");
         if (deadPids.count(vireo.pid) != 0)
             Note("killed_while_playing", "a new instance got the id of the killed one: " + std::to_string(vireo.pid));
         bool playing = WaitUntil(IsPlaying, window, 15000);
@@ -356,17 +382,12 @@ TEST_F(Reliability, KilledWhilePlayingTheNextStartTakesOver)
     Started vireo = StartVireo();
     HWND window = WaitForMainWindow(vireo.pid);
     ASSERT_TRUE(window != NULL);
-    DWORD pid = 0;
-    EXPECT_TRUE(ReadMarkerPid(&pid));
-    EXPECT_EQ(vireo.pid, pid);
+    ExpectMarkerNames(vireo.pid);
     EXPECT_EQ(0, RunProgram("vireo.exe", tone));
     if (WaitForCount(window, 1, 5000) != 1)
         ++tally.lost;
-    EXPECT_EQ(std::vector<std::string>{"killed-tone.wav"}, Items(window));
-    int code = ExitAndWait(window, vireo);
-    if (code != 0)
-        ++tally.crashes;
-    EXPECT_EQ(0, code);
+    EXPECT_EQ(std::vector<std::string>{"killed-tone.wav"}, ListItems(window));
+    ExpectCleanEnd(tally, ExitAndWait(window, vireo));
     EXPECT_FALSE(MarkerExists());
     CloseStarted(vireo);
 }
@@ -395,16 +416,12 @@ TEST_F(Reliability, AKilledSlotHolderAloneFreesTheSlot)
         DWORD before = GetTickCount();
         EXPECT_EQ(0, RunProgram("mailbox_client.exe", text));
         DWORD took = GetTickCount() - before;
-        bool arrived = WaitForCount(window, round + 1, 5000) == round + 1 &&
-                       Contains(Items(window), DisplayOf(text));
+        bool arrived = Arrived(window, round + 1, 5000, text);
         if (!arrived)
             ++tally.lost;
         EXPECT_TRUE(arrived) << "posted in " << took << " ms";
     }
-    int code = ExitAndWait(window, vireo);
-    if (code != 0)
-        ++tally.crashes;
-    EXPECT_EQ(0, code);
+    ExpectCleanEnd(tally, ExitAndWait(window, vireo));
     CloseStarted(vireo);
     CloseHandle(event);
 }
@@ -437,7 +454,7 @@ TEST_F(Reliability, AKilledSlotHolderWhileAnotherSenderWaitsLosesNothing)
         EXPECT_EQ(0, RunProgram("mailbox_client.exe", text));
         DWORD took = GetTickCount() - before;
         ++expected;
-        bool arrived = WaitForCount(window, expected, 2000) == expected && Contains(Items(window), DisplayOf(text));
+        bool arrived = Arrived(window, expected, 2000, text);
         Note("killed_slot_holder_while_others_wait",
              std::string("semaphore held open by a bystander: post ") + (arrived ? "arrived" : "was dropped") +
                  " after " + std::to_string(took) + " ms");
@@ -470,7 +487,7 @@ TEST_F(Reliability, AKilledSlotHolderWhileAnotherSenderWaitsLosesNothing)
         CloseStarted(loader);
         expected += LINES;
         int count = WaitForCount(window, expected, 5000);
-        int missing = Missing(Items(window), displays);
+        int missing = Missing(ListItems(window), displays);
         Note("killed_slot_holder_while_others_wait", "a sender killed during a " + std::to_string(LINES) +
                                                          "-line load from a later start: " + std::to_string(missing) +
                                                          " lines lost");
@@ -478,10 +495,7 @@ TEST_F(Reliability, AKilledSlotHolderWhileAnotherSenderWaitsLosesNothing)
         EXPECT_EQ(expected, count);
         EXPECT_EQ(0, missing);
     }
-    int code = ExitAndWait(window, vireo);
-    if (code != 0)
-        ++tally.crashes;
-    EXPECT_EQ(0, code);
+    ExpectCleanEnd(tally, ExitAndWait(window, vireo));
     CloseStarted(vireo);
     CloseHandle(event);
 }
@@ -543,10 +557,7 @@ TEST_F(Reliability, WrongSettingValuesAreIgnored)
                 ++tally.lost;
                 ADD_FAILURE() << what << ": the entry did not arrive";
             }
-            int code = ExitAndWait(window, vireo);
-            if (code != 0)
-                ++tally.crashes;
-            EXPECT_EQ(0, code) << what;
+            ExpectCleanEnd(tally, ExitAndWait(window, vireo), what);
             CloseStarted(vireo);
             // The exit writes the value back in its own form.
             DWORD type = 0;
@@ -575,13 +586,8 @@ TEST_F(Reliability, WrongMarkerValuesAreTakenOver)
             Kill(vireo);
             continue;
         }
-        DWORD pid = 0;
-        EXPECT_TRUE(ReadMarkerPid(&pid)) << value.what;
-        EXPECT_EQ(vireo.pid, pid) << value.what;
-        int code = ExitAndWait(window, vireo);
-        if (code != 0)
-            ++tally.crashes;
-        EXPECT_EQ(0, code) << value.what;
+        ExpectMarkerNames(vireo.pid, value.what);
+        ExpectCleanEnd(tally, ExitAndWait(window, vireo), value.what);
         EXPECT_FALSE(MarkerExists()) << value.what;
         CloseStarted(vireo);
     }
@@ -589,21 +595,12 @@ TEST_F(Reliability, WrongMarkerValuesAreTakenOver)
     // and writing its id would leave it.
     ++tally.tried;
     WriteMarker(nullptr, 0, REG_DWORD);
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tallgrass\\Vireo\\running", 0,
-                                           KEY_ALL_ACCESS, &key));
-    RegDeleteValueA(key, "pid");
-    RegCloseKey(key);
+    ASSERT_TRUE(EmptyMarkerKey());
     Started vireo = StartVireo();
     HWND window = WaitForMainWindow(vireo.pid);
     ASSERT_TRUE(window != NULL);
-    DWORD pid = 0;
-    EXPECT_TRUE(ReadMarkerPid(&pid));
-    EXPECT_EQ(vireo.pid, pid);
-    int code = ExitAndWait(window, vireo);
-    if (code != 0)
-        ++tally.crashes;
-    EXPECT_EQ(0, code);
+    ExpectMarkerNames(vireo.pid);
+    ExpectCleanEnd(tally, ExitAndWait(window, vireo));
     EXPECT_FALSE(MarkerExists());
     CloseStarted(vireo);
 }
@@ -623,10 +620,7 @@ TEST_F(Reliability, AMarkerNamingProcessZeroIsTakenOver)
     Note("registry_marker_pid_zero", "window after " + std::to_string(took) + " ms; marker now names " +
                                          std::to_string(pid));
     EXPECT_EQ(vireo.pid, pid);
-    int code = ExitAndWait(window, vireo);
-    if (code != 0)
-        ++tally.crashes;
-    EXPECT_EQ(0, code);
+    ExpectCleanEnd(tally, ExitAndWait(window, vireo));
     EXPECT_FALSE(MarkerExists());
     CloseStarted(vireo);
 }
@@ -641,10 +635,7 @@ TEST_F(Reliability, AFirstStartLeavesTheSettingsKeyStored)
     Started vireo = StartVireo();
     HWND window = WaitForMainWindow(vireo.pid);
     ASSERT_TRUE(window != NULL);
-    int code = ExitAndWait(window, vireo);
-    if (code != 0)
-        ++tally.crashes;
-    EXPECT_EQ(0, code);
+    ExpectCleanEnd(tally, ExitAndWait(window, vireo));
     CloseStarted(vireo);
     // Only a stored key may hold a stored subkey.
     HKEY probe = NULL;
@@ -677,20 +668,7 @@ TEST_F(Reliability, HugeAndMalformedPlaylistsLoadEveryLine)
         }
         std::string list = folder + "\\many.VireoList";
         WriteTextFile(list, Playlist(lines));
-        tally.tried += 20000;
-        Started vireo = StartVireo("/load " + list);
-        HWND window = WaitForMainWindow(vireo.pid, 60000);
-        ASSERT_TRUE(window != NULL);
-        int count = WaitForCount(window, 20000, 90000);
-        int missing = Missing(Items(window), displays);
-        tally.lost += missing;
-        EXPECT_EQ(20000, count);
-        EXPECT_EQ(0, missing);
-        int code = ExitAndWait(window, vireo);
-        if (code != 0)
-            ++tally.crashes;
-        EXPECT_EQ(0, code);
-        CloseStarted(vireo);
+        ASSERT_NO_FATAL_FAILURE(LoadAtFirstStart(tally, list, displays, 90000));
     }
 
     // 10 MiB: forty lines of 256 KiB, loaded by a first start.
@@ -707,21 +685,7 @@ TEST_F(Reliability, HugeAndMalformedPlaylistsLoadEveryLine)
         std::string file = Playlist(lines);
         file += std::string(10 * 1024 * 1024 - file.size(), '\0');
         WriteTextFile(list, file);
-        tally.tried += 40;
-        Started vireo = StartVireo("/load " + list);
-        HWND window = WaitForMainWindow(vireo.pid, 60000);
-        ASSERT_TRUE(window != NULL);
-        int count = WaitForCount(window, 40, 60000);
-        int missing = Missing(Items(window), displays);
-        tally.lost += missing;
-        EXPECT_EQ(40, count);
-        EXPECT_EQ(0, missing);
-
-        int code = ExitAndWait(window, vireo);
-        if (code != 0)
-            ++tally.crashes;
-        EXPECT_EQ(0, code);
-        CloseStarted(vireo);
+        ASSERT_NO_FATAL_FAILURE(LoadAtFirstStart(tally, list, displays, 60000));
     }
 
     // Forwarded to a running instance: 300-character lines and random bytes.
@@ -738,13 +702,10 @@ TEST_F(Reliability, HugeAndMalformedPlaylistsLoadEveryLine)
         std::string list = folder + "\\long-lines.VireoList";
         WriteTextFile(list, Playlist(lines));
         tally.tried += 100;
-        int forwarder = RunProgram("vireo.exe", "/load " + list);
-        if (forwarder != 0)
-            ++tally.crashes;
-        EXPECT_EQ(0, forwarder);
+        ExpectCleanEnd(tally, RunProgram("vireo.exe", "/load " + list));
         expected += 100;
         int count = WaitForCount(window, expected, 20000);
-        std::vector<std::string> items = Items(window);
+        std::vector<std::string> items = ListItems(window);
         int missing = 0;
         for (const std::string& line : lines)
             if (!Contains(items, line.substr(0, MAILBOX_KEPT)))
@@ -771,10 +732,7 @@ TEST_F(Reliability, HugeAndMalformedPlaylistsLoadEveryLine)
         WriteTextFile(list, data);
         int lines = static_cast<int>(ReferenceLines(data).size());
         tally.tried += lines;
-        int forwarder = RunProgram("vireo.exe", "/load " + list);
-        if (forwarder != 0)
-            ++tally.crashes;
-        EXPECT_EQ(0, forwarder) << "seed " << random.seed;
+        ExpectCleanEnd(tally, RunProgram("vireo.exe", "/load " + list), "seed " + std::to_string(random.seed));
         expected += lines;
         int count = WaitForCount(window, expected, 30000);
         if (count < expected)
@@ -782,10 +740,7 @@ TEST_F(Reliability, HugeAndMalformedPlaylistsLoadEveryLine)
         EXPECT_EQ(expected, count) << "seed " << random.seed << ": " << lines << " lines";
         expected = count;
     }
-    int code = ExitAndWait(window, vireo);
-    if (code != 0)
-        ++tally.crashes;
-    EXPECT_EQ(0, code);
+    ExpectCleanEnd(tally, ExitAndWait(window, vireo));
     CloseStarted(vireo);
 }
 
@@ -811,7 +766,7 @@ TEST_F(Reliability, AForwardedLineOfMegabytesArrivesCut)
         }
         EXPECT_EQ(0, code) << size << " bytes";
         ++expected;
-        bool arrived = WaitForCount(window, expected, 2000) == expected && Contains(Items(window), DisplayOf(line));
+        bool arrived = Arrived(window, expected, 2000, line);
         if (!arrived)
             ++tally.lost;
         EXPECT_TRUE(arrived) << size << " bytes";
@@ -819,8 +774,7 @@ TEST_F(Reliability, AForwardedLineOfMegabytesArrivesCut)
         ++tally.tried;
         std::string after = "C:\\after\\huge" + std::to_string(size) + ".wav";
         EXPECT_EQ(0, RunProgram("mailbox_client.exe", after));
-        bool afterArrived = WaitForCount(window, expected + 1, 2000) == expected + 1 &&
-                            Contains(Items(window), DisplayOf(after));
+        bool afterArrived = Arrived(window, expected + 1, 2000, after);
         expected = Count(window);
         if (!afterArrived) {
             ++tally.lost;
@@ -828,10 +782,7 @@ TEST_F(Reliability, AForwardedLineOfMegabytesArrivesCut)
         }
         Kill(forwarder);
     }
-    int code = ExitAndWait(window, vireo);
-    if (code != 0)
-        ++tally.crashes;
-    EXPECT_EQ(0, code);
+    ExpectCleanEnd(tally, ExitAndWait(window, vireo));
     CloseStarted(vireo);
 }
 
@@ -847,13 +798,10 @@ TEST_F(Reliability, LongPathsThroughEveryDoor)
         Started vireo = StartVireo(path);
         HWND window = WaitForMainWindow(vireo.pid);
         ASSERT_TRUE(window != NULL) << length;
-        if (WaitForCount(window, 1, 5000) != 1 || Items(window) != std::vector<std::string>{DisplayOf(path)})
+        if (WaitForCount(window, 1, 5000) != 1 || ListItems(window) != std::vector<std::string>{DisplayOf(path)})
             ++tally.lost;
-        EXPECT_EQ(std::vector<std::string>{DisplayOf(path)}, Items(window)) << length;
-        int code = ExitAndWait(window, vireo);
-        if (code != 0)
-            ++tally.crashes;
-        EXPECT_EQ(0, code) << length;
+        EXPECT_EQ(std::vector<std::string>{DisplayOf(path)}, ListItems(window)) << length;
+        ExpectCleanEnd(tally, ExitAndWait(window, vireo), std::to_string(length));
         CloseStarted(vireo);
     }
 
@@ -867,18 +815,13 @@ TEST_F(Reliability, LongPathsThroughEveryDoor)
         ASSERT_TRUE(window != NULL);
         if (WaitForCount(window, 1, 5000) != 1)
             ++tally.lost;
-        EXPECT_EQ(std::vector<std::string>{DisplayOf(path)}, Items(window));
-        int code = ExitAndWait(window, vireo);
-        if (code != 0)
-            ++tally.crashes;
-        EXPECT_EQ(0, code);
+        EXPECT_EQ(std::vector<std::string>{DisplayOf(path)}, ListItems(window));
+        ExpectCleanEnd(tally, ExitAndWait(window, vireo));
         CloseStarted(vireo);
 
         ++tally.tried;
-        int played = RunProgram("vireo.exe", "/play " + PathOfLength("nolist", 29994), 20000);
-        if (played != 0)
-            ++tally.crashes;
-        EXPECT_EQ(0, played) << "a play request without a list ends by itself";
+        ExpectCleanEnd(tally, RunProgram("vireo.exe", "/play " + PathOfLength("nolist", 29994), 20000),
+                       "a play request without a list ends by itself");
         EXPECT_FALSE(MarkerExists());
     }
 
@@ -892,33 +835,22 @@ TEST_F(Reliability, LongPathsThroughEveryDoor)
     for (size_t length : lengths) {
         ++tally.tried;
         std::string path = PathOfLength("fwd" + std::to_string(length), length);
-        int code = RunProgram("vireo.exe", path);
-        if (code != 0)
-            ++tally.crashes;
-        EXPECT_EQ(0, code) << length;
+        ExpectCleanEnd(tally, RunProgram("vireo.exe", path), std::to_string(length));
         expected.push_back(DisplayOf(path));
         lines.push_back(PathOfLength("line" + std::to_string(length), length));
     }
     ++tally.tried;
     std::string tail = PathOfLength("fwdtail", 30000);
-    int forwarded = RunProgram("vireo.exe", tail);
-    if (forwarded != 0)
-        ++tally.crashes;
-    EXPECT_EQ(0, forwarded);
+    ExpectCleanEnd(tally, RunProgram("vireo.exe", tail));
     expected.push_back(DisplayOf(tail));
     ++tally.tried;
-    forwarded = RunProgram("vireo.exe", "/load " + PathOfLength("fwdload", 29994));
-    if (forwarded != 0)
-        ++tally.crashes;
-    EXPECT_EQ(0, forwarded) << "a load request naming no file";
+    ExpectCleanEnd(tally, RunProgram("vireo.exe", "/load " + PathOfLength("fwdload", 29994)),
+                   "a load request naming no file");
 
     std::string list = TempFolder() + "\\long-paths.VireoList";
     WriteTextFile(list, Playlist(lines));
     tally.tried += static_cast<int>(lines.size());
-    forwarded = RunProgram("vireo.exe", "/load " + list);
-    if (forwarded != 0)
-        ++tally.crashes;
-    EXPECT_EQ(0, forwarded);
+    ExpectCleanEnd(tally, RunProgram("vireo.exe", "/load " + list));
     for (const std::string& line : lines)
         expected.push_back(DisplayOf(line));
 
@@ -930,14 +862,11 @@ TEST_F(Reliability, LongPathsThroughEveryDoor)
     ASSERT_EQ(258u, tone.size());
     WriteToneWav(tone, 660, 4000);
     ++tally.tried;
-    forwarded = RunProgram("vireo.exe", tone);
-    if (forwarded != 0)
-        ++tally.crashes;
-    EXPECT_EQ(0, forwarded);
+    ExpectCleanEnd(tally, RunProgram("vireo.exe", tone));
     expected.push_back(name);
 
     int count = WaitForCount(window, static_cast<int>(expected.size()), 10000);
-    std::vector<std::string> items = Items(window);
+    std::vector<std::string> items = ListItems(window);
     int missing = Missing(items, expected);
     tally.lost += missing;
     EXPECT_EQ(static_cast<int>(expected.size()), count);
@@ -946,10 +875,7 @@ TEST_F(Reliability, LongPathsThroughEveryDoor)
     // plays from its short form.
     PostCommand(window, IDM_START);
     EXPECT_TRUE(WaitUntil(IsPlaying, window, 20000)) << "the 258-character file plays";
-    int code = ExitAndWait(window, vireo);
-    if (code != 0)
-        ++tally.crashes;
-    EXPECT_EQ(0, code);
+    ExpectCleanEnd(tally, ExitAndWait(window, vireo));
     CloseStarted(vireo);
 }
 
@@ -982,14 +908,11 @@ TEST_F(Reliability, TwoLoadingStartsAndTheUserTogetherLoseNothing)
     Started first = StartVireo("/load " + lists[0]);
     Started second = StartVireo("/load " + lists[1]);
     for (Started* sender : {&user, &first, &second}) {
-        int code = WaitForExit(*sender, 120000);
-        if (code != 0)
-            ++tally.crashes;
-        EXPECT_EQ(0, code);
+        ExpectCleanEnd(tally, WaitForExit(*sender, 120000));
         CloseStarted(*sender);
     }
     int count = WaitForCount(window, static_cast<int>(expected.size()), 10000);
-    std::vector<std::string> items = Items(window);
+    std::vector<std::string> items = ListItems(window);
     int missing = Missing(items, expected);
     tally.lost = missing;
     // How often the arrivals switch sender: the three really went together.
@@ -1000,10 +923,7 @@ TEST_F(Reliability, TwoLoadingStartsAndTheUserTogetherLoseNothing)
     Note("concurrent_senders", "arrivals switched sender " + std::to_string(switches) + " times");
     EXPECT_EQ(static_cast<int>(expected.size()), count);
     EXPECT_EQ(0, missing);
-    int code = ExitAndWait(window, vireo);
-    if (code != 0)
-        ++tally.crashes;
-    EXPECT_EQ(0, code);
+    ExpectCleanEnd(tally, ExitAndWait(window, vireo));
     CloseStarted(vireo);
 }
 
@@ -1036,19 +956,13 @@ TEST_F(Reliability, TwoFirstStartsAtOnceLeaveTheMarkerToItsOwner)
         int other = 1 - owner;
         if (windows[other] != NULL) {
             ++bothRan;
-            int code = ExitAndWait(windows[other], starts[other]);
-            if (code != 0)
-                ++tally.crashes;
-            EXPECT_EQ(0, code);
+            ExpectCleanEnd(tally, ExitAndWait(windows[other], starts[other]));
             DWORD after = 0;
             EXPECT_TRUE(ReadMarkerPid(&after)) << "round " << round << ": only its owner deletes the marker";
             EXPECT_EQ(pid, after);
         }
         if (windows[owner] != NULL) {
-            int code = ExitAndWait(windows[owner], starts[owner]);
-            if (code != 0)
-                ++tally.crashes;
-            EXPECT_EQ(0, code);
+            ExpectCleanEnd(tally, ExitAndWait(windows[owner], starts[owner]));
         }
         EXPECT_FALSE(MarkerExists()) << "round " << round;
         CloseStarted(starts[0]);
@@ -1066,11 +980,7 @@ TEST_F(Reliability, AnInstanceThatLostTheMarkerLeavesItAlone)
     ASSERT_TRUE(firstWindow != NULL);
     // The state a second start sees when it looks between the first one
     // making the key and writing its id.
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tallgrass\\Vireo\\running", 0,
-                                           KEY_ALL_ACCESS, &key));
-    RegDeleteValueA(key, "pid");
-    RegCloseKey(key);
+    ASSERT_TRUE(EmptyMarkerKey());
     Started second = StartVireo();
     HWND secondWindow = WaitForMainWindow(second.pid);
     ASSERT_TRUE(secondWindow != NULL);
@@ -1078,19 +988,13 @@ TEST_F(Reliability, AnInstanceThatLostTheMarkerLeavesItAlone)
     ASSERT_TRUE(ReadMarkerPid(&pid));
     ASSERT_EQ(second.pid, pid);
 
-    int code = ExitAndWait(firstWindow, first);
-    if (code != 0)
-        ++tally.crashes;
-    EXPECT_EQ(0, code);
+    ExpectCleanEnd(tally, ExitAndWait(firstWindow, first));
     DWORD after = 0;
     bool kept = ReadMarkerPid(&after) && after == second.pid;
     Note("marker_taken_over_under_a_live_owner",
          std::string("the first instance's exit ") + (kept ? "left" : "deleted") + " the second's marker");
     EXPECT_TRUE(kept) << "the first instance no longer owns the marker";
-    code = ExitAndWait(secondWindow, second);
-    if (code != 0)
-        ++tally.crashes;
-    EXPECT_EQ(0, code);
+    ExpectCleanEnd(tally, ExitAndWait(secondWindow, second));
     EXPECT_FALSE(MarkerExists());
     CloseStarted(first);
     CloseStarted(second);

@@ -20,20 +20,7 @@ std::string Folder()
 // Like StartVireo, in a given current folder (relative playlist names).
 Started StartVireoIn(const std::string& folder, const std::string& tail)
 {
-    std::string exe = BuildFolder() + "\\vireo.exe";
-    std::string line = "\"" + exe + "\" " + tail;
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    Started started;
-    if (CreateProcessA(exe.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL, folder.c_str(), &startup, &info)) {
-        CloseHandle(info.hThread);
-        started.process = info.hProcess;
-        started.pid = info.dwProcessId;
-    }
-    return started;
+    return StartExe(BuildFolder() + "\\vireo.exe", tail, folder.c_str());
 }
 
 void WriteList(const std::string& path, const std::vector<std::string>& lines)

@@ -7,15 +7,6 @@
 
 namespace {
 
-std::string ScratchFolder()
-{
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    std::string folder = std::string(temp) + "vireo-mailbox";
-    CreateDirectoryA(folder.c_str(), NULL);
-    return folder;
-}
-
 void PutLittle(std::string& out, unsigned value, int bytes)
 {
     for (int i = 0; i < bytes; ++i)
@@ -39,10 +30,7 @@ void WriteSilentWav(const std::string& path)
     wav += "data";
     PutLittle(wav, samples, 4);
     wav.append(samples, static_cast<char>(0x80));
-    FILE* file = fopen(path.c_str(), "wb");
-    ASSERT_TRUE(file != NULL) << path;
-    fwrite(wav.data(), 1, wav.size(), file);
-    fclose(file);
+    WriteBytes(path, wav);
 }
 
 // The real media layer, in a process of its own (this one fakes it): the
@@ -74,7 +62,7 @@ int OpenWithRealMediaLayer(const std::string& path)
 TEST_F(Scenario, MailboxTextsAreClassifiedLookedUpAndShown)
 {
     Open();
-    const std::string folder = ScratchFolder();
+    const std::string folder = ScratchFolder("vireo-mailbox");
     const std::string song = folder + "\\My Song.wav";
     WriteSilentWav(song);
     // The first 258 characters end in ".wav": the cut text is what is classified.

@@ -8,23 +8,6 @@
 
 namespace {
 
-std::string ScratchFolder()
-{
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    std::string folder = std::string(temp) + "vireo-playlists";
-    CreateDirectoryA(folder.c_str(), NULL);
-    return folder;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes)
-{
-    FILE* file = fopen(path.c_str(), "wb");
-    ASSERT_TRUE(file != NULL) << path;
-    fwrite(bytes.data(), 1, bytes.size(), file);
-    fclose(file);
-}
-
 // The file's bytes; "<none>" when it does not exist.
 std::string ReadBytes(const std::string& path)
 {
@@ -55,7 +38,7 @@ const char CLEAR_QUESTION[] = "Do you want to clear the existing selections firs
 TEST_F(Scenario, SaveWritesTheHeaderAndFilePathsAndLoadsBackTheFileEntries)
 {
     Open();
-    const std::string folder = ScratchFolder();
+    const std::string folder = ScratchFolder("vireo-playlists");
     FakeMediaInsertCd({{0, 1000}});
     Add("C:\\Waves\\one.wav");
     Add("D:\\Track01.cda");
@@ -110,7 +93,7 @@ TEST_F(Scenario, SaveWritesTheHeaderAndFilePathsAndLoadsBackTheFileEntries)
 TEST_F(Scenario, SaveAlwaysAppendsTheExtensionAndRefusesANameWithoutRoomForIt)
 {
     Open();
-    const std::string folder = ScratchFolder();
+    const std::string folder = ScratchFolder("vireo-playlists");
     Add("C:\\Waves\\one.wav");
     const std::string a = folder + "\\a.VireoList";
     DeleteFileA(a.c_str());
@@ -143,7 +126,7 @@ TEST_F(Scenario, SaveAlwaysAppendsTheExtensionAndRefusesANameWithoutRoomForIt)
 TEST_F(Scenario, LoadSplitsTheFileTheWayItsLoopReadsIt)
 {
     Open();
-    const std::string file = ScratchFolder() + "\\cases.VireoList";
+    const std::string file = ScratchFolder("vireo-playlists") + "\\cases.VireoList";
     struct Case {
         const char* what;
         std::string bytes;
@@ -192,7 +175,7 @@ TEST_F(Scenario, LoadSplitsTheFileTheWayItsLoopReadsIt)
     EXPECT_EQ((std::vector<std::string>{"a.wav", "b.wav", "\r\n"}), Items());
     // A file that cannot be opened: nothing, no message.
     FakeDialogsReset();
-    LoadPlaylistFile(window, (ScratchFolder() + "\\missing.VireoList").c_str());
+    LoadPlaylistFile(window, (ScratchFolder("vireo-playlists") + "\\missing.VireoList").c_str());
     EXPECT_EQ(3, GetEntryCount(window));
     EXPECT_TRUE(FakeMessageBoxes().empty());
 }
@@ -200,7 +183,7 @@ TEST_F(Scenario, LoadSplitsTheFileTheWayItsLoopReadsIt)
 TEST_F(Scenario, ClearingFirstThenABadFileLeavesAnEmptyListAndTheMessage)
 {
     Open();
-    const std::string bad = ScratchFolder() + "\\bad.VireoList";
+    const std::string bad = ScratchFolder("vireo-playlists") + "\\bad.VireoList";
     WriteBytes(bad, "C:\\a.wav\r\nC:\\b.wav\r\n");
     Add("C:\\Waves\\one.wav");
     Add("D:\\Track01.cda");

@@ -1,5 +1,6 @@
 #include "scenario.h"
 
+#include <cstdio>
 #include <cstring>
 
 static bool s_resourcesLoaded = false;
@@ -8,6 +9,23 @@ void DeleteSettingsKey()
 {
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tallgrass\\Vireo\\running");
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tallgrass\\Vireo");
+}
+
+std::string ScratchFolder(const char* name)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string folder = std::string(temp) + name;
+    CreateDirectoryA(folder.c_str(), NULL);
+    return folder;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    FILE* file = fopen(path.c_str(), "wb");
+    ASSERT_TRUE(file != NULL) << path;
+    fwrite(bytes.data(), 1, bytes.size(), file);
+    fclose(file);
 }
 
 void Scenario::SetUp()

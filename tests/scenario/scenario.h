@@ -51,4 +51,8 @@ protected:
 // The settings key, removed before every scenario so none leaks into the next.
 void DeleteSettingsKey();
 
+// A folder of the temporary folder by the given name, made if need be.
+std::string ScratchFolder(const char* name);
+void WriteBytes(const std::string& path, const std::string& bytes);
+
 #endif

@@ -1,0 +1,554 @@
+// Starts vireo.exe and its floor programs, waits for their windows and reads
+// their costs. Each measurement prints "name value" lines for the script.
+//   bench_driver startup RUNS VIREO FLOOR
+//   bench_driver forward RUNS VIREO FORWARD_FLOOR [--probes] LIST...
+//   bench_driver memory VIREO FLOOR LIST
+//   bench_driver cpu SECONDS VIREO FLOOR PLAYLIST WAVE
+//   bench_driver probe VIREO FLOOR LIST
+//   bench_driver look
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "resource.h"
+
+static const UINT MSG_FLOOR_FILL = WM_APP + 1;
+static const DWORD WINDOW_WAIT_MS = 30000;
+static const DWORD EXIT_WAIT_MS = 30000;
+// A forwarded list may take minutes on a loaded machine.
+static const DWORD RUN_WAIT_MS = 600000;
+
+static double Now()
+{
+    static LARGE_INTEGER frequency;
+    if (frequency.QuadPart == 0)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+static double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+struct Child {
+    PROCESS_INFORMATION info = {};
+    double started = 0;
+};
+
+static std::string CommandLine(const std::string& program, const std::string& tail)
+{
+    std::string line = "\"" + program + "\"";
+    if (!tail.empty())
+        line += " " + tail;
+    return line;
+}
+
+static bool Start(Child& child, const std::string& program, const std::string& tail)
+{
+    std::string line = CommandLine(program, tail);
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    child.started = Now();
+    if (!CreateProcessA(NULL, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &child.info)) {
+        std::fprintf(stderr, "bench_driver: cannot start %s (%lu)\n", line.c_str(), GetLastError());
+        return false;
+    }
+    return true;
+}
+
+struct Search {
+    DWORD pid;
+    bool visible;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter)
+{
+    Search* search = reinterpret_cast<Search*>(parameter);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != search->pid)
+        return TRUE;
+    char name[16];
+    if (GetClassNameA(window, name, sizeof name) == 0 || std::strcmp(name, "#32770") != 0)
+        return TRUE;
+    if (search->visible && !IsWindowVisible(window))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// The process's dialog window, polled every millisecond or so.
+static HWND WaitForWindow(const Child& child, bool visible)
+{
+    double deadline = Now() + WINDOW_WAIT_MS / 1000.0;
+    while (Now() < deadline) {
+        Search search = {child.info.dwProcessId, visible, NULL};
+        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found != NULL)
+            return search.found;
+        if (WaitForSingleObject(child.info.hProcess, 1) == WAIT_OBJECT_0)
+            return NULL;
+    }
+    return NULL;
+}
+
+// Seconds from the start to the exit, or a negative number if it did not end.
+static double WaitForEnd(Child& child, DWORD* exitCode = NULL)
+{
+    if (WaitForSingleObject(child.info.hProcess, RUN_WAIT_MS) != WAIT_OBJECT_0)
+        return -1;
+    double elapsed = Now() - child.started;
+    DWORD code = 0;
+    GetExitCodeProcess(child.info.hProcess, &code);
+    if (exitCode != NULL)
+        *exitCode = code;
+    return elapsed;
+}
+
+static void Close(Child& child)
+{
+    CloseHandle(child.info.hThread);
+    CloseHandle(child.info.hProcess);
+    child.info = {};
+}
+
+// Ends a started program through its Exit command; only the one we started
+// is ever forced.
+static void End(Child& child, HWND window)
+{
+    if (window != NULL)
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_EXIT, 0), 0);
+    if (WaitForSingleObject(child.info.hProcess, EXIT_WAIT_MS) != WAIT_OBJECT_0) {
+        std::fprintf(stderr, "bench_driver: pid %lu did not exit; ending it\n", child.info.dwProcessId);
+        TerminateProcess(child.info.hProcess, 1);
+        WaitForSingleObject(child.info.hProcess, EXIT_WAIT_MS);
+    }
+    Close(child);
+}
+
+static int ListCount(HWND window)
+{
+    DWORD_PTR count = 0;
+    SendMessageTimeoutA(GetDlgItem(window, IDC_PLAYLIST), LB_GETCOUNT, 0, 0, SMTO_NORMAL, 10000, &count);
+    return static_cast<int>(count);
+}
+
+// Start to window shown, alternating the two programs so that both see the
+// same machine.
+static int Startup(int runs, const std::string& vireo, const std::string& floor)
+{
+    std::vector<double> times[2];
+    const std::string programs[2] = {floor, vireo};
+    const char* names[2] = {"floor", "vireo"};
+    for (int run = 0; run < runs; ++run) {
+        for (int p = 0; p < 2; ++p) {
+            Child child;
+            if (!Start(child, programs[p], ""))
+                return 1;
+            HWND window = WaitForWindow(child, true);
+            double shown = Now() - child.started;
+            if (window == NULL) {
+                std::fprintf(stderr, "bench_driver: %s showed no window\n", names[p]);
+                End(child, NULL);
+                return 1;
+            }
+            // Let it finish starting before it is told to end.
+            Sleep(300);
+            End(child, window);
+            times[p].push_back(shown * 1000);
+            std::printf("startup_%s_run %.1f\n", names[p], shown * 1000);
+            std::fflush(stdout);
+        }
+    }
+    std::printf("startup_floor_ms %.1f\nstartup_vireo_ms %.1f\n", Median(times[0]), Median(times[1]));
+    return 0;
+}
+
+static int CountLines(const std::string& list)
+{
+    std::FILE* file = std::fopen(list.c_str(), "rb");
+    if (file == NULL)
+        return -1;
+    int lines = 0;
+    int c;
+    while ((c = std::fgetc(file)) != EOF)
+        lines += c == '\n';
+    std::fclose(file);
+    return lines - 1;
+}
+
+static std::string Decimal(HWND window)
+{
+    return std::to_string(static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)));
+}
+
+// Times one program from its start to its end; negative when it failed.
+static double TimeRun(const std::string& program, const std::string& tail)
+{
+    Child child;
+    if (!Start(child, program, tail))
+        return -1;
+    DWORD code = 0;
+    double elapsed = WaitForEnd(child, &code);
+    if (elapsed < 0) {
+        TerminateProcess(child.info.hProcess, 1);
+        WaitForSingleObject(child.info.hProcess, EXIT_WAIT_MS);
+    }
+    Close(child);
+    if (code != 0) {
+        std::fprintf(stderr, "bench_driver: %s %s ended with %lu\n", program.c_str(), tail.c_str(), code);
+        return -1;
+    }
+    return elapsed;
+}
+
+// A later start with "/load LIST" into a running player against the floor
+// client doing the same round trips to the same window, each from process
+// start to exit. Probes (slot, look-up) show where the difference goes.
+static int Forward(int runs, const std::string& vireo, const std::string& floor, bool probes,
+                   const std::vector<std::string>& lists)
+{
+    const int variantCount = probes ? 4 : 1;
+    for (size_t l = 0; l < lists.size(); ++l) {
+        const std::string& list = lists[l];
+        int lines = CountLines(list);
+        const char* variants[4] = {"", "--slot", "--lookup", "--slot --lookup"};
+        const char* variantNames[4] = {"floor", "floor_slot", "floor_lookup", "floor_slot_lookup"};
+        std::vector<double> times[5];
+        for (int run = 0; run < runs; ++run) {
+            Child running;
+            if (!Start(running, vireo, ""))
+                return 1;
+            HWND window = WaitForWindow(running, true);
+            if (window == NULL) {
+                End(running, NULL);
+                return 1;
+            }
+            Sleep(300);
+            for (int v = 0; v < variantCount; ++v) {
+                double t = TimeRun(floor, Decimal(window) + " \"" + list + "\" " + variants[v]);
+                if (t < 0) {
+                    End(running, window);
+                    return 1;
+                }
+                times[v].push_back(t);
+                std::printf("forward%zu_%s_run %.3f\n", l, variantNames[v], t);
+            }
+            double t = TimeRun(vireo, "/load " + list);
+            int count = ListCount(window);
+            End(running, window);
+            if (t < 0 || count != lines) {
+                std::fprintf(stderr, "bench_driver: /load gave %d entries of %d\n", count, lines);
+                return 1;
+            }
+            times[4].push_back(t);
+            std::printf("forward%zu_vireo_run %.3f\n", l, t);
+            std::fflush(stdout);
+        }
+        std::printf("forward%zu_lines %d\n", l, lines);
+        for (int v = 0; v < variantCount; ++v)
+            std::printf("forward%zu_%s_s %.3f\n", l, variantNames[v], Median(times[v]));
+        std::printf("forward%zu_vireo_s %.3f\n", l, Median(times[4]));
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+struct Memory {
+    double workingSet;
+};
+
+static Memory ReadMemory(HANDLE process)
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(process, &counters, sizeof counters))
+        return {-1};
+    return {static_cast<double>(counters.WorkingSetSize)};
+}
+
+// Working set with the list's entries minus the working set with none, in
+// the player (added by a later /load) and in the floor (names put straight
+// into its list control), each read after a moment of rest.
+static int MemoryUse(const std::string& vireo, const std::string& floor, const std::string& list)
+{
+    int lines = CountLines(list);
+    const DWORD REST_MS = 1000;
+
+    Child player;
+    if (!Start(player, vireo, ""))
+        return 1;
+    HWND window = WaitForWindow(player, true);
+    if (window == NULL) {
+        End(player, NULL);
+        return 1;
+    }
+    Sleep(REST_MS);
+    Memory empty = ReadMemory(player.info.hProcess);
+    double t = TimeRun(vireo, "/load " + list);
+    int count = ListCount(window);
+    Sleep(REST_MS);
+    Memory full = ReadMemory(player.info.hProcess);
+    End(player, window);
+    if (t < 0 || count != lines || empty.workingSet < 0) {
+        std::fprintf(stderr, "bench_driver: memory run gave %d entries of %d\n", count, lines);
+        return 1;
+    }
+
+    Child base;
+    if (!Start(base, floor, "--fill \"" + list + "\""))
+        return 1;
+    HWND floorWindow = WaitForWindow(base, true);
+    if (floorWindow == NULL) {
+        End(base, NULL);
+        return 1;
+    }
+    Sleep(REST_MS);
+    Memory floorEmpty = ReadMemory(base.info.hProcess);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(floorWindow, MSG_FLOOR_FILL, 0, 0, SMTO_NORMAL, 60000, &ignored);
+    int floorCount = ListCount(floorWindow);
+    Sleep(REST_MS);
+    Memory floorFull = ReadMemory(base.info.hProcess);
+    End(base, floorWindow);
+
+    std::printf("memory_entries %d\n", lines);
+    std::printf("memory_vireo_empty_ws %.0f\nmemory_vireo_full_ws %.0f\n", empty.workingSet, full.workingSet);
+    std::printf("memory_floor_entries %d\n", floorCount);
+    std::printf("memory_floor_empty_ws %.0f\nmemory_floor_full_ws %.0f\n", floorEmpty.workingSet,
+                floorFull.workingSet);
+    return 0;
+}
+
+static std::string ReadHostFile(const std::string& path)
+{
+    std::string text;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0,
+                              NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, NULL) && got > 0)
+        text.append(buffer, got);
+    CloseHandle(file);
+    return text;
+}
+
+// Quotes dropped, arguments joined by blanks: how a command line reads
+// whichever way it was split.
+static std::string Flatten(std::string text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '"')
+            continue;
+        out += c == '\0' ? ' ' : c;
+    }
+    while (!out.empty() && out.back() == ' ')
+        out.pop_back();
+    return out;
+}
+
+// The host process of this world (its environment holds WINEPREFIX=prefix)
+// whose command line is the given one, or whose command name starts with the
+// given one; 0 when there is none. Wine shows a program's command line as its
+// host command line.
+static int FindHostProcess(const std::string& prefix, const std::string& commandLine, const char* command)
+{
+    std::string entry = "WINEPREFIX=" + prefix;
+    std::string wanted = Flatten(commandLine);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("Z:\\proc\\*", &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    std::string needle = std::string(1, '\0') + entry + std::string(1, '\0');
+    int pid = 0;
+    do {
+        if (found.cFileName[0] < '1' || found.cFileName[0] > '9')
+            continue;
+        std::string folder = std::string("Z:\\proc\\") + found.cFileName;
+        if (command != NULL ? ReadHostFile(folder + "\\comm").rfind(command, 0) != 0
+                            : Flatten(ReadHostFile(folder + "\\cmdline")) != wanted)
+            continue;
+        std::string environment = std::string(1, '\0') + ReadHostFile(folder + "\\environ");
+        if (environment.find(needle) != std::string::npos) {
+            pid = std::atoi(found.cFileName);
+            break;
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return pid;
+}
+
+// User and system time of a host process from its stat line, in seconds
+// (the host counts in hundredths).
+static double HostCpuSeconds(int pid)
+{
+    std::string stat = ReadHostFile("Z:\\proc\\" + std::to_string(pid) + "\\stat");
+    size_t close = stat.rfind(')');
+    if (close == std::string::npos)
+        return -1;
+    // Fields after the name: state is the 3rd field of the line, utime the 14th.
+    const char* p = stat.c_str() + close + 1;
+    double values[13] = {};
+    for (int field = 3; field <= 15; ++field) {
+        while (*p == ' ')
+            ++p;
+        values[field - 3] = std::atof(p);
+        while (*p != ' ' && *p != '\0')
+            ++p;
+    }
+    return (values[14 - 3] + values[15 - 3]) / 100.0;
+}
+
+// CPU time over a stretch of playback, once the play has settled in.
+static bool MeasurePlaying(const std::string& program, const std::string& tail, double seconds, const char* name)
+{
+    char prefix[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
+    if (length == 0 || length >= sizeof prefix) {
+        std::fprintf(stderr, "bench_driver: WINEPREFIX is not set\n");
+        return false;
+    }
+    Child child;
+    if (!Start(child, program, tail))
+        return false;
+    HWND window = WaitForWindow(child, false);
+    int pid = FindHostProcess(prefix, CommandLine(program, tail), NULL);
+    // This world's server serves the program and nothing else while it plays.
+    int server = FindHostProcess(prefix, "", "wineserver");
+    if (window == NULL || pid == 0) {
+        std::fprintf(stderr, "bench_driver: %s: no window or no host process\n", name);
+        End(child, window);
+        return false;
+    }
+    Sleep(2000);
+    double cpu0 = HostCpuSeconds(pid);
+    double server0 = server != 0 ? HostCpuSeconds(server) : 0;
+    double wall0 = Now();
+    bool alive = WaitForSingleObject(child.info.hProcess, static_cast<DWORD>(seconds * 1000)) == WAIT_TIMEOUT;
+    double cpu1 = HostCpuSeconds(pid);
+    double server1 = server != 0 ? HostCpuSeconds(server) : 0;
+    double wall1 = Now();
+    End(child, window);
+    if (!alive) {
+        std::fprintf(stderr, "bench_driver: %s ended before %.0f s of play\n", name, seconds);
+        return false;
+    }
+    std::printf("cpu_%s_s %.3f\ncpu_%s_wall_s %.3f\n", name, cpu1 - cpu0, name, wall1 - wall0);
+    if (server != 0)
+        std::printf("cpu_%s_server_s %.3f\n", name, server1 - server0);
+    return true;
+}
+
+static int Cpu(double seconds, const std::string& vireo, const std::string& floor, const std::string& playlist,
+               const std::string& wave)
+{
+    if (!MeasurePlaying(floor, "--play " + wave, seconds, "floor"))
+        return 1;
+    if (!MeasurePlaying(vireo, "/play " + playlist, seconds, "vireo"))
+        return 1;
+    return 0;
+}
+
+// Where forwarding time goes: the same /load into a shown and into a hidden
+// player, and the list control alone filled shown and hidden in the floor.
+static int Probe(const std::string& vireo, const std::string& floor, const std::string& list)
+{
+    int lines = CountLines(list);
+    for (int hidden = 0; hidden < 2; ++hidden) {
+        Child player;
+        if (!Start(player, vireo, ""))
+            return 1;
+        HWND window = WaitForWindow(player, true);
+        if (window == NULL) {
+            End(player, NULL);
+            return 1;
+        }
+        if (hidden)
+            ShowWindow(window, SW_HIDE);
+        Sleep(300);
+        double t = TimeRun(vireo, "/load " + list);
+        int count = ListCount(window);
+        End(player, window);
+        std::printf("probe_vireo_%s_s %.3f\n", hidden ? "hidden" : "shown", t);
+        if (count != lines)
+            return 1;
+        std::fflush(stdout);
+    }
+    for (int hidden = 0; hidden < 2; ++hidden) {
+        Child base;
+        if (!Start(base, floor, "--fill \"" + list + "\""))
+            return 1;
+        HWND window = WaitForWindow(base, true);
+        if (window == NULL) {
+            End(base, NULL);
+            return 1;
+        }
+        if (hidden)
+            ShowWindow(window, SW_HIDE);
+        Sleep(300);
+        DWORD_PTR ms = 0;
+        SendMessageTimeoutA(window, MSG_FLOOR_FILL, 0, 0, SMTO_NORMAL, 120000, &ms);
+        End(base, window);
+        std::printf("probe_list_%s_s %.3f\n", hidden ? "hidden" : "shown", ms / 1000.0);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+// What the running player shows: for finding out why a run went wrong.
+static int Look()
+{
+    HWND window = FindWindowA("#32770", "Vireo");
+    if (window == NULL) {
+        std::printf("look_window none\n");
+        return 1;
+    }
+    char text[300];
+    GetDlgItemTextA(window, IDC_STATUS, text, sizeof text);
+    std::printf("look_status %s\n", text);
+    GetDlgItemTextA(window, IDC_TIME, text, sizeof text);
+    std::printf("look_time %s\nlook_entries %d\nlook_selected %d\n", text, ListCount(window),
+                static_cast<int>(SendDlgItemMessageA(window, IDC_PLAYLIST, LB_GETCURSEL, 0, 0)));
+    return 0;
+}
+
+int main(int argc, char** argv)
+{
+    std::string what = argc >= 2 ? argv[1] : "";
+    if (what == "startup" && argc == 5)
+        return Startup(std::atoi(argv[2]), argv[3], argv[4]);
+    if (what == "forward" && argc >= 6) {
+        bool probes = std::strcmp(argv[5], "--probes") == 0;
+        return Forward(std::atoi(argv[2]), argv[3], argv[4], probes,
+                       std::vector<std::string>(argv + 5 + probes, argv + argc));
+    }
+    if (what == "memory" && argc == 5)
+        return MemoryUse(argv[2], argv[3], argv[4]);
+    if (what == "cpu" && argc == 7)
+        return Cpu(std::atof(argv[2]), argv[3], argv[4], argv[5], argv[6]);
+    if (what == "look")
+        return Look();
+    if (what == "probe" && argc == 5)
+        return Probe(argv[2], argv[3], argv[4]);
+    std::fprintf(stderr, "usage: see the top of bench/driver.cpp\n");
+    return 2;
+}

@@ -1,0 +1,99 @@
+#!/usr/bin/env python3
+"""Writes the benchmark's playlists and wave files into a work folder.
+
+    make_media.py WORK
+
+WORK/missing.VireoList   5,000 paths in a folder that does not exist
+WORK/existing.VireoList  5,000 paths of real files (links to one small wave)
+WORK/memory.VireoList    10,000 paths that do not exist
+WORK/gap.VireoList       12 rising tones of 1.5 s, one after another
+WORK/cpu.VireoList       one 45 s tone
+Paths are written as the Windows side sees them (Z: is the root).
+"""
+import math
+import os
+import struct
+import sys
+
+RATE = 44100
+HEADER = "[VIREO 1.0]"
+FORWARD_LINES = 5000
+MEMORY_LINES = 10000
+GAP_TONES = 12
+GAP_TONE_MS = 1500
+# Each gap tone sweeps linearly from LOW to HIGH, so that the pitch heard at
+# the start of a recorded tone tells how much of its beginning is missing.
+GAP_LOW_HZ = 300.0
+GAP_HIGH_HZ = 1500.0
+
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def write_wave(path, samples):
+    data = struct.pack("<%dh" % len(samples), *samples)
+    with open(path, "wb") as f:
+        f.write(b"RIFF" + struct.pack("<I", 36 + len(data)) + b"WAVE")
+        f.write(b"fmt " + struct.pack("<IHHIIHH", 16, 1, 1, RATE, RATE * 2, 2, 16))
+        f.write(b"data" + struct.pack("<I", len(data)) + data)
+
+
+def sweep(ms, low, high, level=0.5):
+    n = RATE * ms // 1000
+    seconds = n / RATE
+    rate = (high - low) / seconds
+    out = []
+    for i in range(n):
+        t = i / RATE
+        phase = 2 * math.pi * (low * t + rate * t * t / 2)
+        out.append(int(level * 32767 * math.sin(phase)))
+    return out
+
+
+def write_list(path, lines):
+    with open(path, "w", newline="") as f:
+        f.write(HEADER + "\r\n")
+        for line in lines:
+            f.write(line + "\r\n")
+
+
+def main():
+    work = sys.argv[1]
+    media = os.path.join(work, "media")
+    gap = os.path.join(work, "gap")
+    os.makedirs(media, exist_ok=True)
+    os.makedirs(gap, exist_ok=True)
+
+    # Names with blanks, as people name their clips: each needs its short form.
+    names = ["Evening tone %05d.wav" % i for i in range(MEMORY_LINES)]
+    missing = os.path.join(work, "missing")
+    write_list(os.path.join(work, "missing.VireoList"),
+               [windows_path(os.path.join(missing, n)) for n in names[:FORWARD_LINES]])
+    write_list(os.path.join(work, "memory.VireoList"),
+               [windows_path(os.path.join(missing, n)) for n in names])
+
+    one = os.path.join(work, "short.wav")
+    write_wave(one, sweep(100, 440, 440))
+    for n in names[:FORWARD_LINES]:
+        target = os.path.join(media, n)
+        if not os.path.exists(target):
+            os.link(one, target)
+    write_list(os.path.join(work, "existing.VireoList"),
+               [windows_path(os.path.join(media, n)) for n in names[:FORWARD_LINES]])
+
+    tone = sweep(GAP_TONE_MS, GAP_LOW_HZ, GAP_HIGH_HZ)
+    tones = []
+    for i in range(GAP_TONES):
+        path = os.path.join(gap, "tone%02d.wav" % i)
+        write_wave(path, tone)
+        tones.append(windows_path(path))
+    write_list(os.path.join(work, "gap.VireoList"), tones)
+
+    long_tone = os.path.join(work, "long.wav")
+    write_wave(long_tone, sweep(45000, 440, 440, 0.2))
+    write_list(os.path.join(work, "cpu.VireoList"), [windows_path(long_tone)])
+
+
+if __name__ == "__main__":
+    main()

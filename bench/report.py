@@ -1,0 +1,173 @@
+#!/usr/bin/env python3
+"""Turns one benchmark run into the table and docs/benchmarks.md.
+
+    report.py BUILD WORK RESULTS LOAD_BEFORE LOAD_AFTER OUTPUT.md
+"""
+import datetime
+import glob
+import os
+import statistics
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import gap  # noqa: E402
+import make_media  # noqa: E402
+
+
+def read_results(path):
+    values = {}
+    runs = {}
+    with open(path) as f:
+        for line in f:
+            parts = line.split(None, 1)
+            if len(parts) != 2:
+                continue
+            key, value = parts[0], parts[1].strip()
+            if key.endswith("_run"):
+                runs.setdefault(key, []).append(float(value))
+            else:
+                values[key] = value
+    return values, runs
+
+
+def gaps(work, who):
+    """Over every recording of one player: silences at changes of entry,
+    silences inside a tone, each later tone's start that never sounded, and
+    the sounds heard per recording."""
+    transitions, dropouts, start_lost, sounds = [], [], [], []
+    for path in sorted(glob.glob(os.path.join(work, "gap_%s_*.wav" % who))):
+        rate, mono = gap.read_wave(path)
+        t, d, lost, count = gap.analyse(rate, mono, make_media.GAP_TONE_MS, make_media.GAP_LOW_HZ,
+                                        make_media.GAP_HIGH_HZ)
+        transitions += t
+        dropouts += d
+        # The first sound's start is the sound server's first start.
+        start_lost += lost[1:]
+        sounds.append(count)
+    return transitions, dropouts, start_lost, sounds
+
+
+def machine():
+    model = "unknown"
+    with open("/proc/cpuinfo") as f:
+        for line in f:
+            if line.startswith("model name"):
+                model = line.split(":", 1)[1].strip()
+                break
+    try:
+        wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
+    except OSError:
+        wine = "unknown"
+    return os.cpu_count(), model, wine
+
+
+def ratio(a, b):
+    return a / b if b else float("nan")
+
+
+def main():
+    build, work, results, load_before, load_after, output = sys.argv[1:7]
+    v, runs = read_results(results)
+    f = lambda key: float(v[key])  # noqa: E731
+    rows = []  # figure, value, baseline, ratio, goal, verdict
+
+    def row(figure, value, baseline, r, goal, ok):
+        rows.append((figure, value, baseline, "%.2f" % r if r == r else "-", goal,
+                     "-" if ok is None else ("pass" if ok else "MISS")))
+
+    lines = int(v["forward0_lines"])
+    for index, kind in (("0", "paths that do not exist"), ("1", "paths that exist")):
+        t, floor = f("forward%s_vireo_s" % index), f("forward%s_floor_s" % index)
+        r = ratio(t, floor)
+        row("Forwarding, %s (entries/s)" % kind, "%.0f" % (lines / t), "%.0f" % (lines / floor), r,
+            "<= 1.5x floor" if index == "0" else "-", r <= 1.5 if index == "0" else None)
+
+    s, sf = f("startup_vireo_ms"), f("startup_floor_ms")
+    row("Start-up to window shown (ms)", "%.0f" % s, "%.0f" % sf, ratio(s, sf), "<= 1.3x floor", ratio(s, sf) <= 1.3)
+
+    silences, dropouts, start_lost, tones = gaps(work, "vireo")
+    floor_silences, floor_dropouts, floor_lost, floor_tones = gaps(work, "floor")
+    med = statistics.median(silences) if silences else float("nan")
+    fmed = statistics.median(floor_silences) if floor_silences else float("nan")
+    row("Gap between entries, median (ms, %d transitions)" % len(silences), "%.0f" % med, "%.0f" % fmed,
+        ratio(med, fmed), "< 50 ms", len(silences) >= 10 and med < 50)
+    worst = max(silences) if silences else float("nan")
+    fworst = max(floor_silences) if floor_silences else float("nan")
+    row("Gap between entries, worst (ms)", "%.0f" % worst, "%.0f" % fworst, ratio(worst, fworst), "-", None)
+
+    entries = int(v["memory_entries"])
+    per = (f("memory_vireo_full_ws") - f("memory_vireo_empty_ws")) / entries
+    fper = (f("memory_floor_full_ws") - f("memory_floor_empty_ws")) / int(v["memory_floor_entries"])
+    row("Memory per entry, 10,000 entries (bytes)", "%.0f" % per, "%.0f" % fper, ratio(per, fper), "< 1024 B",
+        per < 1024)
+
+    share = 100 * f("cpu_vireo_s") / f("cpu_vireo_wall_s")
+    fshare = 100 * f("cpu_floor_s") / f("cpu_floor_wall_s")
+    row("CPU while playing (%% of a core, %.0f s)" % f("cpu_vireo_wall_s"), "%.2f" % share, "%.2f" % fshare,
+        ratio(share, fshare), "< 1 % above floor", share - fshare < 1)
+
+    size = os.path.getsize(os.path.join(build, "vireo.exe")) / 1024
+    fsize = os.path.getsize(os.path.join(build, "bench_floor.exe")) / 1024
+    row("Size of vireo.exe, static (KiB)", "%.0f" % size, "%.0f" % fsize, ratio(size, fsize), "-", None)
+
+    header = ("Figure", "Vireo", "Floor", "Ratio", "Goal", "Result")
+    widths = [max(len(str(r[i])) for r in rows + [header]) for i in range(len(header))]
+    for r in [header] + rows:
+        print("  ".join(str(c).ljust(widths[i]) for i, c in enumerate(r)))
+
+    cpus, model, wine = machine()
+    # When the measurements ended, so that a report made again later keeps it.
+    ended = max([os.path.getmtime(results)] + [os.path.getmtime(p) for p in glob.glob(os.path.join(work, "gap_*.wav"))])
+    now = datetime.datetime.fromtimestamp(ended).astimezone().strftime("%Y-%m-%d %H:%M %Z")
+    probe = lambda key: "%.1f s" % f(key) if key in v else "-"  # noqa: E731
+    md = []
+    md.append("# Benchmarks\n")
+    md.append("Each figure of `vireo.exe` (the 32-bit Release build) is set against a floor measured in the "
+              "same run on the same machine: absolute times under Wine on a shared machine do not carry over, "
+              "the ratios do.\n")
+    md.append("## Last run\n")
+    md.append("- Date: %s" % now)
+    md.append("- Machine: %d processors, %s; %s; Xvfb, PulseAudio null sink" % (cpus, model, wine))
+    md.append("- Load average (1, 5, 15 min) before: %s, after: %s\n" % (load_before, load_after))
+    md.append("| " + " | ".join(header) + " |")
+    md.append("|" + "|".join("---" for _ in header) + "|")
+    for r in rows:
+        md.append("| " + " | ".join(str(c) for c in r) + " |")
+    md.append("")
+    md.append("Where the time goes in forwarding (seconds for %d entries, medians):\n" % lines)
+    md.append("| | paths that do not exist | paths that exist |")
+    md.append("|---|---|---|")
+    for key, label in (("floor", "floor: text into the slot + one private message"),
+                       ("floor_slot", "floor + the slot semaphore's calls"),
+                       ("floor_lookup", "floor + the file look-up"),
+                       ("floor_slot_lookup", "floor + both"),
+                       ("vireo", "vireo.exe /load")):
+        md.append("| %s | %s | %s |" % (label, probe("forward0_%s_s" % key), probe("forward1_%s_s" % key)))
+    md.append("")
+    md.append("The list control alone, %d names added in the same process: %s with the window shown, %s with it "
+              "hidden. `vireo.exe /load` into a shown player: %s; into a hidden one: %s.\n"
+              % (lines, probe("probe_list_shown_s"), probe("probe_list_hidden_s"), probe("probe_vireo_shown_s"),
+                 probe("probe_vireo_hidden_s")))
+    md.append("Gaps: %s sounds heard per recording of %d tones (Vireo), %s (floor); silences inside a tone "
+              "(breaks within one entry, not counted above): "
+              "%s (Vireo), %s (floor). Each later tone's start that never sounded, median %.1f ms (Vireo), "
+              "%.1f ms (floor); the gap is the silence as recorded, so it includes that part.\n"
+              % (",".join(map(str, tones)), make_media.GAP_TONES, ",".join(map(str, floor_tones)),
+                 ", ".join("%.0f ms" % d for d in dropouts) or "none",
+                 ", ".join("%.0f ms" % d for d in floor_dropouts) or "none",
+                 statistics.median(start_lost) if start_lost else float("nan"),
+                 statistics.median(floor_lost) if floor_lost else float("nan")))
+    md.append("Cost while playing: the host's own CPU time of each process (`/proc/PID/stat`: Wine's "
+              "`GetProcessTimes` tells nothing of another process); the world's Wine server used a further "
+              "%.2f s (Vireo) and %.2f s (floor) in the same stretch.\n"
+              % (f("cpu_vireo_server_s") if "cpu_vireo_server_s" in v else float("nan"),
+                 f("cpu_floor_server_s") if "cpu_floor_server_s" in v else float("nan")))
+    md.append(open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "method.md")).read())
+    with open(output, "w") as out:
+        out.write("\n".join(md))
+    print("\nrun-benchmarks: wrote %s" % output)
+
+
+if __name__ == "__main__":
+    main()
