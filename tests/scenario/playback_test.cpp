@@ -54,18 +54,7 @@ protected:
     // queue never ran dry, so a loop shows as a failure instead of a hang.
     bool Drain(int limit = 500)
     {
-        MSG message;
-        for (int handled = 0; handled < limit; ++handled) {
-            if (!PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
-                return true;
-            if (message.message == WM_QUIT || message.message == WM_TIMER)
-                continue;
-            if (window != NULL && IsWindow(window) && IsDialogMessageA(window, &message))
-                continue;
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        return false;
+        return PumpAtMost(limit);
     }
 
     // The fixture's own, bounded: a sequencer that keeps posting to itself

@@ -71,16 +71,25 @@ HWND Scenario::Open(const char* tail)
     return window;
 }
 
-void Scenario::Pump()
+bool Scenario::PumpAtMost(int limit)
 {
     MSG message;
-    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+    for (int handled = 0; handled < limit; ++handled) {
+        if (!PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
+            return true;
         if (message.message == WM_QUIT || message.message == WM_TIMER)
             continue;
         if (window != NULL && IsWindow(window) && IsDialogMessageA(window, &message))
             continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
+    }
+    return false;
+}
+
+void Scenario::Pump()
+{
+    while (!PumpAtMost(1000)) {
     }
 }
 

@@ -25,6 +25,8 @@ protected:
     // Handles everything queued, as the main loop would; timer messages are
     // dropped so that a test ticks the progress display itself.
     void Pump();
+    // The same, for at most limit messages: false when the queue never ran dry.
+    bool PumpAtMost(int limit);
     void Command(int id);
     void PostCommand(int id);
     void Tray(UINT mouseMessage, UINT iconId = TRAY_ICON_ID);
