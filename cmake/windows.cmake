@@ -18,6 +18,14 @@ set(VIREO_WIN32_SOURCES
 
 set(VIREO_SYSTEM_LIBRARIES user32 gdi32 kernel32 advapi32 shell32 comdlg32 msvfw32 winmm)
 
+include(${CMAKE_CURRENT_LIST_DIR}/delayload.cmake)
+vireo_delay_library(VIREO_COMDLG32_DELAY comdlg32 GetOpenFileNameA:4)
+vireo_delay_library(VIREO_MSVFW32_DELAY msvfw32 GetOpenFileNamePreviewA:4)
+# The shipped program loads the choosers' DLLs when a chooser first opens;
+# the tests keep the plain imports, whose slots their fakes take over.
+set(VIREO_PROGRAM_LIBRARIES user32 gdi32 kernel32 advapi32 shell32 winmm
+    ${VIREO_COMDLG32_DELAY} ${VIREO_MSVFW32_DELAY} delayimp)
+
 add_compile_options(-Wall -Wextra -Wno-unused-parameter)
 # Runs from a folder on a machine with nothing else installed.
 add_link_options(-static -static-libgcc -static-libstdc++)
@@ -34,7 +42,8 @@ set_source_files_properties(res/vireo.rc PROPERTIES OBJECT_DEPENDS
 
 add_executable(vireo WIN32 app/main.cpp $<TARGET_OBJECTS:vireo_objects> $<TARGET_OBJECTS:vireo_resources>)
 target_include_directories(vireo PRIVATE ${CMAKE_SOURCE_DIR}/res)
-target_link_libraries(vireo PRIVATE ${VIREO_SYSTEM_LIBRARIES})
+target_link_libraries(vireo PRIVATE ${VIREO_PROGRAM_LIBRARIES})
+add_dependencies(vireo comdlg32_delay msvfw32_delay)
 # The shipped program carries no symbols.
 target_link_options(vireo PRIVATE $<$<CONFIG:Release>:-s>)
 

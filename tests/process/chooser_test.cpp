@@ -1,0 +1,169 @@
+// The platform's own file choosers, opened by the real program: their DLLs
+// are loaded only when a chooser first opens, so these are the tests that
+// see that load happen. A "user" types a name and presses the button.
+#include "process_harness.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "resource.h"
+
+namespace {
+
+// The chooser's file name box.
+const int FILE_NAME_BOX = 1148;
+
+std::string Folder()
+{
+    std::string folder = TempFolder() + "\\choosers";
+    CreateDirectoryA(folder.c_str(), NULL);
+    return folder;
+}
+
+struct ChooserSearch {
+    DWORD pid;
+    const char* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchChooser(HWND window, LPARAM data)
+{
+    ChooserSearch* search = reinterpret_cast<ChooserSearch*>(data);
+    char title[128] = "";
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    GetWindowTextA(window, title, sizeof title);
+    if (pid == search->pid && IsWindowVisible(window) && std::string(title) == search->title) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForChooser(DWORD pid, const char* title)
+{
+    ChooserSearch search = {pid, title, NULL};
+    for (int i = 0; i < 150 && search.found == NULL; ++i) {
+        EnumWindows(MatchChooser, reinterpret_cast<LPARAM>(&search));
+        if (search.found == NULL)
+            Sleep(100);
+    }
+    return search.found;
+}
+
+// The edit inside the name box, which is a combo box in a combo box.
+HWND FileNameEdit(HWND chooser)
+{
+    HWND box = GetDlgItem(chooser, FILE_NAME_BOX);
+    HWND edit = box == NULL ? NULL : FindWindowExA(box, NULL, "Edit", NULL);
+    for (HWND inner = box == NULL ? NULL : FindWindowExA(box, NULL, NULL, NULL); edit == NULL && inner != NULL;
+         inner = FindWindowExA(box, inner, NULL, NULL))
+        edit = FindWindowExA(inner, NULL, "Edit", NULL);
+    return edit;
+}
+
+bool ChooserGone(HWND chooser)
+{
+    return !IsWindow(chooser) || !IsWindowVisible(chooser);
+}
+
+// Opens the chooser with the command, types the name (if any) and presses
+// Open, or else Cancel. False if the chooser never showed or never closed.
+bool UseChooser(HWND window, DWORD pid, int command, const char* title, const std::string& name)
+{
+    PostCommand(window, command);
+    HWND chooser = WaitForChooser(pid, title);
+    if (chooser == NULL)
+        return false;
+    if (name.empty()) {
+        PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
+    } else {
+        HWND edit = FileNameEdit(chooser);
+        if (edit == NULL)
+            return false;
+        SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        PostMessageA(chooser, WM_COMMAND, IDOK, 0);
+    }
+    for (int i = 0; i < 100 && !ChooserGone(chooser); ++i)
+        Sleep(100);
+    return ChooserGone(chooser);
+}
+
+std::string FileBytes(const std::string& path)
+{
+    std::string bytes;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == NULL)
+        return bytes;
+    char block[512];
+    size_t got;
+    while ((got = std::fread(block, 1, sizeof block, file)) > 0)
+        bytes.append(block, got);
+    std::fclose(file);
+    return bytes;
+}
+
+size_t s_wantedCount = 0;
+
+bool HasWantedCount(HWND window)
+{
+    return ListItems(window).size() == s_wantedCount;
+}
+
+}  // namespace
+
+TEST_F(ProcessTest, AddChooserOpensAndATypedFileArrivesByItsLongNameWhileCancelAddsNothing)
+{
+    std::string wav = Folder() + "\\Chosen Tone.wav";
+    WriteToneWav(wav, 440, 200);
+    Started vireo = StartVireo();
+    HWND window = WaitForMainWindow(vireo.pid);
+    ASSERT_NE(nullptr, window);
+
+    EXPECT_TRUE(UseChooser(window, vireo.pid, IDC_ADD, "Choose media file to Vireo", ""));
+    EXPECT_TRUE(ListItems(window).empty());
+
+    EXPECT_TRUE(UseChooser(window, vireo.pid, IDC_ADD, "Choose media file to Vireo", wav));
+    s_wantedCount = 1;
+    EXPECT_TRUE(WaitUntil(HasWantedCount, window, 10000));
+    EXPECT_EQ((std::vector<std::string>{"Chosen Tone.wav"}), ListItems(window));
+    EXPECT_EQ(0, ExitVireo(window, vireo));
+}
+
+TEST_F(ProcessTest, SaveChooserWritesTheListUnderTheAddedExtensionAndLoadChooserBringsItBack)
+{
+    std::string first = Folder() + "\\one.wav";
+    std::string second = Folder() + "\\two.wav";
+    WriteToneWav(first, 440, 200);
+    WriteToneWav(second, 880, 200);
+    std::string source = Folder() + "\\source.VireoList";
+    WriteTextFile(source, "[VIREO 1.0]\r\n" + first + "\r\n" + second + "\r\n");
+    std::string saved = Folder() + "\\kept";
+    DeleteFileA((saved + ".VireoList").c_str());
+
+    Started vireo = StartVireo("/load " + source);
+    HWND window = WaitForMainWindow(vireo.pid);
+    ASSERT_NE(nullptr, window);
+    s_wantedCount = 2;
+    ASSERT_TRUE(WaitUntil(HasWantedCount, window, 10000));
+
+    ASSERT_TRUE(UseChooser(window, vireo.pid, IDM_SAVE_PLAYLIST, "Save current playlist as", saved));
+    std::string bytes;
+    for (int i = 0; i < 50 && bytes.empty(); ++i, Sleep(100))
+        bytes = FileBytes(saved + ".VireoList");
+    ASSERT_EQ(0u, bytes.find("[VIREO 1.0]\r\n")) << bytes;
+    EXPECT_EQ(3, std::count(bytes.begin(), bytes.end(), '\n')) << bytes;
+    EXPECT_EQ(0, ExitVireo(window, vireo));
+
+    Started later = StartVireo();
+    window = WaitForMainWindow(later.pid);
+    ASSERT_NE(nullptr, window);
+    ASSERT_TRUE(ListItems(window).empty());
+    ASSERT_TRUE(UseChooser(window, later.pid, IDM_OPEN_PLAYLIST, "Load playlist", saved + ".VireoList"));
+    s_wantedCount = 2;
+    EXPECT_TRUE(WaitUntil(HasWantedCount, window, 10000));
+    EXPECT_EQ((std::vector<std::string>{"one.wav", "two.wav"}), ListItems(window));
+    EXPECT_EQ(0, ExitVireo(window, later));
+}
