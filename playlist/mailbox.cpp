@@ -164,8 +164,31 @@ static PlaylistEntry* NewCdEntry(int32_t startMs, int32_t lengthMs)
     return entry;
 }
 
+// A forwarded playlist arrives as a stream of adds, and a shown list redraws
+// itself, scroll bar and all, on every one of them: most of the stream's
+// time. The list is drawn once the stream pauses instead.
+static const UINT_PTR LIST_REDRAW_TIMER_ID = 1001;
+static const UINT LIST_REDRAW_DELAY_MS = 100;
+
+static void CALLBACK ResumeListRedraw(HWND window, UINT message, UINT_PTR id, DWORD time)
+{
+    KillTimer(window, id);
+    HWND list = GetDlgItem(window, IDC_PLAYLIST);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, NULL, TRUE);
+}
+
+static void HoldListRedraw(HWND window)
+{
+    // Every add puts the resume off again; without the timer nothing would
+    // ever resume, so the list is then left to draw as before.
+    if (SetTimer(window, LIST_REDRAW_TIMER_ID, LIST_REDRAW_DELAY_MS, ResumeListRedraw) != 0)
+        SendDlgItemMessageA(window, IDC_PLAYLIST, WM_SETREDRAW, FALSE, 0);
+}
+
 static void AppendEntry(HWND window, const char* display, PlaylistEntry* entry)
 {
+    HoldListRedraw(window);
     LRESULT index = SendDlgItemMessageA(window, IDC_PLAYLIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(display));
     // A list that refuses the item would leave the record without an owner.
     if (index < 0) {

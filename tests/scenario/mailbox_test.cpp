@@ -208,3 +208,52 @@ TEST_F(Scenario, AddOffersTheMediaChooserAndPostsTheChosenPath)
     EXPECT_EQ("", chooser.initialFile);
     EXPECT_EQ(sizeof(OPENFILENAMEA), chooser.structSize);
 }
+
+namespace {
+
+// Whether the list has anything waiting to be drawn.
+bool ListAwaitsPaint(HWND list)
+{
+    RECT update;
+    return GetUpdateRect(list, &update, FALSE) != FALSE;
+}
+
+// Waits out the redraw delay and hands the timer's message to the window,
+// which the fixture's pump leaves alone.
+void LetRedrawResume(HWND window)
+{
+    Sleep(150);
+    MSG message;
+    while (PeekMessageA(&message, window, WM_TIMER, WM_TIMER, PM_REMOVE))
+        DispatchMessageA(&message);
+}
+
+}  // namespace
+
+TEST_F(Scenario, AStreamOfAddsIsDrawnOnceItPauses)
+{
+    Open();
+    HWND list = GetDlgItem(window, IDC_PLAYLIST);
+    ASSERT_TRUE(Visible());
+    UpdateWindow(window);
+    ASSERT_FALSE(ListAwaitsPaint(list));
+    // Adds on the window's own thread are handled at once, so nothing is
+    // painted in between.
+    for (int i = 0; i < 40; ++i)
+        Add("C:\\stream\\missing.wav");
+    EXPECT_EQ(40u, Items().size());
+    EXPECT_FALSE(ListAwaitsPaint(list)) << "the list redrew during the stream";
+
+    LetRedrawResume(window);
+    EXPECT_TRUE(ListAwaitsPaint(list)) << "the held adds are never drawn";
+    UpdateWindow(list);
+    // An add after the pause is held and drawn in the same way.
+    Add("C:\\stream\\late.wav");
+    EXPECT_FALSE(ListAwaitsPaint(list));
+    LetRedrawResume(window);
+    EXPECT_TRUE(ListAwaitsPaint(list));
+    UpdateWindow(list);
+    char last[64] = "";
+    SendMessageA(list, LB_GETTEXT, 40, reinterpret_cast<LPARAM>(last));
+    EXPECT_STREQ("late.wav", last);
+}
