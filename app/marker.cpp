@@ -35,14 +35,20 @@ HKEY AcquireRunningMarker()
     return NULL;
 }
 
+// The id the marker names: false when its value is missing or not one id.
+static bool ReadMarkerPid(HKEY marker, DWORD* pid)
+{
+    DWORD type = 0;
+    DWORD size = sizeof *pid;
+    return RegQueryValueExA(marker, MARKER_VALUE, NULL, &type, reinterpret_cast<BYTE*>(pid), &size) ==
+               ERROR_SUCCESS &&
+           type == REG_DWORD && size == sizeof *pid;
+}
+
 bool IsMarkerStale(HKEY marker)
 {
     DWORD pid = 0;
-    DWORD type = 0;
-    DWORD size = sizeof pid;
-    if (RegQueryValueExA(marker, MARKER_VALUE, NULL, &type, reinterpret_cast<BYTE*>(&pid), &size) != ERROR_SUCCESS)
-        return true;
-    if (size != sizeof pid || type != REG_DWORD)
+    if (!ReadMarkerPid(marker, &pid))
         return true;
     // Id 0 makes the version query report on this process itself, and our own
     // id can only be a dead owner's that the system has handed out again.
@@ -59,11 +65,7 @@ bool IsMarkerStale(HKEY marker)
 static bool MarkerNamesThisProcess(HKEY marker)
 {
     DWORD pid = 0;
-    DWORD type = 0;
-    DWORD size = sizeof pid;
-    return RegQueryValueExA(marker, MARKER_VALUE, NULL, &type, reinterpret_cast<BYTE*>(&pid), &size) ==
-               ERROR_SUCCESS &&
-           type == REG_DWORD && size == sizeof pid && pid == GetCurrentProcessId();
+    return ReadMarkerPid(marker, &pid) && pid == GetCurrentProcessId();
 }
 
 void ReleaseRunningMarker(HKEY marker)

@@ -142,6 +142,18 @@ static void End(Child& child, HWND window)
     Close(child);
 }
 
+// Starts a program and waits for its window to show: the window, or NULL
+// with the program ended.
+static HWND StartShown(Child& child, const std::string& program, const std::string& tail)
+{
+    if (!Start(child, program, tail))
+        return NULL;
+    HWND window = WaitForWindow(child, true);
+    if (window == NULL)
+        End(child, NULL);
+    return window;
+}
+
 static int ListCount(HWND window)
 {
     DWORD_PTR count = 0;
@@ -159,13 +171,10 @@ static int Startup(int runs, const std::string& vireo, const std::string& floor)
     for (int run = 0; run < runs; ++run) {
         for (int p = 0; p < 2; ++p) {
             Child child;
-            if (!Start(child, programs[p], ""))
-                return 1;
-            HWND window = WaitForWindow(child, true);
+            HWND window = StartShown(child, programs[p], "");
             double shown = Now() - child.started;
             if (window == NULL) {
                 std::fprintf(stderr, "bench_driver: %s showed no window\n", names[p]);
-                End(child, NULL);
                 return 1;
             }
             // Let it finish starting before it is told to end.
@@ -233,13 +242,9 @@ static int Forward(int runs, const std::string& vireo, const std::string& floor,
         std::vector<double> times[5];
         for (int run = 0; run < runs; ++run) {
             Child running;
-            if (!Start(running, vireo, ""))
+            HWND window = StartShown(running, vireo, "");
+            if (window == NULL)
                 return 1;
-            HWND window = WaitForWindow(running, true);
-            if (window == NULL) {
-                End(running, NULL);
-                return 1;
-            }
             Sleep(300);
             for (int v = 0; v < variantCount; ++v) {
                 double t = TimeRun(floor, Decimal(window) + " \"" + list + "\" " + variants[v]);
@@ -270,17 +275,14 @@ static int Forward(int runs, const std::string& vireo, const std::string& floor,
     return 0;
 }
 
-struct Memory {
-    double workingSet;
-};
-
-static Memory ReadMemory(HANDLE process)
+// The working set in bytes, or -1 if it cannot be read.
+static double WorkingSet(HANDLE process)
 {
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
     if (!GetProcessMemoryInfo(process, &counters, sizeof counters))
-        return {-1};
-    return {static_cast<double>(counters.WorkingSetSize)};
+        return -1;
+    return static_cast<double>(counters.WorkingSetSize);
 }
 
 // Working set with the list's entries minus the working set with none, in
@@ -292,47 +294,39 @@ static int MemoryUse(const std::string& vireo, const std::string& floor, const s
     const DWORD REST_MS = 1000;
 
     Child player;
-    if (!Start(player, vireo, ""))
+    HWND window = StartShown(player, vireo, "");
+    if (window == NULL)
         return 1;
-    HWND window = WaitForWindow(player, true);
-    if (window == NULL) {
-        End(player, NULL);
-        return 1;
-    }
     Sleep(REST_MS);
-    Memory empty = ReadMemory(player.info.hProcess);
+    double empty = WorkingSet(player.info.hProcess);
     double t = TimeRun(vireo, "/load " + list);
     int count = ListCount(window);
     Sleep(REST_MS);
-    Memory full = ReadMemory(player.info.hProcess);
+    double full = WorkingSet(player.info.hProcess);
     End(player, window);
-    if (t < 0 || count != lines || empty.workingSet < 0) {
+    if (t < 0 || count != lines || empty < 0) {
         std::fprintf(stderr, "bench_driver: memory run gave %d entries of %d\n", count, lines);
         return 1;
     }
 
     Child base;
-    if (!Start(base, floor, "--fill \"" + list + "\""))
+    HWND floorWindow = StartShown(base, floor, "--fill \"" + list + "\"");
+    if (floorWindow == NULL)
         return 1;
-    HWND floorWindow = WaitForWindow(base, true);
-    if (floorWindow == NULL) {
-        End(base, NULL);
-        return 1;
-    }
     Sleep(REST_MS);
-    Memory floorEmpty = ReadMemory(base.info.hProcess);
+    double floorEmpty = WorkingSet(base.info.hProcess);
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(floorWindow, MSG_FLOOR_FILL, 0, 0, SMTO_NORMAL, 60000, &ignored);
     int floorCount = ListCount(floorWindow);
     Sleep(REST_MS);
-    Memory floorFull = ReadMemory(base.info.hProcess);
+    double floorFull = WorkingSet(base.info.hProcess);
     End(base, floorWindow);
 
     std::printf("memory_entries %d\n", lines);
-    std::printf("memory_vireo_empty_ws %.0f\nmemory_vireo_full_ws %.0f\n", empty.workingSet, full.workingSet);
+    std::printf("memory_vireo_empty_ws %.0f\nmemory_vireo_full_ws %.0f\n", empty, full);
     std::printf("memory_floor_entries %d\n", floorCount);
-    std::printf("memory_floor_empty_ws %.0f\nmemory_floor_full_ws %.0f\n", floorEmpty.workingSet,
-                floorFull.workingSet);
+    std::printf("memory_floor_empty_ws %.0f\nmemory_floor_full_ws %.0f\n", floorEmpty,
+                floorFull);
     return 0;
 }
 
@@ -475,13 +469,9 @@ static int Probe(const std::string& vireo, const std::string& floor, const std::
     int lines = CountLines(list);
     for (int hidden = 0; hidden < 2; ++hidden) {
         Child player;
-        if (!Start(player, vireo, ""))
+        HWND window = StartShown(player, vireo, "");
+        if (window == NULL)
             return 1;
-        HWND window = WaitForWindow(player, true);
-        if (window == NULL) {
-            End(player, NULL);
-            return 1;
-        }
         if (hidden)
             ShowWindow(window, SW_HIDE);
         Sleep(300);
@@ -495,13 +485,9 @@ static int Probe(const std::string& vireo, const std::string& floor, const std::
     }
     for (int hidden = 0; hidden < 2; ++hidden) {
         Child base;
-        if (!Start(base, floor, "--fill \"" + list + "\""))
+        HWND window = StartShown(base, floor, "--fill \"" + list + "\"");
+        if (window == NULL)
             return 1;
-        HWND window = WaitForWindow(base, true);
-        if (window == NULL) {
-            End(base, NULL);
-            return 1;
-        }
         if (hidden)
             ShowWindow(window, SW_HIDE);
         Sleep(300);

@@ -4,7 +4,6 @@
 #include "process_harness.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -17,50 +16,26 @@ const int FILE_NAME_BOX = 1148;
 
 std::string Folder()
 {
-    std::string folder = TempFolder() + "\\choosers";
-    CreateDirectoryA(folder.c_str(), NULL);
-    return folder;
+    return TempFolder("choosers");
 }
 
-struct ChooserSearch {
-    DWORD pid;
-    const char* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchChooser(HWND window, LPARAM data)
+BOOL CALLBACK MatchEdit(HWND child, LPARAM found)
 {
-    ChooserSearch* search = reinterpret_cast<ChooserSearch*>(data);
-    char title[128] = "";
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    GetWindowTextA(window, title, sizeof title);
-    if (pid == search->pid && IsWindowVisible(window) && std::string(title) == search->title) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
+    char className[16] = "";
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Edit") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = child;
+    return FALSE;
 }
 
-HWND WaitForChooser(DWORD pid, const char* title)
-{
-    ChooserSearch search = {pid, title, NULL};
-    for (int i = 0; i < 150 && search.found == NULL; ++i) {
-        EnumWindows(MatchChooser, reinterpret_cast<LPARAM>(&search));
-        if (search.found == NULL)
-            Sleep(100);
-    }
-    return search.found;
-}
-
-// The edit inside the name box, which is a combo box in a combo box.
+// The edit somewhere inside the name box, which is a combo box in a combo box.
 HWND FileNameEdit(HWND chooser)
 {
+    HWND edit = NULL;
     HWND box = GetDlgItem(chooser, FILE_NAME_BOX);
-    HWND edit = box == NULL ? NULL : FindWindowExA(box, NULL, "Edit", NULL);
-    for (HWND inner = box == NULL ? NULL : FindWindowExA(box, NULL, NULL, NULL); edit == NULL && inner != NULL;
-         inner = FindWindowExA(box, inner, NULL, NULL))
-        edit = FindWindowExA(inner, NULL, "Edit", NULL);
+    if (box != NULL)
+        EnumChildWindows(box, MatchEdit, reinterpret_cast<LPARAM>(&edit));
     return edit;
 }
 
@@ -74,7 +49,7 @@ bool ChooserGone(HWND chooser)
 bool UseChooser(HWND window, DWORD pid, int command, const char* title, const std::string& name)
 {
     PostCommand(window, command);
-    HWND chooser = WaitForChooser(pid, title);
+    HWND chooser = WaitForDialog(pid, title, 15000, true);
     if (chooser == NULL)
         return false;
     if (name.empty()) {
@@ -89,20 +64,6 @@ bool UseChooser(HWND window, DWORD pid, int command, const char* title, const st
     for (int i = 0; i < 100 && !ChooserGone(chooser); ++i)
         Sleep(100);
     return ChooserGone(chooser);
-}
-
-std::string FileBytes(const std::string& path)
-{
-    std::string bytes;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == NULL)
-        return bytes;
-    char block[512];
-    size_t got;
-    while ((got = std::fread(block, 1, sizeof block, file)) > 0)
-        bytes.append(block, got);
-    std::fclose(file);
-    return bytes;
 }
 
 size_t s_wantedCount = 0;
@@ -152,7 +113,7 @@ TEST_F(ProcessTest, SaveChooserWritesTheListUnderTheAddedExtensionAndLoadChooser
     ASSERT_TRUE(UseChooser(window, vireo.pid, IDM_SAVE_PLAYLIST, "Save current playlist as", saved));
     std::string bytes;
     for (int i = 0; i < 50 && bytes.empty(); ++i, Sleep(100))
-        bytes = FileBytes(saved + ".VireoList");
+        bytes = ReadFileBytes(saved + ".VireoList");
     ASSERT_EQ(0u, bytes.find("[VIREO 1.0]\r\n")) << bytes;
     EXPECT_EQ(3, std::count(bytes.begin(), bytes.end(), '\n')) << bytes;
     EXPECT_EQ(0, ExitVireo(window, vireo));

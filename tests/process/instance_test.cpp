@@ -44,9 +44,7 @@ TEST_F(ProcessTest, StaleOrMalformedMarkersAreTakenOver)
         Started vireo = StartVireo();
         HWND window = WaitForMainWindow(vireo.pid);
         ASSERT_TRUE(window != NULL) << c.what;
-        DWORD pid = 0;
-        EXPECT_TRUE(ReadMarkerPid(&pid)) << c.what;
-        EXPECT_EQ(vireo.pid, pid) << c.what;
+        ExpectMarkerNames(vireo.pid, c.what);
         EXPECT_EQ(0, ExitVireo(window, vireo)) << c.what;
         EXPECT_FALSE(MarkerExists()) << c.what;
         CloseStarted(vireo);
@@ -66,9 +64,7 @@ TEST_F(ProcessTest, LaterStartWithoutRequestShowsTheRunningWindowAndEnds)
     EXPECT_EQ(0, WaitForExit(second));
     EXPECT_LT(GetTickCount() - before, 1800u) << "the window is found at the first search";
     EXPECT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, window, 5000));
-    DWORD pid = 0;
-    EXPECT_TRUE(ReadMarkerPid(&pid));
-    EXPECT_EQ(first.pid, pid);
+    ExpectMarkerNames(first.pid);
     EXPECT_EQ(0, ExitVireo(window, first));
     CloseStarted(first);
     CloseStarted(second);

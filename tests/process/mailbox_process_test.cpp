@@ -11,9 +11,7 @@ namespace {
 // A folder of this file's own: the Wine prefix's drive is shared between runs.
 std::string Folder()
 {
-    std::string folder = TempFolder() + "\\playlist-mailbox";
-    CreateDirectoryA(folder.c_str(), NULL);
-    return folder;
+    return TempFolder("playlist-mailbox");
 }
 
 size_t s_wantedItems = 0;

@@ -18,12 +18,16 @@ std::string BuildFolder()
     return folder.substr(0, folder.find_last_of('\\'));
 }
 
-std::string TempFolder()
+std::string TempFolder(const char* name)
 {
     char path[MAX_PATH];
     GetTempPathA(MAX_PATH, path);
     std::string folder = std::string(path) + "vireo-tests";
     CreateDirectoryA(folder.c_str(), NULL);
+    if (name != NULL) {
+        folder += std::string("\\") + name;
+        CreateDirectoryA(folder.c_str(), NULL);
+    }
     return folder;
 }
 
@@ -76,36 +80,44 @@ void CloseStarted(Started& started)
 
 struct WindowSearch {
     DWORD pid;
+    const char* title;
+    bool visible;
     HWND found;
 };
 
-static BOOL CALLBACK MatchVireoWindow(HWND window, LPARAM lParam)
+static BOOL CALLBACK MatchDialog(HWND window, LPARAM lParam)
 {
     WindowSearch* search = reinterpret_cast<WindowSearch*>(lParam);
     char className[32] = "";
-    char title[32] = "";
+    char title[64] = "";
     GetClassNameA(window, className, sizeof className);
     GetWindowTextA(window, title, sizeof title);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (strcmp(className, "#32770") == 0 && strcmp(title, "Vireo") == 0 && (search->pid == 0 || pid == search->pid)) {
+    if (strcmp(className, "#32770") == 0 && strcmp(title, search->title) == 0 &&
+        (search->pid == 0 || pid == search->pid) && (!search->visible || IsWindowVisible(window))) {
         search->found = window;
         return FALSE;
     }
     return TRUE;
 }
 
-HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs)
+HWND WaitForDialog(DWORD pid, const char* title, DWORD timeoutMs, bool visible)
 {
     DWORD start = GetTickCount();
     do {
-        WindowSearch search = {pid, NULL};
-        EnumWindows(MatchVireoWindow, reinterpret_cast<LPARAM>(&search));
+        WindowSearch search = {pid, title, visible, NULL};
+        EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
         if (search.found != NULL)
             return search.found;
         Sleep(50);
     } while (GetTickCount() - start < timeoutMs);
     return NULL;
+}
+
+HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs)
+{
+    return WaitForDialog(pid, "Vireo", timeoutMs);
 }
 
 bool WaitUntil(bool (*check)(HWND), HWND window, DWORD timeoutMs)
@@ -181,6 +193,13 @@ bool ReadMarkerPid(DWORD* pid)
     LONG result = RegQueryValueExA(key, "pid", NULL, &type, reinterpret_cast<BYTE*>(pid), &size);
     RegCloseKey(key);
     return result == ERROR_SUCCESS && type == REG_DWORD && size == sizeof *pid;
+}
+
+void ExpectMarkerNames(DWORD pid, const std::string& what)
+{
+    DWORD marked = 0;
+    EXPECT_TRUE(ReadMarkerPid(&marked)) << what;
+    EXPECT_EQ(pid, marked) << what;
 }
 
 void WriteMarker(const void* data, DWORD size, DWORD type)
@@ -260,6 +279,20 @@ void WriteTextFile(const std::string& path, const std::string& bytes)
     ASSERT_TRUE(file != NULL) << path;
     fwrite(bytes.data(), 1, bytes.size(), file);
     fclose(file);
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::string bytes;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (file == NULL)
+        return bytes;
+    char chunk[4096];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.append(chunk, got);
+    fclose(file);
+    return bytes;
 }
 
 void ProcessTest::SetUp()

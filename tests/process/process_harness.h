@@ -18,7 +18,8 @@ struct Started {
 
 // The folder of this test program, where vireo.exe and the test tools are built.
 std::string BuildFolder();
-std::string TempFolder();
+// The tests' temporary folder, or a folder of it by the given name; made if need be.
+std::string TempFolder(const char* name = NULL);
 // Starts a program by its full path, in the given current folder (NULL: this one's).
 Started StartExe(const std::string& exe, const std::string& tail, const char* folder = NULL);
 // Starts a program from the build folder with the given command-line tail.
@@ -28,6 +29,9 @@ Started StartVireo(const std::string& tail = "");
 int WaitForExit(Started& started, DWORD timeoutMs = 20000);
 void CloseStarted(Started& started);
 
+// A dialog window of the given process (0: of any) by its title, waiting up
+// to timeoutMs for it; with visible, only once it is shown.
+HWND WaitForDialog(DWORD pid, const char* title, DWORD timeoutMs, bool visible = false);
 // The main window of a given Vireo process, waiting up to timeoutMs for it.
 HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs = 15000);
 // Waits until check() holds or the time is up; the last check's result.
@@ -43,6 +47,8 @@ int ExitVireo(HWND window, Started& started);
 // The running-instance marker.
 bool MarkerExists();
 bool ReadMarkerPid(DWORD* pid);
+// Expects the marker to name the process; what says which case failed.
+void ExpectMarkerNames(DWORD pid, const std::string& what = std::string());
 void WriteMarker(const void* data, DWORD size, DWORD type);
 void DeleteMarker();
 void DeleteSettings();
@@ -53,6 +59,8 @@ void EndAllVireo();
 // A WAV file of a sine tone, 16-bit mono at 22050 Hz.
 void WriteToneWav(const std::string& path, int hz, int ms);
 void WriteTextFile(const std::string& path, const std::string& bytes);
+// A file's bytes; empty when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
 
 class ProcessTest : public ::testing::Test {
 protected:

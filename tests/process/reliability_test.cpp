@@ -102,13 +102,6 @@ void ExpectCleanEnd(Tally& tally, int code, const std::string& what = std::strin
     EXPECT_EQ(0, code) << what;
 }
 
-void ExpectMarkerNames(DWORD pid, const std::string& what = std::string())
-{
-    DWORD marked = 0;
-    EXPECT_TRUE(ReadMarkerPid(&marked)) << what;
-    EXPECT_EQ(pid, marked) << what;
-}
-
 // The marker key left without its value, as a start that is between making
 // the key and writing its id leaves it.
 bool EmptyMarkerKey()

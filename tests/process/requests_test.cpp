@@ -12,9 +12,7 @@ namespace {
 // A folder of this file's own: the Wine prefix's drive is shared between runs.
 std::string Folder()
 {
-    std::string folder = TempFolder() + "\\playlist-requests";
-    CreateDirectoryA(folder.c_str(), NULL);
-    return folder;
+    return TempFolder("playlist-requests");
 }
 
 // Like StartVireo, in a given current folder (relative playlist names).
@@ -162,9 +160,7 @@ TEST_F(ProcessTest, LaterPlayAppendsAndRestartsTheRunningListLeavingItsWindowAlo
     EXPECT_TRUE(WaitUntil(HasWantedSelection, window, 5000)) << "the list starts again from its first entry";
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_FALSE(AutoExitTicked(window));
-    DWORD pid = 0;
-    EXPECT_TRUE(ReadMarkerPid(&pid));
-    EXPECT_EQ(running.pid, pid);
+    ExpectMarkerNames(running.pid);
     EXPECT_EQ(0, ExitVireo(window, running));
     CloseStarted(running);
     CloseStarted(client);

@@ -277,6 +277,15 @@ protected:
 
     bool StatusIs(const char* text) { return TextOf(window, IDC_STATUS) == text; }
 
+    // Records until the list is done and a moment after, then stops: whether it got done.
+    bool RecordToTheEnd(Recording& recording, DWORD timeoutMs)
+    {
+        bool done = RecordUntil(recording, [&] { return StatusIs("Done with playlist."); }, timeoutMs);
+        RecordFor(recording, 300);
+        StopRecording(recording);
+        return done;
+    }
+
     bool CuedAt(int index)
     {
         return TextOf(window, IDM_PAUSE) == "&Play next" && SelectedIndex(window) == index;
@@ -296,10 +305,7 @@ TEST_F(SoundTest, ThreePitchesPlayInListOrder)
     ASSERT_TRUE(StartRecording(recording)) << "no recording device";
     ASSERT_TRUE(WakeRecording(recording, silence));
     PostCommand(window, IDM_START);
-    bool done = RecordUntil(recording, [&] { return StatusIs("Done with playlist."); }, 30000);
-    RecordFor(recording, 300);
-    StopRecording(recording);
-    ASSERT_TRUE(done) << Situation();
+    ASSERT_TRUE(RecordToTheEnd(recording, 30000)) << Situation();
 
     std::vector<ToneRun> tones = FindTones(recording.samples);
     ASSERT_EQ((std::vector<int>{440, 880, 1320}), Pitches(tones)) << Describe(tones);
@@ -328,10 +334,7 @@ TEST_F(SoundTest, CueModeHoldsEachNextEntryUntilResumed)
     ASSERT_TRUE(RecordUntil(recording, [&] { return CuedAt(2); }, 15000)) << Situation();
     RecordFor(recording, HOLD_MS);
     PostCommand(window, IDM_PAUSE);
-    bool done = RecordUntil(recording, [&] { return StatusIs("Done with playlist."); }, 15000);
-    RecordFor(recording, 300);
-    StopRecording(recording);
-    ASSERT_TRUE(done) << Situation();
+    ASSERT_TRUE(RecordToTheEnd(recording, 15000)) << Situation();
 
     std::vector<ToneRun> tones = FindTones(recording.samples);
     ASSERT_EQ((std::vector<int>{440, 880, 1320}), Pitches(tones)) << Describe(tones);

@@ -71,6 +71,15 @@ bool IsLinkBlue(DWORD pixel)
     return pixel == 0x0000FF;  // DIB order: blue in the lowest byte
 }
 
+// A page opened as the shell opens a document for the user.
+void ExpectOpened(const FakeShellOpen& open, HWND owner, const std::string& file)
+{
+    EXPECT_EQ(owner, open.owner);
+    EXPECT_EQ("open", open.verb);
+    EXPECT_EQ(file, open.file);
+    EXPECT_EQ(SW_SHOWNORMAL, open.show);
+}
+
 }  // namespace
 
 class About : public Scenario {
@@ -174,10 +183,7 @@ TEST_F(About, LinkShowsTheHandOverItsWholeRectangleAndOpensOnRelease)
         },
         [&](HWND box) {
             ASSERT_EQ(1u, FakeShellOpens().size());
-            EXPECT_EQ(box, FakeShellOpens()[0].owner);
-            EXPECT_EQ("open", FakeShellOpens()[0].verb);
-            EXPECT_EQ(text, FakeShellOpens()[0].file);
-            EXPECT_EQ(SW_SHOWNORMAL, FakeShellOpens()[0].show);
+            ExpectOpened(FakeShellOpens()[0], box, text);
             EXPECT_TRUE(FakeMessageBoxes().empty());
             // The reverse: pressed over the link, released outside.
             SendButton(MOUSEEVENTF_LEFTDOWN);
@@ -313,10 +319,7 @@ TEST_F(About, HelpOpensThePageBesideTheProgramOrSaysWhyNot)
     std::string page = std::string(path, length - 3) + "htm";
     Command(IDM_HELP);
     ASSERT_EQ(1u, FakeShellOpens().size());
-    EXPECT_EQ(window, FakeShellOpens()[0].owner);
-    EXPECT_EQ("open", FakeShellOpens()[0].verb);
-    EXPECT_EQ(page, FakeShellOpens()[0].file);
-    EXPECT_EQ(SW_SHOWNORMAL, FakeShellOpens()[0].show);
+    ExpectOpened(FakeShellOpens()[0], window, page);
     EXPECT_TRUE(FakeMessageBoxes().empty());
 
     FakeShellResult(32);

@@ -199,13 +199,9 @@ TEST_F(Scenario, AddOffersTheMediaChooserAndPostsTheChosenPath)
     EXPECT_EQ((std::vector<std::string>{"pick.wav"}), Items());
     ASSERT_EQ(2u, FakeChoosers().size());
     const FakeChooser& chooser = FakeChoosers()[0];
-    EXPECT_TRUE(chooser.preview);
-    EXPECT_EQ(window, chooser.owner);
-    EXPECT_EQ("Media files (*.rmi, *.mid, *.wav, *.avi, *.cda)|*.rmi;*.mid;*.wav;*.avi;*.cda", chooser.filter);
-    EXPECT_EQ("Choose media file to Vireo", chooser.title);
-    EXPECT_EQ(0x1804u, chooser.flags);
-    EXPECT_EQ(259u, chooser.maxFile);
-    EXPECT_EQ("", chooser.initialFile);
+    ExpectChooser(chooser, window, true,
+                  "Media files (*.rmi, *.mid, *.wav, *.avi, *.cda)|*.rmi;*.mid;*.wav;*.avi;*.cda",
+                  "Choose media file to Vireo", 0x1804u);
     EXPECT_EQ(sizeof(OPENFILENAMEA), chooser.structSize);
 }
 

@@ -49,14 +49,8 @@ TEST_F(Scenario, SaveWritesTheHeaderAndFilePathsAndLoadsBackTheFileEntries)
     Command(IDM_SAVE_PLAYLIST);
     EXPECT_EQ("[VIREO 1.0]\r\nC:\\Waves\\one.wav\r\nC:\\Waves\\two.wav\r\n", ReadBytes(saved + ".VireoList"));
     ASSERT_EQ(1u, FakeChoosers().size());
-    const FakeChooser save = FakeChoosers()[0];
-    EXPECT_FALSE(save.preview);
-    EXPECT_EQ(window, save.owner);
-    EXPECT_EQ("Playlists (*.VireoList)|*.VireoList", save.filter);
-    EXPECT_EQ("Save current playlist as", save.title);
-    EXPECT_EQ(0x804u, save.flags);
-    EXPECT_EQ(259u, save.maxFile);
-    EXPECT_EQ("", save.initialFile);
+    ExpectChooser(FakeChoosers()[0], window, false, "Playlists (*.VireoList)|*.VireoList",
+                  "Save current playlist as", 0x804u);
 
     // Yes to the question: the list is cleared, then the file's entries come.
     FakeChooseFile(saved + ".VireoList");
@@ -65,13 +59,8 @@ TEST_F(Scenario, SaveWritesTheHeaderAndFilePathsAndLoadsBackTheFileEntries)
     EXPECT_EQ((std::vector<std::string>{"one.wav", "two.wav"}), Items());
     EXPECT_EQ((std::vector<std::string>{"C:\\Waves\\one.wav", "C:\\Waves\\two.wav"}), Paths(window));
     ASSERT_EQ(2u, FakeChoosers().size());
-    const FakeChooser load = FakeChoosers()[1];
-    EXPECT_FALSE(load.preview);
-    EXPECT_EQ(window, load.owner);
-    EXPECT_EQ("Playlists (*.VireoList)|*.VireoList", load.filter);
-    EXPECT_EQ("Load playlist", load.title);
-    EXPECT_EQ(0x1804u, load.flags);
-    EXPECT_EQ(259u, load.maxFile);
+    ExpectChooser(FakeChoosers()[1], window, false, "Playlists (*.VireoList)|*.VireoList", "Load playlist",
+                  0x1804u);
     ASSERT_EQ(1u, FakeMessageBoxes().size());
     EXPECT_EQ(window, FakeMessageBoxes()[0].owner);
     EXPECT_EQ(CLEAR_QUESTION, FakeMessageBoxes()[0].text);

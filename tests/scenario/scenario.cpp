@@ -178,3 +178,16 @@ const FakeTrayCall& Scenario::LastTray()
     static FakeTrayCall none{};
     return FakeTrayCalls().empty() ? none : FakeTrayCalls().back();
 }
+
+void ExpectChooser(const FakeChooser& chooser, HWND owner, bool preview, const char* filter, const char* title,
+                   DWORD flags)
+{
+    SCOPED_TRACE(title);
+    EXPECT_EQ(preview, chooser.preview);
+    EXPECT_EQ(owner, chooser.owner);
+    EXPECT_EQ(filter, chooser.filter);
+    EXPECT_EQ(title, chooser.title);
+    EXPECT_EQ(flags, chooser.flags);
+    EXPECT_EQ(259u, chooser.maxFile);
+    EXPECT_EQ("", chooser.initialFile);
+}

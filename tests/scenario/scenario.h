@@ -57,4 +57,9 @@ void DeleteSettingsKey();
 std::string ScratchFolder(const char* name);
 void WriteBytes(const std::string& path, const std::string& bytes);
 
+// A chooser as every one of ours is shown: owned by the window, an empty
+// 260-character name buffer, and the given kind, filter, title and flags.
+void ExpectChooser(const FakeChooser& chooser, HWND owner, bool preview, const char* filter, const char* title,
+                   DWORD flags);
+
 #endif
