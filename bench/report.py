@@ -123,7 +123,7 @@ def main():
     probe = lambda key: "%.1f s" % f(key) if key in v else "-"  # noqa: E731
     md = []
     md.append("# Benchmarks\n")
-    md.append("Each figure of `vireo.exe` (the 32-bit Release build) is set against a floor measured in the "
+    md.append("Each figure of `vireo.exe` (the " + os.environ.get("VIREO_BENCH_BITS", "32") + "-bit Release build) is set against a floor measured in the "
               "same run on the same machine: absolute times under Wine on a shared machine do not carry over, "
               "the ratios do.\n")
     md.append("## Last run\n")
