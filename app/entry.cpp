@@ -93,10 +93,11 @@ void RunMainLoop(HWND window)
 {
     MSG message = {};
     // A filter window that is gone makes the retrieval fail and leave the last
-    // message in place, so the window itself is the loop's guard.
+    // message in place, so the window itself is the loop's guard. An empty
+    // message is no reason to stop: any process may post one.
     while (IsWindow(window)) {
         BOOL got = GetMessageA(&message, window, 0, 0);
-        if (got == 0 || message.message == WM_NULL)
+        if (got == 0)
             break;
         if (got == -1)
             continue;

@@ -33,11 +33,28 @@ static void PinMediaDrivers()
     }
 }
 
+// Notices still queued belong to the device just closed. Left there, an end
+// notice would be taken for the end of the entry opened next.
+static void DropQueuedNotices()
+{
+    MSG notice;
+    while (PeekMessageA(&notice, NULL, MM_MCINOTIFY, MM_MCINOTIFY, PM_REMOVE)) {
+    }
+}
+
 void StopAndCloseMedia()
 {
     SendMediaCommand("stop VireoMedia", NULL, 0, NULL);
     SendMediaCommand("close VireoMedia", NULL, 0, NULL);
     s_cdOpen = false;
+    DropQueuedNotices();
+}
+
+bool MediaIsPlaying()
+{
+    char mode[MODE_REPLY_CAPACITY];
+    SendMediaCommand("status VireoMedia mode wait", mode, MODE_REPLY_CAPACITY, NULL);
+    return lstrcmpiA(mode, "playing") == 0;
 }
 
 bool OpenMediaElement(const char* element)

@@ -24,6 +24,8 @@ void StopAndCloseMedia();
 bool OpenMediaElement(const char* element);
 // True while the device open under the alias is the CD.
 bool MediaHoldsCd();
+// True while the device open under the alias reports that it plays.
+bool MediaIsPlaying();
 
 void StartPlayback(HWND window);
 void StopPlayback(HWND window);

@@ -19,6 +19,8 @@ const size_t COMMAND_CAPACITY = 320;
 // Reply capacities of the progress queries and the CD track queries.
 const unsigned PROGRESS_REPLY_CAPACITY = 15;
 const unsigned CD_REPLY_CAPACITY = 19;
+// "not ready", "paused", "playing", "stopped", "open", "recording", "seeking".
+const unsigned MODE_REPLY_CAPACITY = 16;
 
 // Read the way the C library's atoi reads, with 32-bit wrap-around.
 int32_t ParseReplyInteger(const char* reply);

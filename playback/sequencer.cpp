@@ -17,9 +17,9 @@ UINT_PTR g_progressTimerId = 0;
 static const UINT PROGRESS_PERIOD_MS = 1000;
 static const size_t STATUS_CAPACITY = 320;
 
-// Whether this pass has started an entry: a repeat pass that starts none
-// would otherwise loop for ever.
-static bool s_passStartedEntry = false;
+// Entries this pass has started and that have not failed since: a repeat
+// pass that plays none would otherwise loop for ever.
+static int s_passStartedEntries = 0;
 // Whether a shuffle order has been built since the last Stop.
 static bool s_shuffleBuilt = false;
 
@@ -76,7 +76,7 @@ void StartPlayback(HWND window)
     g_playState = PLAY_PLAYING;
     if (g_playOptions.random != 0)
         BuildShuffleOrder(window);
-    s_passStartedEntry = false;
+    s_passStartedEntries = 0;
     // The first entry opens after this command has returned.
     PostMessageA(window, MSG_ADVANCE, 0, 0);
     g_progressTimerId = SetTimer(window, PROGRESS_TIMER_ID, PROGRESS_PERIOD_MS, OnProgressTick);
@@ -119,7 +119,7 @@ static void StartCuedEntry(HWND window)
     if (SendMediaCommand(command, NULL, 0, window) != 0)
         ReportInvalid(window, s_cued.name);
     else
-        s_passStartedEntry = true;
+        ++s_passStartedEntries;
 }
 
 void TogglePause(HWND window)
@@ -166,6 +166,31 @@ static bool IsHaltedPlayNotice(UINT message, WPARAM flags)
     return message == MM_MCINOTIFY && (flags == MCI_NOTIFY_ABORTED || flags == MCI_NOTIFY_SUPERSEDED);
 }
 
+// An end notice posted by an earlier play that arrives once the next entry
+// plays (its device id may have been handed out again): the entry that plays
+// now has not ended while its device still says so.
+static bool IsEarlierPlayNotice(UINT message)
+{
+    return message == MM_MCINOTIFY && MediaIsPlaying();
+}
+
+// What the status line names an entry by: its stored path, or the CD device.
+static const char* EntryElement(const PlaylistEntry* entry)
+{
+    return entry->kind == ENTRY_CD_TRACK ? CD_DEVICE_NAME : entry->path;
+}
+
+// A play that the media layer accepted and then could not carry out (no
+// output device, or one in use): reported like a play refused at once, and
+// not counted as played, so that repeat over such entries ends.
+static void HandleFailedPlay(HWND window, int current)
+{
+    if (s_passStartedEntries > 0)
+        --s_passStartedEntries;
+    const PlaylistEntry* entry = current >= 0 ? GetEntry(window, current) : NULL;
+    ReportInvalid(window, entry != NULL ? EntryElement(entry) : "");
+}
+
 static void ShowFinished(HWND window, int current)
 {
     // With the list emptied during playback there is no name to show.
@@ -200,7 +225,7 @@ static bool PlayEntry(HWND window, const PlaylistEntry* entry, const char* name)
 
 void AdvancePlayback(HWND window, UINT message, WPARAM flags)
 {
-    if (IsHaltedPlayNotice(message, flags))
+    if (IsHaltedPlayNotice(message, flags) || IsEarlierPlayNotice(message))
         return;
     if (g_playState != PLAY_PAUSED) {
         StopAndCloseMedia();
@@ -210,6 +235,10 @@ void AdvancePlayback(HWND window, UINT message, WPARAM flags)
         return;
 
     int current = GetSelectedIndex(window);
+    if (message == MM_MCINOTIFY && flags == MCI_NOTIFY_FAILURE) {
+        HandleFailedPlay(window, current);
+        return;
+    }
     if (message == MM_MCINOTIFY)
         ShowFinished(window, current);
 
@@ -229,7 +258,7 @@ void AdvancePlayback(HWND window, UINT message, WPARAM flags)
     const PlaylistEntry* entry = GetEntry(window, next);
     if (entry == NULL)
         return;
-    const char* name = entry->kind == ENTRY_CD_TRACK ? CD_DEVICE_NAME : entry->path;
+    const char* name = EntryElement(entry);
     if (g_playOptions.cueMode != 0 && message == MM_MCINOTIFY) {
         // An entry that does not even open is not held: the posted advance skips it.
         if (!OpenMediaElement(name)) {
@@ -249,22 +278,25 @@ void AdvancePlayback(HWND window, UINT message, WPARAM flags)
         ReportInvalid(window, name);
         return;
     }
-    s_passStartedEntry = true;
+    ++s_passStartedEntries;
 }
 
 void FinishPlaylist(HWND window)
 {
-    if (g_playOptions.repeat != 0 && s_passStartedEntry) {
+    bool repeat = g_playOptions.repeat != 0;
+    if (repeat && s_passStartedEntries > 0) {
         if (g_playOptions.random != 0)
             BuildShuffleOrder(window);
         SelectIndex(window, -1);
-        s_passStartedEntry = false;
+        s_passStartedEntries = 0;
         PostMessageA(window, MSG_ADVANCE, 0, 0);
         return;
     }
     SendCommand(window, IDM_STOP);
     SetStatusText(window, "Done with playlist.");
-    if (IsDlgButtonChecked(window, IDC_AUTO_EXIT) == BST_CHECKED)
+    // Auto exit is not offered while repeat is on, even when a pass that
+    // played nothing ends the playback.
+    if (!repeat && IsDlgButtonChecked(window, IDC_AUTO_EXIT) == BST_CHECKED)
         SendCommand(window, IDC_EXIT);
 }
 

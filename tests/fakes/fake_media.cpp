@@ -40,6 +40,7 @@ std::map<std::string, FakeDevice> g_devices;
 std::vector<std::string> g_commands;
 UINT g_nextDeviceId = 1;
 bool g_failPositions = false;
+bool g_noOutput = false;
 
 std::string Lower(std::string text)
 {
@@ -130,6 +131,12 @@ MCIERROR Play(FakeDevice& device, const std::vector<std::string>& words, HWND no
         return FAKE_MCI_PLAY_FAILED;
     if (device.playing && device.notifyWindow != NULL)
         Notify(device, MCI_NOTIFY_SUPERSEDED);
+    // Without an output device the play is taken and fails at once.
+    if (g_noOutput && !device.cd) {
+        device.notifyWindow = wantNotify ? notify : NULL;
+        Notify(device, MCI_NOTIFY_FAILURE);
+        return 0;
+    }
     if (from >= 0)
         device.positionMs = from;
     device.endMs = to >= 0 ? to : device.lengthMs;
@@ -162,6 +169,10 @@ MCIERROR Status(FakeDevice& device, const std::vector<std::string>& words, LPSTR
     }
     if (what == "length") {
         Reply(reply, capacity, std::to_string(device.lengthMs));
+        return 0;
+    }
+    if (what == "mode") {
+        Reply(reply, capacity, device.playing ? "playing" : "stopped");
         return 0;
     }
     return FAKE_MCI_BAD_KEYWORD;
@@ -215,6 +226,7 @@ void FakeMediaReset()
     g_devices.clear();
     g_commands.clear();
     g_failPositions = false;
+    g_noOutput = false;
 }
 
 void FakeMediaAddFile(const std::string& path, int lengthMs, bool playFails)
@@ -274,4 +286,9 @@ int FakeMediaPosition(const std::string& alias)
 void FakeMediaFailPositionQueries(bool fail)
 {
     g_failPositions = fail;
+}
+
+void FakeMediaRemoveOutput(bool removed)
+{
+    g_noOutput = removed;
 }

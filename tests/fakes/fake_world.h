@@ -35,6 +35,8 @@ bool FakeMediaPlaying(const std::string& alias);
 int FakeMediaPosition(const std::string& alias);
 // A status query with a scripted failure: the next position queries fail.
 void FakeMediaFailPositionQueries(bool fail);
+// No sound output: file plays are taken, then post MCI_NOTIFY_FAILURE at once.
+void FakeMediaRemoveOutput(bool removed);
 
 // ---- Message boxes -----------------------------------------------------
 struct FakeMessageBox {

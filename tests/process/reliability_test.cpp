@@ -992,3 +992,90 @@ TEST_F(Reliability, AnInstanceThatLostTheMarkerLeavesItAlone)
     CloseStarted(first);
     CloseStarted(second);
 }
+
+namespace {
+
+// Wine's choice of sound driver, for the processes started from here on: ""
+// leaves them without any output device, as a machine whose device is
+// missing or held elsewhere.
+class SoundDriverOff {
+public:
+    SoundDriverOff()
+    {
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Drivers", 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
+        DWORD size = sizeof saved;
+        had = RegQueryValueExA(key, "Audio", NULL, NULL, reinterpret_cast<BYTE*>(saved), &size) == ERROR_SUCCESS;
+        RegSetValueExA(key, "Audio", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+    }
+    ~SoundDriverOff()
+    {
+        if (had)
+            RegSetValueExA(key, "Audio", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved), lstrlenA(saved) + 1);
+        else
+            RegDeleteValueA(key, "Audio");
+        RegCloseKey(key);
+    }
+
+private:
+    HKEY key = NULL;
+    bool had = false;
+    char saved[64] = "";
+};
+
+}  // namespace
+
+TEST_F(Reliability, RepeatWithoutSoundOutputEndsTheListAndStays)
+{
+    Tally tally("no_sound_output_under_repeat");
+    tally.tried = 1;
+    std::string folder = TempFolder("mute");
+    std::vector<std::string> tones;
+    for (int i = 0; i < 3; ++i) {
+        tones.push_back(folder + "\\tone" + std::to_string(i) + ".wav");
+        WriteToneWav(tones.back(), 440 * (i + 1), 500);
+    }
+    std::string list = folder + "\\mute.VireoList";
+    WriteTextFile(list, Playlist(tones));
+    HKEY settings;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, NULL, 0, KEY_ALL_ACCESS, NULL,
+                                             &settings, NULL));
+    DWORD on = 1;
+    RegSetValueExA(settings, "repeat", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof on);
+    RegCloseKey(settings);
+
+    SoundDriverOff driverOff;
+    // A first start with a request ticks auto exit; under repeat it must not act.
+    Started vireo = StartVireo("/play " + list);
+    HWND window = WaitForMainWindow(vireo.pid);
+    ASSERT_TRUE(window != NULL);
+    bool done = WaitUntil([](HWND w) { return ControlText(w, IDC_STATUS) == "Done with playlist."; }, window, 10000);
+    if (!done)
+        ++tally.crashes;
+    EXPECT_TRUE(done) << "status \"" << ControlText(window, IDC_STATUS) << "\"";
+    // A player still going round would write over the status line.
+    Sleep(2000);
+    EXPECT_EQ("Done with playlist.", ControlText(window, IDC_STATUS)) << "the player is still at work";
+    bool running = WaitForSingleObject(vireo.process, 0) == WAIT_TIMEOUT;
+    EXPECT_TRUE(running) << "the end of the list exited the program with repeat on";
+    if (running)
+        ExpectCleanEnd(tally, ExitAndWait(window, vireo));
+    CloseStarted(vireo);
+}
+
+TEST_F(Reliability, AnEmptyMessageFromAnotherProcessEndsNothing)
+{
+    Tally tally("empty_message_posted");
+    tally.tried = 1;
+    Started vireo = StartVireo();
+    HWND window = WaitForMainWindow(vireo.pid);
+    ASSERT_TRUE(window != NULL);
+    PostMessageA(window, WM_NULL, 0, 0);
+    bool ended = WaitForSingleObject(vireo.process, 1000) == WAIT_OBJECT_0;
+    if (ended)
+        ++tally.crashes;
+    EXPECT_FALSE(ended) << "the program ended without its teardown";
+    if (!ended)
+        ExpectCleanEnd(tally, ExitAndWait(window, vireo));
+    EXPECT_FALSE(MarkerExists());
+    CloseStarted(vireo);
+}

@@ -219,6 +219,18 @@ TEST_F(Scenario, ExitRemovesTheIconClosesTheMediaAndSavesBeforeTheWindowGoes)
     EXPECT_TRUE(PeekMessageA(&quit, NULL, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
+TEST_F(Scenario, TheMainLoopRunsUntilTheWindowIsGoneWhateverEmptyMessagesArrive)
+{
+    Open();
+    // Any process may post an empty message; only Exit ends the loop.
+    PostMessageA(window, WM_NULL, 0, 0);
+    PostCommand(IDC_EXIT);
+    RunMainLoop(window);
+    EXPECT_FALSE(IsWindow(window)) << "the loop ended with the window still there";
+    ASSERT_FALSE(FakeTrayCalls().empty());
+    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), FakeTrayCalls().back().action);
+}
+
 TEST_F(Scenario, TrayClicksStartPauseResumeAndTheMenuRunsChosenCommands)
 {
     Open();

@@ -2,6 +2,8 @@
 // options, failures, and what the window and the tray show at each step.
 #include "scenario.h"
 
+#include <mmsystem.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -285,6 +287,53 @@ TEST_F(PlaybackScenario, RepeatOverEntriesThatAllFailEndsPlayback)
     EXPECT_EQ(static_cast<int>(PLAY_PLAYING), g_playState);
     EXPECT_EQ(2, Selection());
     Command(IDM_STOP);
+
+    // No sound output: every play is taken and then fails. Each is reported,
+    // the pass played nothing, and repeat ends there without exiting.
+    FakeMediaRemoveOutput(true);
+    CheckDlgButton(window, IDC_AUTO_EXIT, BST_CHECKED);
+    s_statusLog.clear();
+    Command(IDM_START);
+    ASSERT_TRUE(Drain()) << "failed plays keep the pass going round";
+    EXPECT_EQ((std::vector<std::string>{"Starting playback...", gone + " is not a valid media file.",
+                                        mute + " is not a valid media file.",
+                                        "C:\\Media\\good.wav is not a valid media file.", "Playback stopped.",
+                                        "Done with playlist."}),
+              s_statusLog);
+    EXPECT_EQ(static_cast<int>(PLAY_STOPPED), g_playState);
+    EXPECT_TRUE(IsWindow(window)) << "auto exit is not offered while repeat is on";
+}
+
+TEST_F(PlaybackScenario, AnEndNoticeOfAnEarlierPlayEndsNothing)
+{
+    OpenRecording();
+    AddFiles(5);
+    Command(IDM_START);
+    Pump();
+    ASSERT_EQ(0, Selection());
+
+    // Entry 0 reaches its end just as the user steps on: its notice is queued
+    // when the entry Next plays starts.
+    FakeMediaAdvance(LENGTH_MS);
+    Command(IDM_NEXT);
+    Pump();
+    EXPECT_EQ(2, Selection());
+    EXPECT_EQ((std::vector<std::string>{"e0.wav", "e2.wav"}), OpenedNames());
+    EXPECT_TRUE(FakeMediaPlaying("VireoMedia"));
+
+    // A driver that posts its notices only after the next play has started.
+    PostMessageA(window, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 1);
+    PostMessageA(window, MM_MCINOTIFY, MCI_NOTIFY_FAILURE, 1);
+    Pump();
+    EXPECT_EQ(2, Selection());
+    EXPECT_EQ(2u, Opened().size());
+    EXPECT_FALSE(Logged("Finished playing e2.wav"));
+
+    // Its own end still moves on.
+    Play(LENGTH_MS);
+    EXPECT_EQ(3, Selection());
+    EXPECT_EQ("Finished playing e2.wav", Status());
+    Command(IDM_STOP);
 }
 
 TEST_F(PlaybackScenario, CueModeHoldsEachEntryAfterAFinishedOneUnstarted)
@@ -306,7 +355,7 @@ TEST_F(PlaybackScenario, CueModeHoldsEachEntryAfterAFinishedOneUnstarted)
     Play(LENGTH_MS);
     EXPECT_EQ((std::vector<std::string>{"Finished playing e0.wav", "Playback paused."}), s_statusLog);
     // Opened and held at its start: a play stopped at once would be heard.
-    EXPECT_EQ((std::vector<std::string>{"stop VireoMedia", "close VireoMedia",
+    EXPECT_EQ((std::vector<std::string>{"status VireoMedia mode wait", "stop VireoMedia", "close VireoMedia",
                                         "open C:\\Media\\e1.wav alias VireoMedia wait",
                                         "set VireoMedia time format ms wait"}),
               FakeMediaCommands());
