@@ -2,6 +2,17 @@
 
 #include <cstring>
 
+#include "../playlist/playlist_text.h"
+
+static const char QUOTE = '"';
+static const char LOAD_PREFIX[] = "/load ";
+static const char PLAY_PREFIX[] = "/play ";
+
+static char LowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 static bool IsSeparator(char c)
 {
     unsigned char u = static_cast<unsigned char>(c);
@@ -13,11 +24,11 @@ const char* CommandLineTail(const char* commandLine)
     const char* p = commandLine;
     if (p == nullptr)
         return "";
-    if (*p == '"') {
+    if (*p == QUOTE) {
         ++p;
-        while (*p != '\0' && *p != '"')
+        while (*p != '\0' && *p != QUOTE)
             ++p;
-        if (*p == '"')
+        if (*p == QUOTE)
             ++p;
     } else {
         while (*p != '\0' && !IsSeparator(*p))
@@ -28,16 +39,88 @@ const char* CommandLineTail(const char* commandLine)
     return p;
 }
 
-RequestForm ClassifyRequest(const char* request)
+// The length of the name inside one pair of quotes that wraps the whole text
+// (blanks may follow the closing quote), or -1.
+static long WrappedLength(const char* text)
 {
-    if (std::strncmp(request, "/load ", REQUEST_PREFIX_LENGTH) == 0)
-        return REQUEST_LOAD;
-    if (std::strncmp(request, "/play ", REQUEST_PREFIX_LENGTH) == 0)
-        return REQUEST_PLAY;
-    return REQUEST_MEDIA;
+    if (text[0] != QUOTE)
+        return -1;
+    const char* close = std::strchr(text + 1, QUOTE);
+    if (close == nullptr)
+        return -1;
+    for (const char* p = close + 1; *p != '\0'; ++p)
+        if (!IsSeparator(*p))
+            return -1;
+    return static_cast<long>(close - text - 1);
 }
 
-const char* RequestFileName(const char* request)
+RequestForm ClassifyRequest(const char* request)
 {
-    return request + REQUEST_PREFIX_LENGTH;
+    bool quoted = std::strchr(request, QUOTE) != nullptr;
+    RequestForm prefixed = REQUEST_MEDIA;
+    if (std::strncmp(request, LOAD_PREFIX, REQUEST_PREFIX_LENGTH) == 0)
+        prefixed = REQUEST_LOAD;
+    else if (std::strncmp(request, PLAY_PREFIX, REQUEST_PREFIX_LENGTH) == 0)
+        prefixed = REQUEST_PLAY;
+    if (!quoted)
+        return prefixed;
+    if (prefixed != REQUEST_MEDIA && WrappedLength(request + REQUEST_PREFIX_LENGTH) >= 0)
+        return prefixed;
+    return REQUEST_PATHS;
+}
+
+void RequestFileName(const char* request, char* name, size_t capacity)
+{
+    if (capacity == 0)
+        return;
+    const char* text = request + REQUEST_PREFIX_LENGTH;
+    long wrapped = WrappedLength(text);
+    size_t length = wrapped >= 0 ? static_cast<size_t>(wrapped) : std::strlen(text);
+    if (wrapped >= 0)
+        ++text;
+    // A cut name could open another file: refuse it whole.
+    if (length >= capacity)
+        length = 0;
+    std::memcpy(name, text, length);
+    name[length] = '\0';
+}
+
+bool TakeRequestPath(const char** cursor, char* item, size_t capacity)
+{
+    const char* p = *cursor;
+    for (;;) {
+        while (IsSeparator(*p))
+            ++p;
+        if (*p == '\0') {
+            *cursor = p;
+            return false;
+        }
+        size_t length = 0;
+        bool inQuotes = false;
+        for (; *p != '\0' && (inQuotes || !IsSeparator(*p)); ++p) {
+            if (*p == QUOTE)
+                inQuotes = !inQuotes;
+            else if (length + 1 < capacity)
+                item[length++] = *p;
+        }
+        if (capacity > 0)
+            item[length] = '\0';
+        if (length > 0) {
+            *cursor = p;
+            return true;
+        }
+    }
+}
+
+bool IsPlaylistFileName(const char* path)
+{
+    size_t length = std::strlen(path);
+    size_t suffix = std::strlen(PLAYLIST_EXTENSION);
+    if (length < suffix)
+        return false;
+    const char* tail = path + length - suffix;
+    for (size_t i = 0; i < suffix; ++i)
+        if (LowerAscii(tail[i]) != LowerAscii(PLAYLIST_EXTENSION[i]))
+            return false;
+    return true;
 }

@@ -6,20 +6,44 @@
 #include "../playlist/playlist.h"
 #include "resource.h"
 
+static void LoadRequestedPlaylist(HWND window, const char* request)
+{
+    char name[TEXT_CAPACITY];
+    RequestFileName(request, name, sizeof name);
+    LoadPlaylistFile(window, name);
+}
+
+// Explorer, shortcuts and "Send to" quote every path with a blank, and hand
+// several files over on one line.
+static void AddRequestedPaths(HWND window, const char* request)
+{
+    char path[TEXT_CAPACITY];
+    const char* cursor = request;
+    while (TakeRequestPath(&cursor, path, sizeof path)) {
+        if (IsPlaylistFileName(path))
+            LoadPlaylistFile(window, path);
+        else
+            PostToAddMailbox(window, path);
+    }
+}
+
 void ApplyRequest(HWND window, const char* request)
 {
     switch (ClassifyRequest(request)) {
     case REQUEST_LOAD:
-        LoadPlaylistFile(window, RequestFileName(request));
+        LoadRequestedPlaylist(window, request);
         ShowWindow(window, SW_SHOWNORMAL);
         break;
     case REQUEST_PLAY:
-        LoadPlaylistFile(window, RequestFileName(request));
+        LoadRequestedPlaylist(window, request);
         // Posted: every path is in the list before the start is handled.
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_START, 0), 0);
         break;
     case REQUEST_MEDIA:
         PostToAddMailbox(window, request);
+        break;
+    case REQUEST_PATHS:
+        AddRequestedPaths(window, request);
         break;
     }
 }

@@ -1,4 +1,5 @@
-// A command line: its tail, the request form, and a bare media path's kind and name.
+// A command line: its tail, the request form, the playlist name or the list of
+// paths it carries, and a bare media path's kind and name.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -35,13 +36,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(line[0] == '"' && tail[-1] == '"');
 
     size_t tailLength = std::strlen(tail);
+    bool quoted = std::strchr(tail, '"') != nullptr;
     RequestForm form = ClassifyRequest(tail);
     if (form == REQUEST_LOAD || form == REQUEST_PLAY) {
         Check(tailLength >= static_cast<size_t>(REQUEST_PREFIX_LENGTH));
         Check(std::memcmp(tail, form == REQUEST_LOAD ? "/load " : "/play ", REQUEST_PREFIX_LENGTH) == 0);
-        const char* name = RequestFileName(tail);
-        Check(name == tail + REQUEST_PREFIX_LENGTH && name + std::strlen(name) == tail + tailLength);
+        // A small buffer, so that an overrun shows.
+        char name[16];
+        RequestFileName(tail, name, sizeof name);
+        size_t nameLength = std::strlen(name);
+        Check(nameLength < sizeof name);
+        Check(std::strchr(name, '"') == nullptr);
+        if (!quoted && nameLength > 0)
+            Check(std::strcmp(name, tail + REQUEST_PREFIX_LENGTH) == 0);
+    } else if (form == REQUEST_PATHS) {
+        Check(quoted);
+        char item[8];
+        const char* cursor = tail;
+        size_t items = 0;
+        while (TakeRequestPath(&cursor, item, sizeof item)) {
+            Check(cursor > tail && cursor <= tail + tailLength);
+            size_t itemLength = std::strlen(item);
+            Check(itemLength > 0 && itemLength < sizeof item);
+            Check(std::strchr(item, '"') == nullptr);
+            IsPlaylistFileName(item);
+            Check(++items <= tailLength);
+        }
+        Check(*cursor == '\0');
     } else {
+        Check(!quoted);
         Check(std::strncmp(tail, "/load ", 6) != 0 && std::strncmp(tail, "/play ", 6) != 0);
         EntryKind kind = ClassifyEntryText(tail);
         Check(kind >= ENTRY_CD_TRACK && kind <= ENTRY_OTHER);

@@ -197,6 +197,35 @@ TEST_F(ProcessTest, PlayNamesKeepALeadingBlankAndAMissingPlaylistStillStarts)
     CloseStarted(missing);
 }
 
+// As Explorer, a shortcut or "Send to" hands files over: each path with a
+// blank in quotes, several on one line, to a first start and to a later one.
+TEST_F(ProcessTest, QuotedAndSeveralPathsArriveInTheirOrder)
+{
+    const std::string folder = Folder();
+    const std::string spaced = folder + "\\My Music";
+    CreateDirectoryA(spaced.c_str(), NULL);
+    WriteToneWav(spaced + "\\a song.wav", 440, 500);
+    WriteToneWav(folder + "\\b.wav", 440, 500);
+    WriteList(spaced + "\\c list.VireoList", {folder + "\\d.wav"});
+    Started vireo = StartVireo("\"" + spaced + "\\a song.wav\" " + folder + "\\b.wav \"" + spaced +
+                               "\\c list.VireoList\"");
+    HWND window = WaitForMainWindow(vireo.pid);
+    ASSERT_TRUE(window != NULL);
+    EXPECT_TRUE(WaitUntil(AutoExitTicked, window, 10000));
+    EXPECT_EQ((std::vector<std::string>{"a song.wav", "b.wav", "d.wav"}), ListItems(window));
+    EXPECT_FALSE(IsWindowVisible(window)) << "a playlist among the paths is loaded without showing the window";
+
+    Started later = StartVireo("\"" + spaced + "\\a song.wav\"");
+    EXPECT_EQ(0, WaitForExit(later));
+    Started play = StartVireo("/play \"" + spaced + "\\c list.VireoList\"");
+    EXPECT_EQ(0, WaitForExit(play));
+    EXPECT_EQ((std::vector<std::string>{"a song.wav", "b.wav", "d.wav", "a song.wav", "d.wav"}), ListItems(window));
+    EXPECT_EQ(0, ExitVireo(window, vireo));
+    CloseStarted(vireo);
+    CloseStarted(later);
+    CloseStarted(play);
+}
+
 TEST_F(ProcessTest, TwoLaterStartsLoadingAtOnceLoseNoLine)
 {
     const std::string folder = Folder();
