@@ -36,7 +36,10 @@ int32_t ParseReplyInteger(const char* reply)
 
 void ComposeOpenCommand(char* out, size_t capacity, const char* element)
 {
-    std::snprintf(out, capacity, "open %s alias %s wait", element, MEDIA_ALIAS);
+    // A blank would end the element: a volume without short names keeps the
+    // blanks of a stored path.
+    const char* quote = std::strchr(element, ' ') != nullptr ? "\"" : "";
+    std::snprintf(out, capacity, "open %s%s%s alias %s wait", quote, element, quote, MEDIA_ALIAS);
 }
 
 void ComposePlayCommand(char* out, size_t capacity, bool cdTrack, int32_t startMs, int32_t lengthMs)

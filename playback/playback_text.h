@@ -12,8 +12,8 @@ extern const char MEDIA_ALIAS[];                 // "VireoMedia"
 extern const char CD_QUERY_ALIAS[];              // "VireoCdQuery"
 extern const char CD_DEVICE_NAME[];              // "cdaudio"
 
-// Holds "open " + a 259-character name + " alias VireoMedia wait", and the
-// longest play command with two 11-character numbers.
+// Holds "open " + a quoted 259-character name + " alias VireoMedia wait",
+// and the longest play command with two 11-character numbers.
 const size_t COMMAND_CAPACITY = 320;
 
 // Reply capacities of the progress queries and the CD track queries.
@@ -25,7 +25,7 @@ const unsigned MODE_REPLY_CAPACITY = 16;
 // Read the way the C library's atoi reads, with 32-bit wrap-around.
 int32_t ParseReplyInteger(const char* reply);
 
-// "open %s alias VireoMedia wait"
+// "open %s alias VireoMedia wait", the element in quotes when it holds a blank.
 void ComposeOpenCommand(char* out, size_t capacity, const char* element);
 // "play VireoMedia[ from %d to %d] notify"; the bounds only for a CD track.
 void ComposePlayCommand(char* out, size_t capacity, bool cdTrack, int32_t startMs, int32_t lengthMs);

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <sstream>
 
 #include "fake_import.h"
 #include "fake_world.h"
@@ -178,15 +177,36 @@ MCIERROR Status(FakeDevice& device, const std::vector<std::string>& words, LPSTR
     return FAKE_MCI_BAD_KEYWORD;
 }
 
+// Blank-separated words; a word in double quotes may hold blanks.
+std::vector<std::string> Words(const char* command)
+{
+    std::vector<std::string> words;
+    const char* p = command;
+    for (;;) {
+        while (*p == ' ')
+            ++p;
+        if (*p == '\0')
+            return words;
+        std::string word;
+        if (*p == '"') {
+            for (++p; *p != '\0' && *p != '"'; ++p)
+                word += *p;
+            if (*p == '"')
+                ++p;
+        } else {
+            for (; *p != '\0' && *p != ' '; ++p)
+                word += *p;
+        }
+        words.push_back(word);
+    }
+}
+
 MCIERROR WINAPI FakeMciSendStringA(LPCSTR command, LPSTR reply, UINT capacity, HWND notify)
 {
     g_commands.push_back(command);
     if (reply != NULL && capacity > 0)
         reply[0] = '\0';
-    std::vector<std::string> words;
-    std::istringstream in(command);
-    for (std::string word; in >> word;)
-        words.push_back(word);
+    std::vector<std::string> words = Words(command);
     if (words.size() < 2)
         return FAKE_MCI_BAD_KEYWORD;
     std::string verb = Lower(words[0]);
@@ -227,6 +247,7 @@ void FakeMediaReset()
     g_commands.clear();
     g_failPositions = false;
     g_noOutput = false;
+    FakeVolumeWithoutShortNames(false);
 }
 
 void FakeMediaAddFile(const std::string& path, int lengthMs, bool playFails)

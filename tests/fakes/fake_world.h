@@ -38,6 +38,11 @@ void FakeMediaFailPositionQueries(bool fail);
 // No sound output: file plays are taken, then post MCI_NOTIFY_FAILURE at once.
 void FakeMediaRemoveOutput(bool removed);
 
+// ---- The volume ----------------------------------------------------------
+// A volume with no 8.3 names: GetShortPathNameA hands back the long path.
+// Reset by FakeMediaReset.
+void FakeVolumeWithoutShortNames(bool without);
+
 // ---- Message boxes -----------------------------------------------------
 struct FakeMessageBox {
     HWND owner;

@@ -31,6 +31,10 @@ TEST(MediaCommands, ComposedTextsAreExact)
     EXPECT_EQ(std::string(command), "open " + longest + " alias VireoMedia wait");
     ComposeOpenCommand(command, sizeof command, CD_DEVICE_NAME);
     EXPECT_STREQ(command, "open cdaudio alias VireoMedia wait");
+    // A blank would end the element: such a path is quoted, whole, even at the longest.
+    longest[1] = ' ';
+    ComposeOpenCommand(command, sizeof command, longest.c_str());
+    EXPECT_EQ(std::string(command), "open \"" + longest + "\" alias VireoMedia wait");
 
     ComposePlayCommand(command, sizeof command, true, 323999, 245500);
     EXPECT_STREQ(command, "play VireoMedia from 323999 to 569499 notify");
