@@ -18,6 +18,10 @@ void FreeSharedResources();
 // The whole run of one process; the exit code, 0 in every path.
 int RunVireo(HINSTANCE instance, const char* tail);
 
+// The marker this process owns, from its start to its teardown; NULL when
+// it runs without one.
+extern HKEY g_runningMarker;
+
 HKEY AcquireRunningMarker();
 bool IsMarkerStale(HKEY marker);
 void ReleaseRunningMarker(HKEY marker);

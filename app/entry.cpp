@@ -11,6 +11,7 @@ HICON g_idleIcon;
 HICON g_playingIcon;
 HICON g_pausedIcon;
 HMENU g_trayMenu;
+HKEY g_runningMarker;
 
 static const char RUNNING_WINDOW_CLASS[] = "#32770";
 static const char RUNNING_WINDOW_TITLE[] = "Vireo";
@@ -61,8 +62,8 @@ static void ForwardToRunningInstance(HWND running, const char* tail)
 
 int RunVireo(HINSTANCE instance, const char* tail)
 {
-    HKEY marker = AcquireRunningMarker();
-    if (marker == NULL) {
+    g_runningMarker = AcquireRunningMarker();
+    if (g_runningMarker == NULL) {
         HWND running = FindRunningWindow();
         if (running != NULL) {
             ForwardToRunningInstance(running, tail);
@@ -85,7 +86,8 @@ int RunVireo(HINSTANCE instance, const char* tail)
     }
 
     FreeSharedResources();
-    ReleaseRunningMarker(marker);
+    ReleaseRunningMarker(g_runningMarker);
+    g_runningMarker = NULL;
     return 0;
 }
 

@@ -51,16 +51,42 @@ static void InitMainWindow(HWND window, const char* tail)
         CheckDlgButton(window, IDC_AUTO_EXIT, BST_UNCHECKED);
         ShowWindow(window, SW_SHOW);
     }
+    WatchForTaskbarRestart();
     NotifyTrayIcon(NIM_ADD, window, g_idleIcon, NULL);
 }
 
-static void ExitVireo(HWND window)
+// The icon, the media device and the timer, given up as the program ends.
+static void ReleasePlayer(HWND window)
 {
     NotifyTrayIcon(NIM_DELETE, window, g_idleIcon, NULL);
     StopAndCloseMedia();
     if (g_progressTimerId != 0)
         KillTimer(window, g_progressTimerId);
+}
+
+static void ExitVireo(HWND window)
+{
+    ReleasePlayer(window);
     DestroyWindow(window);
+}
+
+// At log-off and shutdown the process is ended without its window being
+// destroyed: what Exit and the window's end would do is done now, with
+// nothing waited for. A cancelled end changes nothing.
+static void OnEndSession(HWND window, BOOL ending)
+{
+    if (!ending)
+        return;
+    ReleasePlayer(window);
+    SaveSettings(window);
+    ReleaseRunningMarker(g_runningMarker);
+    g_runningMarker = NULL;
+}
+
+static void OnOtherMessage(HWND window, UINT message)
+{
+    if (IsTaskbarRestart(message))
+        RestoreTrayIcon(window);
 }
 
 static void OnMainDestroy(HWND window)
@@ -108,7 +134,8 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case MSG_ADVANCE:     AdvancePlayback(window, message, wParam); break;
     case MSG_LIST_DONE:   FinishPlaylist(window); break;
     case MSG_ADD_PENDING: AddEntryFromMailbox(window); break;
-    default:              break;
+    case WM_ENDSESSION:   OnEndSession(window, static_cast<BOOL>(wParam)); break;
+    default:              OnOtherMessage(window, message); break;
     }
     return FALSE;
 }

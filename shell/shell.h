@@ -19,6 +19,10 @@ void SetStatusText(HWND window, const char* text);
 
 BOOL NotifyTrayIcon(DWORD action, HWND window, HICON picture, const char* tip);
 void HandleTrayMessage(HWND window, WPARAM wParam, LPARAM lParam);
+// The taskbar, back after Explorer restarted, has lost every icon.
+void WatchForTaskbarRestart();
+bool IsTaskbarRestart(UINT message);
+void RestoreTrayIcon(HWND window);
 
 // The three options, on when non-zero, matched to commands by index.
 struct PlayOptions {

@@ -10,6 +10,11 @@
 // The record's first form: what every shell version accepts. The tip is 64 characters.
 static const DWORD TRAY_RECORD_SIZE = NOTIFYICONDATAA_V1_SIZE;
 
+// What the icon shows now, to put it back as it was.
+static HICON s_shownPicture = NULL;
+static char s_shownTip[TRAY_TIP_CAPACITY] = "";
+static UINT s_taskbarCreatedMessage = 0;
+
 BOOL NotifyTrayIcon(DWORD action, HWND window, HICON picture, const char* tip)
 {
     NOTIFYICONDATAA data;
@@ -21,7 +26,26 @@ BOOL NotifyTrayIcon(DWORD action, HWND window, HICON picture, const char* tip)
     data.uCallbackMessage = MSG_TRAY;
     data.hIcon = picture;
     FillTrayTip(data.szTip, tip);
+    if (action != NIM_DELETE) {
+        s_shownPicture = picture;
+        CopyBounded(s_shownTip, sizeof s_shownTip, data.szTip);
+    }
     return Shell_NotifyIconA(action, &data);
+}
+
+void WatchForTaskbarRestart()
+{
+    s_taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+}
+
+bool IsTaskbarRestart(UINT message)
+{
+    return s_taskbarCreatedMessage != 0 && message == s_taskbarCreatedMessage;
+}
+
+void RestoreTrayIcon(HWND window)
+{
+    NotifyTrayIcon(NIM_ADD, window, s_shownPicture, s_shownTip);
 }
 
 static void SendCommand(HWND window, int id)

@@ -1079,3 +1079,30 @@ TEST_F(Reliability, AnEmptyMessageFromAnotherProcessEndsNothing)
     EXPECT_FALSE(MarkerExists());
     CloseStarted(vireo);
 }
+
+// A tray program is seldom exited by hand: at log-off the system sends the
+// end of the session and then ends the process, without WM_DESTROY.
+TEST_F(Reliability, TheEndOfTheSessionKeepsTheSettingsAndFreesTheMarker)
+{
+    Tally tally("session_end");
+    tally.tried = 1;
+    Started vireo = StartVireo();
+    HWND window = WaitForMainWindow(vireo.pid);
+    ASSERT_TRUE(window != NULL);
+    PostCommand(window, IDM_SHUFFLE);
+    EXPECT_TRUE(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    TerminateProcess(vireo.process, KILLED_CODE);
+    WaitForSingleObject(vireo.process, 5000);
+    CloseStarted(vireo);
+
+    DWORD random = 0;
+    DWORD size = sizeof random;
+    bool saved = RegGetValueA(HKEY_CURRENT_USER, SETTINGS_KEY, "random", RRF_RT_REG_DWORD, NULL, &random, &size) ==
+                     ERROR_SUCCESS &&
+                 random == 1;
+    if (!saved)
+        ++tally.lost;
+    EXPECT_TRUE(saved) << "the option toggled before the log-off is kept";
+    EXPECT_FALSE(MarkerExists()) << "the marker is released";
+}

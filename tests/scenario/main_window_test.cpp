@@ -231,6 +231,82 @@ TEST_F(Scenario, TheMainLoopRunsUntilTheWindowIsGoneWhateverEmptyMessagesArrive)
     EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), FakeTrayCalls().back().action);
 }
 
+// The "random" value stored in the settings, or false when there is none.
+bool StoredRandom(DWORD* value)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tallgrass\\Vireo", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD size = sizeof *value;
+    LONG result = RegQueryValueExA(key, "random", NULL, NULL, reinterpret_cast<BYTE*>(value), &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+// Windows ends the process after WM_ENDSESSION without destroying the window.
+TEST_F(Scenario, TheEndOfTheSessionSavesAndLetsGoAsExitDoes)
+{
+    g_runningMarker = AcquireRunningMarker();
+    ASSERT_TRUE(g_runningMarker != NULL);
+    Open();
+    FakeMediaAddFile("C:\\a.wav", 5000);
+    Add("C:\\a.wav");
+    Command(IDM_SHUFFLE);
+    Command(IDM_START);
+    Pump();
+
+    // Cancelled: nothing changes.
+    EXPECT_TRUE(SendMessageA(window, WM_QUERYENDSESSION, 0, 0)) << "the session may end";
+    size_t trayCalls = FakeTrayCalls().size();
+    SendMessageA(window, WM_ENDSESSION, FALSE, 0);
+    EXPECT_EQ(trayCalls, FakeTrayCalls().size());
+    EXPECT_TRUE(FakeMediaPlaying("VireoMedia"));
+    DWORD random = 0;
+    EXPECT_FALSE(StoredRandom(&random));
+
+    FakeMediaClearCommands();
+    SendMessageA(window, WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(IsWindow(window));
+    ASSERT_FALSE(FakeTrayCalls().empty());
+    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), FakeTrayCalls().back().action);
+    EXPECT_EQ((std::vector<std::string>{"stop VireoMedia", "close VireoMedia"}), FakeMediaCommands());
+    EXPECT_FALSE(KillTimer(window, g_progressTimerId)) << "the progress timer was killed";
+    EXPECT_TRUE(StoredRandom(&random));
+    EXPECT_EQ(1u, random);
+    EXPECT_TRUE(g_runningMarker == NULL);
+    HKEY key;
+    EXPECT_NE(ERROR_SUCCESS,
+              RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tallgrass\\Vireo\\running", 0, KEY_READ, &key))
+        << "the marker is released";
+}
+
+// Explorer restarted: the icon comes back as it was.
+TEST_F(Scenario, TheIconComesBackWhenTheTaskbarDoes)
+{
+    Open();
+    FakeMediaAddFile("C:\\a.wav", 65000);
+    Add("C:\\a.wav");
+    Command(IDM_START);
+    Pump();
+    FakeMediaAdvance(3000);
+    Tick();
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    SendMessageA(window, taskbarCreated, 0, 0);
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), LastTray().action);
+    EXPECT_EQ(g_playingIcon, LastTray().icon);
+    EXPECT_EQ("0:03 of 1:05 in a.wav", LastTray().tip);
+    EXPECT_EQ(static_cast<UINT>(MSG_TRAY), LastTray().callback);
+
+    Command(IDM_PAUSE);
+    Tick();
+    PostMessageA(HWND_BROADCAST, taskbarCreated, 0, 0);
+    Pump();
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), LastTray().action);
+    EXPECT_EQ(g_pausedIcon, LastTray().icon);
+    EXPECT_EQ("Vireo paused; click to resume.", LastTray().tip);
+    Command(IDM_STOP);
+}
+
 TEST_F(Scenario, TrayClicksStartPauseResumeAndTheMenuRunsChosenCommands)
 {
     Open();
