@@ -38,7 +38,7 @@ target_compile_definitions(vireo_objects PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 add_library(vireo_resources OBJECT res/vireo.rc)
 target_include_directories(vireo_resources PRIVATE ${CMAKE_SOURCE_DIR}/res)
 set_source_files_properties(res/vireo.rc PROPERTIES OBJECT_DEPENDS
-    "${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/version.rc;${CMAKE_SOURCE_DIR}/res/idle.ico;${CMAKE_SOURCE_DIR}/res/playing.ico;${CMAKE_SOURCE_DIR}/res/paused.ico;${CMAKE_SOURCE_DIR}/res/about.ico;${CMAKE_SOURCE_DIR}/res/program.ico;${CMAKE_SOURCE_DIR}/res/linkhand.cur")
+    "${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/version.rc;${CMAKE_SOURCE_DIR}/res/idle.ico;${CMAKE_SOURCE_DIR}/res/playing.ico;${CMAKE_SOURCE_DIR}/res/paused.ico;${CMAKE_SOURCE_DIR}/res/about.ico;${CMAKE_SOURCE_DIR}/res/program.ico;${CMAKE_SOURCE_DIR}/res/linkhand.cur;${CMAKE_SOURCE_DIR}/res/vireo.manifest")
 
 add_executable(vireo WIN32 app/main.cpp $<TARGET_OBJECTS:vireo_objects> $<TARGET_OBJECTS:vireo_resources>)
 target_include_directories(vireo PRIVATE ${CMAKE_SOURCE_DIR}/res)

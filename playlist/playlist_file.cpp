@@ -1,4 +1,7 @@
 // Playlist files: a header line and one stored path per line, CR LF after each.
+// Lines are stored in UTF-8; the program's own texts are in the process's
+// ANSI code page, which is UTF-8 itself where the manifest's code page is
+// honoured (Windows 10 1903 on) and the system's legacy one elsewhere.
 #include <windows.h>
 #include <commdlg.h>
 
@@ -11,6 +14,54 @@ static const char PLAYLIST_FILTER[] = "Playlists (*.VireoList)\0*.VireoList\0";
 static const char LOAD_CAPTION[] = "Load playlist";
 static const DWORD LOAD_CHOOSER_FLAGS = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
 static const DWORD SAVE_CHOOSER_FLAGS = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+// A UTF-8 character takes at most three bytes for each UTF-16 unit.
+static const int STORED_LINE_CAPACITY = 3 * TEXT_CAPACITY;
+static const int LOCALE_NUMBER_CAPACITY = 8;
+
+// Text from one code page into another through UTF-16; false when either
+// step fails (an old system without the code page, or no room).
+static bool ConvertText(UINT from, UINT to, const char* text, char* out, int capacity)
+{
+    WCHAR wide[STORED_LINE_CAPACITY];
+    int units = MultiByteToWideChar(from, 0, text, -1, wide, STORED_LINE_CAPACITY);
+    if (units == 0)
+        return false;
+    return WideCharToMultiByte(to, 0, wide, -1, out, capacity, NULL, NULL) != 0;
+}
+
+// The system's own ANSI code page, which earlier versions wrote in. GetACP
+// answers UTF-8 instead where the manifest's code page is honoured.
+static UINT LegacyCodePage()
+{
+    char number[LOCALE_NUMBER_CAPACITY];
+    if (GetLocaleInfoA(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, number, sizeof number) == 0)
+        return GetACP();
+    UINT codePage = static_cast<UINT>(std::atoi(number));
+    return codePage != 0 ? codePage : GetACP();
+}
+
+// A stored line, in this process's code page, through the add mailbox.
+static void PostStoredLine(HWND window, const char* line)
+{
+    StoredEncoding encoding = ClassifyStoredText(line);
+    UINT from = encoding == STORED_UTF8 ? CP_UTF8 : LegacyCodePage();
+    // Room for a whole path in UTF-8; the mailbox cuts what it cannot hold.
+    char text[STORED_LINE_CAPACITY];
+    if (encoding != STORED_ASCII && from != GetACP() && ConvertText(from, CP_ACP, line, text, sizeof text))
+        PostToAddMailbox(window, text);
+    else
+        PostToAddMailbox(window, line);
+}
+
+static void WriteStoredLine(std::FILE* file, const char* path)
+{
+    char stored[STORED_LINE_CAPACITY];
+    // Where UTF-8 cannot be made (Windows 95) the line is kept as it is.
+    if (GetACP() != CP_UTF8 && ClassifyStoredText(path) != STORED_ASCII &&
+        ConvertText(CP_ACP, CP_UTF8, path, stored, sizeof stored))
+        path = stored;
+    std::fprintf(file, "%s\n", path);
+}
 
 // The whole file in one buffer of its size plus a zero byte; null when it
 // cannot be read in full.
@@ -49,7 +100,7 @@ void LoadPlaylistFile(HWND window, const char* fileName)
     } else {
         char* cursor = FirstPlaylistLine(text, size);
         while (char* line = TakePlaylistLine(&cursor, text + size))
-            PostToAddMailbox(window, line);
+            PostStoredLine(window, line);
     }
     std::free(text);
     std::fclose(file);
@@ -66,7 +117,7 @@ void SavePlaylistFile(HWND window, const char* fileName)
     for (int i = 0; i < count; ++i) {
         PlaylistEntry* entry = GetEntry(window, i);
         if (entry != NULL && entry->kind != ENTRY_CD_TRACK)
-            std::fprintf(file, "%s\n", entry->path);
+            WriteStoredLine(file, entry->path);
     }
     std::fclose(file);
 }

@@ -51,6 +51,15 @@ char* FirstPlaylistLine(char* text, size_t size);
 // no more lines (no cursor, or the cursor is on a zero byte).
 char* TakePlaylistLine(char** cursor, char* end);
 
+// How a stored line is written: plain ASCII, UTF-8 (what is written now), or
+// neither, which is the system's legacy code page of earlier versions.
+enum StoredEncoding {
+    STORED_ASCII,
+    STORED_UTF8,
+    STORED_LEGACY
+};
+StoredEncoding ClassifyStoredText(const char* text);
+
 // Appends ".VireoList" to the zero-terminated name in a buffer of the given
 // capacity. Refuses (false, name unchanged) when the result would not fit.
 bool AppendPlaylistExtension(char* name, size_t capacity);

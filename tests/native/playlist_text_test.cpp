@@ -121,3 +121,17 @@ TEST(PlaylistExtension, AppendedAlwaysAndOnlyWhenItFits)
         EXPECT_EQ(std::string(buffer.data()), appended ? before + PLAYLIST_EXTENSION : before);
     }
 }
+
+TEST(StoredText, Utf8IsToldFromTheLegacyCodePage)
+{
+    EXPECT_EQ(ClassifyStoredText("C:\\Waves\\one.wav"), STORED_ASCII);
+    EXPECT_EQ(ClassifyStoredText(""), STORED_ASCII);
+    EXPECT_EQ(ClassifyStoredText(u8"C:\\Musik\\Café.wav"), STORED_UTF8);
+    EXPECT_EQ(ClassifyStoredText(u8"D:\\日本語\\🎵 tone.wav"), STORED_UTF8);
+    // Code page 1252's "é" alone, a cut sequence, overlong forms, a
+    // surrogate and a code point past U+10FFFF are no UTF-8.
+    for (const char* legacy : {"C:\\Caf\xE9.wav", "\xE6\x97", "x\xC3", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80",
+                               "\xF4\x90\x80\x80", "\x80", "\xFF"})
+        EXPECT_EQ(ClassifyStoredText(legacy), STORED_LEGACY) << legacy;
+    EXPECT_EQ(ClassifyStoredText("\xF4\x8F\xBF\xBF"), STORED_UTF8);
+}

@@ -184,3 +184,51 @@ TEST_F(Scenario, ClearingFirstThenABadFileLeavesAnEmptyListAndTheMessage)
     EXPECT_EQ(CLEAR_QUESTION, FakeMessageBoxes()[0].text);
     EXPECT_EQ(HEADER_MESSAGE, FakeMessageBoxes()[1].text);
 }
+
+// The manifest's code page makes every ...A call speak UTF-8 (Windows 10 1903
+// on, and Wine): files named in any language are shown, stored in UTF-8 and
+// read back, and lists written by earlier versions in the legacy code page
+// still load.
+TEST_F(Scenario, NamesInAnyLanguageAreShownStoredInUtf8AndReadBack)
+{
+    ASSERT_EQ(static_cast<UINT>(CP_UTF8), GetACP()) << "the manifest's code page is in force";
+    Open();
+    // Long names are stored whole where the volume has no short ones.
+    FakeVolumeWithoutShortNames(true);
+    const std::string folder = ScratchFolder(u8"vireo Музыка");
+    const std::vector<std::string> names = {u8"Песня.wav", u8"日本語.wav", u8"🎵 tone.wav"};
+    std::vector<std::string> paths;
+    std::string stored = "[VIREO 1.0]\r\n";
+    for (const std::string& name : names) {
+        paths.push_back(folder + "\\" + name);
+        WriteBytes(paths.back(), "RIFF");
+        Add(paths.back().c_str());
+        stored += paths.back() + "\r\n";
+    }
+    EXPECT_EQ(names, Items());
+    EXPECT_EQ(paths, Paths(window));
+
+    const std::string saved = folder + u8"\\списки";
+    DeleteFileA((saved + ".VireoList").c_str());
+    FakeChooseFile(saved);
+    Command(IDM_SAVE_PLAYLIST);
+    EXPECT_EQ(stored, ReadBytes(saved + ".VireoList"));
+    FakeChooseFile(saved + ".VireoList");
+    FakeAnswerMessageBoxes({IDYES});
+    Command(IDM_OPEN_PLAYLIST);
+    EXPECT_EQ(names, Items());
+    EXPECT_EQ(paths, Paths(window));
+
+    // Written by an earlier version in code page 1252: "é" is one byte there.
+    const std::string legacy = folder + "\\legacy.VireoList";
+    WriteBytes(legacy, "[VIREO 1.0]\r\nC:\\Musik\\Caf\xE9.wav\r\nC:\\Musik\\plain.wav\r\n");
+    FakeChooseFile(legacy);
+    FakeAnswerMessageBoxes({IDYES});
+    Command(IDM_OPEN_PLAYLIST);
+    EXPECT_EQ((std::vector<std::string>{u8"Café.wav", "plain.wav"}), Items());
+    EXPECT_EQ((std::vector<std::string>{u8"C:\\Musik\\Café.wav", "C:\\Musik\\plain.wav"}), Paths(window));
+    for (const std::string& path : paths)
+        DeleteFileA(path.c_str());
+    DeleteFileA((saved + ".VireoList").c_str());
+    DeleteFileA(legacy.c_str());
+}
