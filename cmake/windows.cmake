@@ -7,6 +7,7 @@ set(VIREO_WIN32_SOURCES
     playlist/playlist_list.cpp
     playlist/mailbox.cpp
     playlist/playlist_file.cpp
+    playlist/drop.cpp
     playback/media.cpp
     playback/sequencer.cpp
     playback/progress.cpp

@@ -43,6 +43,7 @@ void SetStatusText(HWND window, const char* text)
 static void InitMainWindow(HWND window, const char* tail)
 {
     SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(g_idleIcon));
+    DragAcceptFiles(window, TRUE);
     LoadSettings(window);
     if (tail != NULL && *tail != '\0') {
         ApplyRequest(window, tail);
@@ -108,6 +109,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case MSG_ADVANCE:     AdvancePlayback(window, message, wParam); break;
     case MSG_LIST_DONE:   FinishPlaylist(window); break;
     case MSG_ADD_PENDING: AddEntryFromMailbox(window); break;
+    case WM_DROPFILES:    AddDroppedFiles(window, reinterpret_cast<HDROP>(wParam)); break;
     default:              break;
     }
     return FALSE;
