@@ -13,6 +13,7 @@ set(VIREO_WIN32_SOURCES
     playback/progress.cpp
     shell/main_window.cpp
     shell/tray.cpp
+    shell/media_keys.cpp
     shell/settings.cpp
     shell/about.cpp
 )

@@ -58,6 +58,7 @@ static void InitMainWindow(HWND window, const char* tail)
 static void ExitVireo(HWND window)
 {
     NotifyTrayIcon(NIM_DELETE, window, g_idleIcon, NULL);
+    ReleaseMediaKeys(window);
     StopAndCloseMedia();
     if (g_progressTimerId != 0)
         KillTimer(window, g_progressTimerId);
@@ -110,6 +111,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case MSG_LIST_DONE:   FinishPlaylist(window); break;
     case MSG_ADD_PENDING: AddEntryFromMailbox(window); break;
     case WM_DROPFILES:    AddDroppedFiles(window, reinterpret_cast<HDROP>(wParam)); break;
+    case WM_HOTKEY:       HandleMediaKey(window, static_cast<int>(wParam)); break;
     default:              break;
     }
     return FALSE;

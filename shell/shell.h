@@ -20,6 +20,11 @@ void SetStatusText(HWND window, const char* text);
 BOOL NotifyTrayIcon(DWORD action, HWND window, HICON picture, const char* tip);
 void HandleTrayMessage(HWND window, WPARAM wParam, LPARAM lParam);
 
+// The keyboard's media keys, held from Start to Stop and Exit.
+void HoldMediaKeys(HWND window);
+void ReleaseMediaKeys(HWND window);
+void HandleMediaKey(HWND window, int id);
+
 // The three options, on when non-zero, matched to commands by index.
 struct PlayOptions {
     int32_t cueMode;
