@@ -2,16 +2,9 @@
 
 #include <cstring>
 
-#include "../playlist/playlist_text.h"
-
 static const char QUOTE = '"';
 static const char LOAD_PREFIX[] = "/load ";
 static const char PLAY_PREFIX[] = "/play ";
-
-static char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 static bool IsSeparator(char c)
 {
@@ -110,17 +103,4 @@ bool TakeRequestPath(const char** cursor, char* item, size_t capacity)
             return true;
         }
     }
-}
-
-bool IsPlaylistFileName(const char* path)
-{
-    size_t length = std::strlen(path);
-    size_t suffix = std::strlen(PLAYLIST_EXTENSION);
-    if (length < suffix)
-        return false;
-    const char* tail = path + length - suffix;
-    for (size_t i = 0; i < suffix; ++i)
-        if (LowerAscii(tail[i]) != LowerAscii(PLAYLIST_EXTENSION[i]))
-            return false;
-    return true;
 }

@@ -33,7 +33,4 @@ void RequestFileName(const char* request, char* name, size_t capacity);
 // cut to the capacity; empty items are passed over. False when none is left.
 bool TakeRequestPath(const char** cursor, char* item, size_t capacity);
 
-// Whether a path names a playlist file: ".VireoList" at its end, in any case.
-bool IsPlaylistFileName(const char* path);
-
 #endif

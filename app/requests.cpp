@@ -20,7 +20,7 @@ static void AddRequestedPaths(HWND window, const char* request)
     char path[TEXT_CAPACITY];
     const char* cursor = request;
     while (TakeRequestPath(&cursor, path, sizeof path)) {
-        if (IsPlaylistFileName(path))
+        if (NamesPlaylistFile(path))
             LoadPlaylistFile(window, path);
         else
             PostToAddMailbox(window, path);

@@ -7,11 +7,13 @@ set(VIREO_WIN32_SOURCES
     playlist/playlist_list.cpp
     playlist/mailbox.cpp
     playlist/playlist_file.cpp
+    playlist/drop.cpp
     playback/media.cpp
     playback/sequencer.cpp
     playback/progress.cpp
     shell/main_window.cpp
     shell/tray.cpp
+    shell/media_keys.cpp
     shell/settings.cpp
     shell/about.cpp
 )

@@ -1,10 +1,12 @@
-// A mailbox text: its kind, display name, CD track number and that track's name.
+// A mailbox text: its kind, display name, CD track number and that track's name;
+// and, as a dropped name, its extension against a list, and a path joined to it.
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "playlist/playlist_text.h"
 #include "shell/shell_text.h"
@@ -33,6 +35,53 @@ static EntryKind ReferenceKind(const char* text)
     if (std::strcmp(ending, ".avi") == 0)
         return ENTRY_VIDEO;
     return ENTRY_OTHER;
+}
+
+static std::string Lower(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+// The text's parts between semicolons make the list, in a buffer just large
+// enough for some of them; the text's own extension is then looked up in it.
+static void CheckDroppedName(const char* text)
+{
+    const size_t capacity = 24;
+    char* list = static_cast<char*>(std::malloc(capacity));
+    list[0] = '\0';
+    std::string listed = ";";
+    std::string all(text);
+    for (size_t start = 0; start <= all.size();) {
+        size_t end = all.find(';', start);
+        if (end == std::string::npos)
+            end = all.size();
+        std::string part = all.substr(start, end - start);
+        if (AddExtensionToList(list, capacity, part.c_str()) && !part.empty())
+            listed += Lower(part) + ";";
+        start = end + 1;
+    }
+    std::string name = NameAfterLastBackslash(text);
+    size_t dot = name.rfind('.');
+    std::string extension = dot == std::string::npos ? "" : Lower(name.substr(dot + 1));
+    bool expected = !extension.empty() && extension.find(';') == std::string::npos &&
+                    listed.find(";" + extension + ";") != std::string::npos;
+    Check(HasListedExtension(text, list) == expected);
+    std::free(list);
+
+    const std::string ending = ".VireoList";
+    Check(NamesPlaylistFile(text) ==
+          (all.size() >= ending.size() && Lower(all.substr(all.size() - ending.size())) == Lower(ending)));
+
+    char* path = static_cast<char*>(std::malloc(MAILBOX_CAPACITY));
+    std::string joined = all + (all.empty() || all.back() == '\\' ? "" : "\\") + "x.wav";
+    bool fits = JoinFolderPath(path, MAILBOX_CAPACITY, text, "x.wav");
+    Check(fits == (joined.size() < static_cast<size_t>(MAILBOX_CAPACITY)));
+    if (fits)
+        Check(joined == path);
+    std::free(path);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -68,6 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(std::strcmp(display, reference) == 0);
         std::free(display);
     }
+    CheckDroppedName(text);
     std::free(text);
     std::free(raw);
     return 0;

@@ -61,6 +61,7 @@ void BuildShuffleOrder(HWND window)
 
 void StartPlayback(HWND window)
 {
+    HoldMediaKeys(window);
     NotifyTrayIcon(NIM_MODIFY, window, g_playingIcon, NULL);
     GrayCommand(window, IDM_START);
     EnableCommand(window, IDM_STOP);
@@ -84,6 +85,7 @@ void StartPlayback(HWND window)
 
 void StopPlayback(HWND window)
 {
+    ReleaseMediaKeys(window);
     StopAndCloseMedia();
     s_cued.waiting = false;
     NotifyTrayIcon(NIM_MODIFY, window, g_idleIcon, NULL);

@@ -3,6 +3,7 @@
 #define VIREO_PLAYLIST_H
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdint>
 
@@ -51,5 +52,8 @@ void SavePlaylistFile(HWND window, const char* fileName);
 void ChoosePlaylistToLoad(HWND window);
 void ChoosePlaylistToSave(HWND window);
 bool AskClearBeforeLoad(HWND window);
+
+// Files dropped on the main window; releases the drop.
+void AddDroppedFiles(HWND window, HDROP drop);
 
 #endif

@@ -146,3 +146,62 @@ bool AppendPlaylistExtension(char* name, size_t capacity)
     std::memcpy(name + length, PLAYLIST_EXTENSION, extension + 1);
     return true;
 }
+
+static bool EqualNoCase(const char* a, const char* b)
+{
+    for (; *a != '\0' && *b != '\0'; ++a, ++b)
+        if (LowerAscii(*a) != LowerAscii(*b))
+            return false;
+    return *a == *b;
+}
+
+bool NamesPlaylistFile(const char* path)
+{
+    size_t length = std::strlen(path);
+    size_t extension = sizeof(PLAYLIST_EXTENSION) - 1;
+    return length >= extension && EqualNoCase(path + length - extension, PLAYLIST_EXTENSION);
+}
+
+static bool ListHas(const char* list, const char* extension)
+{
+    for (const char* item = list; *item != '\0'; item += std::strlen(item) + 1)
+        if (EqualNoCase(item, extension))
+            return true;
+    return false;
+}
+
+bool AddExtensionToList(char* list, size_t capacity, const char* extension)
+{
+    if (*extension == '\0' || ListHas(list, extension))
+        return true;
+    size_t used = 0;
+    while (list[used] != '\0')
+        used += std::strlen(list + used) + 1;
+    size_t length = std::strlen(extension);
+    // The item, its zero and the list's closing zero.
+    if (used + length + 2 > capacity)
+        return false;
+    std::memcpy(list + used, extension, length + 1);
+    list[used + length + 1] = '\0';
+    return true;
+}
+
+bool HasListedExtension(const char* name, const char* list)
+{
+    const char* dot = std::strrchr(NameAfterLastBackslash(name), '.');
+    return dot != nullptr && dot[1] != '\0' && ListHas(list, dot + 1);
+}
+
+bool JoinFolderPath(char* out, size_t capacity, const char* folder, const char* name)
+{
+    size_t folderLength = std::strlen(folder);
+    bool separator = folderLength > 0 && folder[folderLength - 1] != '\\';
+    size_t nameLength = std::strlen(name);
+    if (folderLength + (separator ? 1 : 0) + nameLength + 1 > capacity)
+        return false;
+    std::memcpy(out, folder, folderLength);
+    if (separator)
+        out[folderLength++] = '\\';
+    std::memcpy(out + folderLength, name, nameLength + 1);
+    return true;
+}

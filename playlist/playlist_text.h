@@ -64,4 +64,20 @@ StoredEncoding ClassifyStoredText(const char* text);
 // capacity. Refuses (false, name unchanged) when the result would not fit.
 bool AppendPlaylistExtension(char* name, size_t capacity);
 
+// Whether a path ends in ".VireoList", in any case.
+bool NamesPlaylistFile(const char* path);
+
+// Lists of extensions without their dot: each item zero-terminated, a second
+// zero after the last; a lone zero is the empty list.
+// Adds the extension unless it is empty, listed already (in any case) or
+// would not fit; false when it did not fit.
+bool AddExtensionToList(char* list, size_t capacity, const char* extension);
+// Whether the name's extension (after the last dot of its last component)
+// is in the list, compared case-insensitively.
+bool HasListedExtension(const char* name, const char* list);
+
+// folder, a backslash unless the folder ends in one, and name into out;
+// false, with out unusable, when that would not fit.
+bool JoinFolderPath(char* out, size_t capacity, const char* folder, const char* name);
+
 #endif

@@ -56,4 +56,11 @@
 #define TRAY_ICON_ID        1000
 #define PROGRESS_TIMER_ID   1000
 
+/* The keyboard's media keys, held as hot keys while a list plays or is paused
+   (a program's own hot key ids lie between 0 and 0xBFFF) */
+#define HOTKEY_PLAY_PAUSE   1
+#define HOTKEY_STOP         2
+#define HOTKEY_NEXT         3
+#define HOTKEY_PREVIOUS     4
+
 #endif

@@ -43,6 +43,7 @@ void SetStatusText(HWND window, const char* text)
 static void InitMainWindow(HWND window, const char* tail)
 {
     SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(g_idleIcon));
+    DragAcceptFiles(window, TRUE);
     LoadSettings(window);
     if (tail != NULL && *tail != '\0') {
         ApplyRequest(window, tail);
@@ -59,6 +60,7 @@ static void InitMainWindow(HWND window, const char* tail)
 static void ReleasePlayer(HWND window)
 {
     NotifyTrayIcon(NIM_DELETE, window, g_idleIcon, NULL);
+    ReleaseMediaKeys(window);
     StopAndCloseMedia();
     if (g_progressTimerId != 0)
         KillTimer(window, g_progressTimerId);
@@ -134,6 +136,8 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case MSG_ADVANCE:     AdvancePlayback(window, message, wParam); break;
     case MSG_LIST_DONE:   FinishPlaylist(window); break;
     case MSG_ADD_PENDING: AddEntryFromMailbox(window); break;
+    case WM_DROPFILES:    AddDroppedFiles(window, reinterpret_cast<HDROP>(wParam)); break;
+    case WM_HOTKEY:       HandleMediaKey(window, static_cast<int>(wParam)); break;
     case WM_ENDSESSION:   OnEndSession(window, static_cast<BOOL>(wParam)); break;
     default:              OnOtherMessage(window, message); break;
     }

@@ -24,6 +24,11 @@ void WatchForTaskbarRestart();
 bool IsTaskbarRestart(UINT message);
 void RestoreTrayIcon(HWND window);
 
+// The keyboard's media keys, held from Start to Stop and Exit.
+void HoldMediaKeys(HWND window);
+void ReleaseMediaKeys(HWND window);
+void HandleMediaKey(HWND window, int id);
+
 // The three options, on when non-zero, matched to commands by index.
 struct PlayOptions {
     int32_t cueMode;

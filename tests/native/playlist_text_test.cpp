@@ -135,3 +135,41 @@ TEST(StoredText, Utf8IsToldFromTheLegacyCodePage)
         EXPECT_EQ(ClassifyStoredText(legacy), STORED_LEGACY) << legacy;
     EXPECT_EQ(ClassifyStoredText("\xF4\x8F\xBF\xBF"), STORED_UTF8);
 }
+
+TEST(DroppedNames, ExtensionListsAreBoundedAndMatchTheLastComponentInAnyCase)
+{
+    // Exactly "wav\0mid\0" and the closing zero fit; ASan reports a write past it.
+    std::vector<char> list(9, 'x');
+    list[0] = '\0';
+    EXPECT_TRUE(AddExtensionToList(list.data(), list.size(), "wav"));
+    EXPECT_TRUE(AddExtensionToList(list.data(), list.size(), "WAV")) << "listed already";
+    EXPECT_TRUE(AddExtensionToList(list.data(), list.size(), ""));
+    EXPECT_TRUE(AddExtensionToList(list.data(), list.size(), "mid"));
+    EXPECT_FALSE(AddExtensionToList(list.data(), list.size(), "a"));
+    EXPECT_EQ(std::string(list.data(), list.size()), std::string("wav\0mid\0\0", 9));
+
+    EXPECT_TRUE(HasListedExtension("C:\\Music\\Tune.MID", list.data()));
+    EXPECT_TRUE(HasListedExtension("a.b.wav", list.data()));
+    for (const char* name : {"C:\\My.wav\\readme", "C:\\Music\\wav", "C:\\Music\\a.", "a.wave", "a.midi", ""})
+        EXPECT_FALSE(HasListedExtension(name, list.data())) << name;
+    EXPECT_FALSE(HasListedExtension("a.wav", "\0"));
+
+    EXPECT_TRUE(NamesPlaylistFile("C:\\Lists\\Party.VIREOLIST"));
+    EXPECT_TRUE(NamesPlaylistFile(".VireoList"));
+    EXPECT_FALSE(NamesPlaylistFile("C:\\Lists\\Party.VireoList.txt"));
+    EXPECT_FALSE(NamesPlaylistFile("VireoList"));
+}
+
+TEST(DroppedNames, FolderPathsJoinWithOneBackslashOrAreRefused)
+{
+    char path[16];
+    ASSERT_TRUE(JoinFolderPath(path, sizeof path, "D:\\", "Track01.cda"));
+    EXPECT_STREQ(path, "D:\\Track01.cda");
+    ASSERT_TRUE(JoinFolderPath(path, sizeof path, "C:\\Music", "*"));
+    EXPECT_STREQ(path, "C:\\Music\\*");
+    // Heap buffers of exactly the capacity: ASan reports any write past it.
+    for (size_t capacity : {size_t(12), size_t(11)}) {
+        std::vector<char> out(capacity);
+        EXPECT_EQ(JoinFolderPath(out.data(), out.size(), "C:\\ab", "c.wav"), capacity == 12) << capacity;
+    }
+}

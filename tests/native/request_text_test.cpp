@@ -83,13 +83,3 @@ TEST(RequestPaths, QuotedAndBareItemsInOrder)
     // Cut to the buffer, and the next item still found.
     EXPECT_EQ(Paths("\"abcdefgh\" ij", 5), (Items{"abcd", "ij"}));
 }
-
-TEST(RequestPaths, PlaylistFilesByTheirExtensionInAnyCase)
-{
-    EXPECT_TRUE(IsPlaylistFileName("C:\\My Lists\\evening.VireoList"));
-    EXPECT_TRUE(IsPlaylistFileName("E.VIREOLIST"));
-    EXPECT_TRUE(IsPlaylistFileName(".vireolist"));
-    EXPECT_FALSE(IsPlaylistFileName("VireoList"));
-    EXPECT_FALSE(IsPlaylistFileName("a.VireoList.wav"));
-    EXPECT_FALSE(IsPlaylistFileName(""));
-}

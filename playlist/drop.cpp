@@ -1,0 +1,154 @@
+// Files dropped on the main window join the playlist as Add... and Open
+// playlist... add them, in the order given; a folder gives the media files
+// it holds itself, in name order.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "playlist.h"
+#include "../shell/shell_text.h"
+
+static const UINT DROP_COUNT_QUERY = 0xFFFFFFFF;
+
+// The Add chooser's kinds; the media layer's registered extensions join them.
+static const char CHOOSER_EXTENSIONS[] = "rmi\0mid\0wav\0avi\0cda\0";
+static const size_t EXTENSION_LIST_CAPACITY = 4096;
+// Windows 95 keeps the media layer's extensions in this win.ini section; NT
+// maps the section onto the registry key, which is what Wine keeps too,
+// though Wine does not map the section.
+static const char MCI_EXTENSIONS_SECTION[] = "mci extensions";
+static const char MCI_EXTENSIONS_KEY[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\MCI Extensions";
+// A longer registry name is no extension worth reading.
+static const DWORD EXTENSION_NAME_CAPACITY = 32;
+static const size_t FIRST_NAME_CAPACITY = 64;
+
+static void AddProfileExtensions(char* list, size_t capacity)
+{
+    char section[EXTENSION_LIST_CAPACITY];
+    DWORD length = GetProfileStringA(MCI_EXTENSIONS_SECTION, NULL, "", section, sizeof section);
+    // A section that did not fit ends in a name cut short.
+    bool cut = length == sizeof section - 2;
+    for (char* item = section; *item != '\0';) {
+        char* next = item + std::strlen(item) + 1;
+        if (cut && *next == '\0')
+            break;
+        AddExtensionToList(list, capacity, item);
+        item = next;
+    }
+}
+
+static void AddRegistryExtensions(char* list, size_t capacity)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, MCI_EXTENSIONS_KEY, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    for (DWORD index = 0;; ++index) {
+        char name[EXTENSION_NAME_CAPACITY];
+        DWORD nameLength = sizeof name;
+        LONG result = RegEnumValueA(key, index, name, &nameLength, NULL, NULL, NULL, NULL);
+        if (result == ERROR_MORE_DATA)
+            continue;
+        if (result != ERROR_SUCCESS)
+            break;
+        AddExtensionToList(list, capacity, name);
+    }
+    RegCloseKey(key);
+}
+
+static void ReadMediaExtensions(char* list, size_t capacity)
+{
+    std::memcpy(list, CHOOSER_EXTENSIONS, sizeof CHOOSER_EXTENSIONS);
+    AddProfileExtensions(list, capacity);
+    AddRegistryExtensions(list, capacity);
+}
+
+// The names of a folder's media files, on the run-time heap.
+struct FolderNames {
+    char (*names)[TEXT_CAPACITY];
+    size_t count;
+    size_t capacity;
+};
+
+static bool KeepName(FolderNames* kept, const char* name)
+{
+    if (kept->count == kept->capacity) {
+        size_t grown = kept->capacity == 0 ? FIRST_NAME_CAPACITY : kept->capacity * 2;
+        void* more = std::realloc(kept->names, grown * sizeof *kept->names);
+        if (more == NULL)
+            return false;
+        kept->names = static_cast<char (*)[TEXT_CAPACITY]>(more);
+        kept->capacity = grown;
+    }
+    CopyBounded(kept->names[kept->count++], TEXT_CAPACITY, name);
+    return true;
+}
+
+// The order a folder window shows: by name, whatever the case.
+static int CompareNames(const void* a, const void* b)
+{
+    return lstrcmpiA(static_cast<const char*>(a), static_cast<const char*>(b));
+}
+
+// False when memory ran out: then nothing of the folder is added.
+static bool FindFolderMedia(const char* folder, FolderNames* kept)
+{
+    char pattern[TEXT_CAPACITY];
+    if (!JoinFolderPath(pattern, sizeof pattern, folder, "*"))
+        return true;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return true;
+    char extensions[EXTENSION_LIST_CAPACITY];
+    ReadMediaExtensions(extensions, sizeof extensions);
+    bool complete = true;
+    do {
+        bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (!isFolder && HasListedExtension(found.cFileName, extensions))
+            complete = KeepName(kept, found.cFileName);
+    } while (complete && FindNextFileA(search, &found));
+    FindClose(search);
+    return complete;
+}
+
+static void AddFolderMedia(HWND window, const char* folder)
+{
+    FolderNames kept = {NULL, 0, 0};
+    if (FindFolderMedia(folder, &kept) && kept.count > 0) {
+        std::qsort(kept.names, kept.count, sizeof *kept.names, CompareNames);
+        for (size_t i = 0; i < kept.count; ++i) {
+            // A path the mailbox would cut names another file: it is passed over.
+            char path[MAILBOX_CAPACITY];
+            if (JoinFolderPath(path, sizeof path, folder, kept.names[i]))
+                PostToAddMailbox(window, path);
+        }
+    }
+    std::free(kept.names);
+}
+
+static void AddDroppedPath(HWND window, const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        AddFolderMedia(window, path);
+    else if (NamesPlaylistFile(path))
+        LoadPlaylistFile(window, path);
+    else
+        PostToAddMailbox(window, path);
+}
+
+void AddDroppedFiles(HWND window, HDROP drop)
+{
+    UINT count = DragQueryFileA(drop, DROP_COUNT_QUERY, NULL, 0);
+    for (UINT i = 0; i < count; ++i) {
+        // A path the mailbox would cut names another file: it is passed over.
+        if (DragQueryFileA(drop, i, NULL, 0) >= static_cast<UINT>(MAILBOX_CAPACITY))
+            continue;
+        char path[MAILBOX_CAPACITY];
+        if (DragQueryFileA(drop, i, path, sizeof path) > 0)
+            AddDroppedPath(window, path);
+    }
+    DragFinish(drop);
+}
