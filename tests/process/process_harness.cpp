@@ -50,6 +50,25 @@ Started StartExe(const std::string& exe, const std::string& tail, const char* fo
     return started;
 }
 
+Started StartExeW(const std::string& exe, const std::wstring& tail)
+{
+    WCHAR wideExe[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, exe.c_str(), -1, wideExe, MAX_PATH);
+    std::wstring commandLine = L"\"" + std::wstring(wideExe) + L"\" " + tail;
+    std::vector<WCHAR> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(L'\0');
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    Started started;
+    if (CreateProcessW(wideExe, buffer.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &info)) {
+        CloseHandle(info.hThread);
+        started.process = info.hProcess;
+        started.pid = info.dwProcessId;
+    }
+    return started;
+}
+
 Started StartProgram(const std::string& program, const std::string& tail)
 {
     return StartExe(BuildFolder() + "\\" + program, tail);
@@ -131,7 +150,7 @@ bool WaitUntil(bool (*check)(HWND), HWND window, DWORD timeoutMs)
     return true;
 }
 
-std::vector<std::string> ListItems(HWND window)
+std::vector<std::string> ListItems(HWND window, UINT codePage)
 {
     std::vector<std::string> items;
     HWND list = GetDlgItem(window, IDC_PLAYLIST);
@@ -144,7 +163,7 @@ std::vector<std::string> ListItems(HWND window)
         LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
         if (length >= 0 && length < static_cast<LRESULT>(sizeof wide / sizeof wide[0])) {
             SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
-            WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, NULL, NULL);
+            WideCharToMultiByte(codePage, 0, wide, -1, text, sizeof text, NULL, NULL);
         }
         items.push_back(text);
     }

@@ -22,6 +22,8 @@ std::string BuildFolder();
 std::string TempFolder(const char* name = NULL);
 // Starts a program by its full path, in the given current folder (NULL: this one's).
 Started StartExe(const std::string& exe, const std::string& tail, const char* folder = NULL);
+// The same with a Unicode tail, as Explorer starts programs.
+Started StartExeW(const std::string& exe, const std::wstring& tail);
 // Starts a program from the build folder with the given command-line tail.
 Started StartProgram(const std::string& program, const std::string& tail);
 Started StartVireo(const std::string& tail = "");
@@ -37,7 +39,8 @@ HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs = 15000);
 // Waits until check() holds or the time is up; the last check's result.
 bool WaitUntil(bool (*check)(HWND), HWND window, DWORD timeoutMs);
 
-std::vector<std::string> ListItems(HWND window);
+// The list's texts, in the given code page (this process's own by default).
+std::vector<std::string> ListItems(HWND window, UINT codePage = CP_ACP);
 std::string ControlText(HWND window, int id);
 bool ControlEnabled(HWND window, int id);
 void PostCommand(HWND window, int id);

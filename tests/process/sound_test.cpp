@@ -376,3 +376,75 @@ TEST_F(ProcessTest, ManyEndsOfTheListLeaveThePlayerRunning)
     CloseStarted(vireo);
     DeleteFileA(path.c_str());
 }
+
+namespace {
+
+std::wstring Wide(const std::string& text, UINT codePage = CP_ACP)
+{
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(codePage, 0, text.c_str(), -1, wide, MAX_PATH);
+    return wide;
+}
+
+std::string Utf8(const std::wstring& text)
+{
+    char bytes[3 * MAX_PATH];
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes, sizeof bytes, NULL, NULL);
+    return bytes;
+}
+
+// Vireo started again with a Unicode command line, as Explorer starts it.
+int ForwardW(const std::wstring& tail)
+{
+    Started later = StartExeW(BuildFolder() + "\\vireo.exe", tail);
+    int code = WaitForExit(later);
+    CloseStarted(later);
+    return code;
+}
+
+}  // namespace
+
+// Files named in any language, in a folder with a blank: forwarded by later
+// starts and through a playlist file, shown by their own names and heard.
+TEST_F(ProcessTest, FilesNamedInAnyLanguageArriveByTheirNamesAndPlay)
+{
+    const std::wstring folder = Wide(TempFolder()) + L"\\Music \u0424\u0430\u0439\u043b\u044b";
+    CreateDirectoryW(folder.c_str(), NULL);
+    const std::wstring names[3] = {L"\u041f\u0435\u0441\u043d\u044f.wav", L"\u65e5\u672c\u8a9e.wav",
+                                   L"\U0001F3B5 tone.wav"};
+    for (int i = 0; i < 3; ++i) {
+        std::string made = TempFolder() + "\\named" + std::to_string(i) + ".wav";
+        WriteToneWav(made, PITCHES[i], TONE_MS);
+        ASSERT_TRUE(MoveFileExW(Wide(made).c_str(), (folder + L"\\" + names[i]).c_str(), MOVEFILE_REPLACE_EXISTING));
+    }
+    const std::wstring list = folder + L"\\\u0441\u043f\u0438\u0441\u043e\u043a.VireoList";
+    HANDLE file = CreateFileW(list.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    std::string stored = "[VIREO 1.0]\r\n" + Utf8(folder + L"\\" + names[1]) + "\r\n";
+    DWORD written = 0;
+    WriteFile(file, stored.data(), static_cast<DWORD>(stored.size()), &written, NULL);
+    CloseHandle(file);
+    std::string silence = TempFolder() + "\\silence.wav";
+    WriteToneWav(silence, 0, 500);
+
+    Started vireo = StartVireo();
+    HWND window = WaitForMainWindow(vireo.pid);
+    ASSERT_TRUE(window != NULL);
+    EXPECT_EQ(0, ForwardW(L"\"" + folder + L"\\" + names[0] + L"\""));
+    EXPECT_EQ(0, ForwardW(L"/load \"" + list + L"\""));
+    EXPECT_EQ(0, ForwardW(L"\"" + folder + L"\\" + names[2] + L"\""));
+    EXPECT_EQ((std::vector<std::string>{Utf8(names[0]), Utf8(names[1]), Utf8(names[2])}),
+              ListItems(window, CP_UTF8));
+
+    Recording recording;
+    ASSERT_TRUE(StartRecording(recording)) << "no recording device";
+    ASSERT_TRUE(WakeRecording(recording, silence));
+    PostCommand(window, IDM_START);
+    bool done = RecordUntil(recording, [&] { return TextOf(window, IDC_STATUS) == "Done with playlist."; }, 30000);
+    StopRecording(recording);
+    EXPECT_TRUE(done) << "status \"" << TextOf(window, IDC_STATUS) << "\"";
+    std::vector<ToneRun> tones = FindTones(recording.samples);
+    EXPECT_EQ((std::vector<int>{440, 880, 1320}), Pitches(tones)) << Describe(tones);
+    EXPECT_EQ(0, ExitVireo(window, vireo));
+    CloseStarted(vireo);
+}
