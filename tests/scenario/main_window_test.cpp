@@ -18,7 +18,8 @@ const ExpectedControl MAIN_CONTROLS[] = {
     {IDM_START, "Button", "&Start", 0x50010001, {138, 16, 45, 14}},
     {IDM_PAUSE, "Button", "&Pause", 0x58010000, {195, 16, 45, 14}},
     {IDM_STOP, "Button", "S&top", 0x58010000, {252, 16, 45, 14}},
-    {IDC_AUTO_EXIT, "Button", "Exit automatically when do&ne", 0x50010003, {138, 33, 105, 10}},
+    // Wider than first drawn: at 120 DPI the label was cut.
+    {IDC_AUTO_EXIT, "Button", "Exit automatically when do&ne", 0x50010003, {138, 33, 159, 10}},
     {IDC_ADD, "Button", "&Add...", 0x50010000, {138, 63, 41, 14}},
     {IDC_REMOVE, "Button", "&Remove", 0x58010000, {186, 63, 41, 14}},
     {IDC_UP, "Button", "&Up", 0x58010000, {234, 63, 28, 14}},
