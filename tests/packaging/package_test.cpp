@@ -463,8 +463,9 @@ TEST_F(PackageTest, InstallAndUninstallCloseARunningVireo)
     ExpectNothingLeft();
 }
 
-// A double-click on a playlist and "Add to Vireo playlist" on a wave file,
-// each run through the shell; the media type itself is left to its owner.
+// A double-click on a playlist, its "Edit in Vireo" and "Add to Vireo playlist"
+// on a wave file, each run through the shell; the media type itself is left
+// to its owner.
 TEST_F(PackageTest, ExplorerPlaysAPlaylistAndAddsAFileUntilUninstalled)
 {
     const std::string waveType = ClassText(".wav");
@@ -500,6 +501,17 @@ TEST_F(PackageTest, ExplorerPlaysAPlaylistAndAddsAFileUntilUninstalled)
     EXPECT_EQ(0, WaitForExit(add));
     CloseStarted(add);
     EXPECT_EQ((std::vector<std::string>{"dawn.wav", "dusk.wav", "a song.wav"}), ListItems(window));
+    EXPECT_TRUE(IsPlayingFirstEntry(window));
+
+    // "Edit in Vireo" appends the list and shows the window, playing on.
+    EXPECT_FALSE(IsWindowVisible(window));
+    Started edit = ShellRun("edit", list);
+    ASSERT_TRUE(edit.process != NULL);
+    EXPECT_EQ(0, WaitForExit(edit));
+    CloseStarted(edit);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ((std::vector<std::string>{"dawn.wav", "dusk.wav", "a song.wav", "dawn.wav", "dusk.wav"}),
+              ListItems(window));
     EXPECT_TRUE(IsPlayingFirstEntry(window));
     EXPECT_EQ(waveType, ClassText(".wav"));
     EXPECT_EQ(0, ExitVireo(window, vireo));
