@@ -1,5 +1,7 @@
 ; The Vireo installer: vireo.exe and its help page under Program Files\Vireo,
-; a Start menu folder, an uninstaller and its Add/Remove Programs entry.
+; a Start menu folder, an uninstaller and its Add/Remove Programs entry, and
+; Explorer's ways in: playlists open in Vireo, media files get "Add to Vireo
+; playlist". Everything goes to the whole machine, as the files do.
 ; /S installs silently, /D=FOLDER (last on the line) picks another folder.
 ;
 ;   makensis -DBUILD_DIR=<absolute folder with vireo.exe and vireo.htm> -DOUTFILE=<setup.exe> packaging/vireo.nsi
@@ -25,6 +27,19 @@ SetCompressor /SOLID lzma
 !define MAIN_CLASS    "#32770"
 !define MAIN_TITLE    "Vireo"
 !define IDC_EXIT      1009
+
+; File types for the whole machine, as the files are: the shell reads HKCU's
+; own classes only from Windows 2000 on. HKLM's classes are one key for 32- and
+; 64-bit programs alike (shared from Windows 7, reflected before).
+!define CLASSES        "Software\Classes"
+!define PLAYLIST_EXT   ".VireoList"
+!define PLAYLIST_CLASS "Vireo.Playlist.1"
+; The fifth icon of vireo.exe (ids 128, 129, 130, 135, 136): the program's own.
+!define PLAYLIST_ICON  4
+; Beside whatever program owns a media type, never instead of it.
+!define ADD_VERB       "Vireo.Add"
+!define SHCNE_ASSOCCHANGED 0x08000000
+!define SHCNF_IDLIST       0
 
 !include MUI2.nsh
 !include LogicLib.nsh
@@ -82,6 +97,54 @@ VIAddVersionKey /LANG=1033 "LegalCopyright"  "Copyright (c) 1996 Mara Lindqvist"
   ${EndIf}
 !macroend
 
+; Every "%1" is quoted: a path with a blank stays one path.
+!macro RegisterPlaylistType
+  WriteRegStr HKLM "${CLASSES}\${PLAYLIST_EXT}" "" "${PLAYLIST_CLASS}"
+  WriteRegStr HKLM "${CLASSES}\${PLAYLIST_CLASS}" "" "Vireo playlist"
+  WriteRegStr HKLM "${CLASSES}\${PLAYLIST_CLASS}\DefaultIcon" "" "$INSTDIR\vireo.exe,${PLAYLIST_ICON}"
+  WriteRegStr HKLM "${CLASSES}\${PLAYLIST_CLASS}\shell" "" "open"
+  WriteRegStr HKLM "${CLASSES}\${PLAYLIST_CLASS}\shell\open\command" "" '"$INSTDIR\vireo.exe" /play "%1"'
+  WriteRegStr HKLM "${CLASSES}\${PLAYLIST_CLASS}\shell\edit" "" "Edit in Vireo"
+  WriteRegStr HKLM "${CLASSES}\${PLAYLIST_CLASS}\shell\edit\command" "" '"$INSTDIR\vireo.exe" /load "%1"'
+!macroend
+
+; The extension's value only if it still names our type: another program may
+; have taken the type over since.
+!macro UnregisterPlaylistType
+  DeleteRegKey HKLM "${CLASSES}\${PLAYLIST_CLASS}"
+  ReadRegStr $0 HKLM "${CLASSES}\${PLAYLIST_EXT}" ""
+  ${If} $0 == "${PLAYLIST_CLASS}"
+    DeleteRegValue HKLM "${CLASSES}\${PLAYLIST_EXT}" ""
+  ${EndIf}
+  DeleteRegKey /ifempty HKLM "${CLASSES}\${PLAYLIST_EXT}"
+!macroend
+
+!macro RegisterAddVerb EXT
+  WriteRegStr HKLM "${CLASSES}\SystemFileAssociations\${EXT}\shell\${ADD_VERB}" "" "Add to Vireo playlist"
+  WriteRegStr HKLM "${CLASSES}\SystemFileAssociations\${EXT}\shell\${ADD_VERB}\command" "" '"$INSTDIR\vireo.exe" "%1"'
+!macroend
+
+; The keys above the verb go only when nothing else is left in them.
+!macro UnregisterAddVerb EXT
+  DeleteRegKey HKLM "${CLASSES}\SystemFileAssociations\${EXT}\shell\${ADD_VERB}"
+  DeleteRegKey /ifempty HKLM "${CLASSES}\SystemFileAssociations\${EXT}\shell"
+  DeleteRegKey /ifempty HKLM "${CLASSES}\SystemFileAssociations\${EXT}"
+!macroend
+
+; The kinds the Add chooser offers.
+!macro ForEachMediaType MACRO
+  !insertmacro ${MACRO} ".wav"
+  !insertmacro ${MACRO} ".mid"
+  !insertmacro ${MACRO} ".rmi"
+  !insertmacro ${MACRO} ".avi"
+  !insertmacro ${MACRO} ".cda"
+!macroend
+
+; Without it Explorer may show the old icons and verbs until the next restart.
+!macro TellShellAssociationsChanged
+  System::Call 'shell32::SHChangeNotify(i ${SHCNE_ASSOCCHANGED}, i ${SHCNF_IDLIST}, p 0, p 0)'
+!macroend
+
 Function .onInit
   SetShellVarContext all
 FunctionEnd
@@ -109,6 +172,10 @@ Section "Vireo"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+  !insertmacro RegisterPlaylistType
+  !insertmacro ForEachMediaType RegisterAddVerb
+  !insertmacro TellShellAssociationsChanged
 SectionEnd
 
 Function un.onInit
@@ -135,6 +202,9 @@ Section "Uninstall"
   RMDir "$SMPROGRAMS\Vireo"
 
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  !insertmacro UnregisterPlaylistType
+  !insertmacro ForEachMediaType UnregisterAddVerb
+  !insertmacro TellShellAssociationsChanged
 
   ; A silent uninstall keeps the settings: nobody was asked.
   MessageBox MB_YESNO|MB_ICONQUESTION "Remove Vireo's settings (window position and playing options) as well?" /SD IDNO IDNO keepSettings

@@ -1,14 +1,17 @@
 // The installer built beside this program, run the way an administrator runs
 // it: silently, then checked from outside with the platform's own calls (the
 // file system, the version resource, the uninstall entry, the Start menu
-// shortcuts), the installed program started and ended, and the silent
-// uninstaller run the way Add/Remove Programs runs it.
+// shortcuts, Explorer's file types through the shell), the installed program
+// started and ended, and the silent uninstaller run the way Add/Remove
+// Programs runs it.
 #include "../process/process_harness.h"
 
+#include <shellapi.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -17,6 +20,19 @@
 
 static const char UNINSTALL_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vireo";
 static const char SETTINGS_KEY_NAME[] = "Software\\Tallgrass\\Vireo";
+static const char CLASSES[] = "Software\\Classes\\";
+static const char PLAYLIST_CLASS[] = "Vireo.Playlist.1";
+static const char ADD_VERB[] = "Vireo.Add";
+// Every key the installer writes for Explorer.
+static const char* const ASSOCIATION_KEYS[] = {
+    ".VireoList",
+    "Vireo.Playlist.1",
+    "SystemFileAssociations\\.wav\\shell\\Vireo.Add",
+    "SystemFileAssociations\\.mid\\shell\\Vireo.Add",
+    "SystemFileAssociations\\.rmi\\shell\\Vireo.Add",
+    "SystemFileAssociations\\.avi\\shell\\Vireo.Add",
+    "SystemFileAssociations\\.cda\\shell\\Vireo.Add",
+};
 
 // The 32-bit Program Files folder, where a 32-bit program belongs on every Windows.
 static std::string ExpectedInstallFolder()
@@ -165,6 +181,68 @@ static bool SettingsExist()
     return true;
 }
 
+static bool ClassKeyExists(const std::string& name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (CLASSES + name).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// A key's default value in Explorer's merged view of the types; "<none>" without one.
+static std::string ClassText(const std::string& name)
+{
+    char text[1024] = "";
+    LONG size = sizeof text;
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, name.c_str(), text, &size) != ERROR_SUCCESS)
+        return "<none>";
+    return text;
+}
+
+static BOOL CALLBACK CollectIconId(HMODULE, LPCSTR, LPSTR name, LONG_PTR ids)
+{
+    reinterpret_cast<std::vector<int>*>(ids)->push_back(IS_INTRESOURCE(name) ? LOWORD(name) : -1);
+    return TRUE;
+}
+
+// The resource id of a module's icon at an index as the shell counts icons; -1 when there is none.
+static int IconIdAt(const std::string& module, int index)
+{
+    HMODULE data = LoadLibraryExA(module.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    if (data == NULL)
+        return -1;
+    std::vector<int> ids;
+    EnumResourceNamesA(data, RT_GROUP_ICON, CollectIconId, reinterpret_cast<LONG_PTR>(&ids));
+    FreeLibrary(data);
+    return index >= 0 && index < static_cast<int>(ids.size()) ? ids[index] : -1;
+}
+
+// A verb run on a file by the shell as Explorer runs it, with the file type's
+// own class or the one named; the process it started, if any.
+static Started ShellRun(const char* verb, const std::string& file, const char* className = NULL)
+{
+    SHELLEXECUTEINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | (className != NULL ? SEE_MASK_CLASSNAME : 0);
+    info.lpVerb = verb;
+    info.lpFile = file.c_str();
+    info.lpClass = className;
+    info.nShow = SW_SHOWNORMAL;
+    Started started;
+    if (ShellExecuteExA(&info) && info.hProcess != NULL) {
+        started.process = info.hProcess;
+        started.pid = GetProcessId(info.hProcess);
+    }
+    return started;
+}
+
+static bool IsPlayingFirstEntry(HWND window)
+{
+    return ControlEnabled(window, IDM_PAUSE) &&
+           SendMessageA(GetDlgItem(window, IDC_PLAYLIST), LB_GETCURSEL, 0, 0) == 0;
+}
+
 struct VersionInfo {
     bool read = false;
     DWORD fileMs = 0, fileLs = 0, productMs = 0, productLs = 0;
@@ -283,6 +361,8 @@ static void RemoveInstallation()
     DeleteFileA((menu + "\\Vireo help.lnk").c_str());
     RemoveDirectoryA(menu.c_str());
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, KEY_WOW64_32KEY, 0);
+    for (const char* name : ASSOCIATION_KEYS)
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, (CLASSES + std::string(name)).c_str());
     DeleteSettings();
 }
 
@@ -312,6 +392,8 @@ protected:
         EXPECT_FALSE(Exists(menu + "\\Vireo help.lnk"));
         EXPECT_FALSE(Exists(menu));
         EXPECT_FALSE(UninstallKeyExists());
+        for (const char* name : ASSOCIATION_KEYS)
+            EXPECT_FALSE(ClassKeyExists(name)) << name;
     }
     std::string folder;
     std::string menu;
@@ -379,4 +461,66 @@ TEST_F(PackageTest, InstallAndUninstallCloseARunningVireo)
     EXPECT_EQ(0, WaitForExit(running, 10000));
     CloseStarted(running);
     ExpectNothingLeft();
+}
+
+// A double-click on a playlist, its "Edit in Vireo" and "Add to Vireo playlist"
+// on a wave file, each run through the shell; the media type itself is left
+// to its owner.
+TEST_F(PackageTest, ExplorerPlaysAPlaylistAndAddsAFileUntilUninstalled)
+{
+    const std::string waveType = ClassText(".wav");
+    ASSERT_EQ(0, RunAndWait(SetupPath(), "/S"));
+    const std::string exe = folder + "\\vireo.exe";
+
+    // Playlists show the program's own icon.
+    std::string icon = ClassText(std::string(PLAYLIST_CLASS) + "\\DefaultIcon");
+    size_t comma = icon.rfind(',');
+    ASSERT_NE(std::string::npos, comma) << icon;
+    EXPECT_PRED2(SameCase, exe, icon.substr(0, comma));
+    EXPECT_EQ(IDI_PROGRAM, IconIdAt(exe, std::atoi(icon.c_str() + comma + 1))) << icon;
+
+    const std::string music = TempFolder("explorer") + "\\My Music";
+    CreateDirectoryA(music.c_str(), NULL);
+    WriteToneWav(music + "\\dawn.wav", 440, 10000);
+    WriteToneWav(music + "\\dusk.wav", 660, 10000);
+    WriteToneWav(music + "\\a song.wav", 550, 1000);
+    const std::string list = music + "\\evening list.VireoList";
+    WriteTextFile(list, "[VIREO 1.0]\r\n" + music + "\\dawn.wav\r\n" + music + "\\dusk.wav\r\n");
+
+    Started vireo = ShellRun("open", list);
+    ASSERT_TRUE(vireo.process != NULL);
+    HWND window = WaitForMainWindow(vireo.pid);
+    ASSERT_TRUE(window != NULL);
+    EXPECT_TRUE(WaitUntil(IsPlayingFirstEntry, window, 10000)) << ControlText(window, IDC_STATUS);
+    EXPECT_EQ((std::vector<std::string>{"dawn.wav", "dusk.wav"}), ListItems(window));
+
+    // Explorer gathers a file's verbs from SystemFileAssociations too; Wine's
+    // ShellExecuteEx reads only the type's own class, so that key is named.
+    Started add = ShellRun(ADD_VERB, music + "\\a song.wav", "SystemFileAssociations\\.wav");
+    ASSERT_TRUE(add.process != NULL);
+    EXPECT_EQ(0, WaitForExit(add));
+    CloseStarted(add);
+    EXPECT_EQ((std::vector<std::string>{"dawn.wav", "dusk.wav", "a song.wav"}), ListItems(window));
+    EXPECT_TRUE(IsPlayingFirstEntry(window));
+
+    // "Edit in Vireo" appends the list and shows the window, playing on.
+    EXPECT_FALSE(IsWindowVisible(window));
+    Started edit = ShellRun("edit", list);
+    ASSERT_TRUE(edit.process != NULL);
+    EXPECT_EQ(0, WaitForExit(edit));
+    CloseStarted(edit);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ((std::vector<std::string>{"dawn.wav", "dusk.wav", "a song.wav", "dawn.wav", "dusk.wav"}),
+              ListItems(window));
+    EXPECT_TRUE(IsPlayingFirstEntry(window));
+    EXPECT_EQ(waveType, ClassText(".wav"));
+    EXPECT_EQ(0, ExitVireo(window, vireo));
+    CloseStarted(vireo);
+
+    EXPECT_EQ(0, RunAndWait(folder + "\\Uninstall.exe", "/S"));
+    ExpectNothingLeft();
+    EXPECT_EQ(waveType, ClassText(".wav"));
+    Started none = ShellRun("open", list);
+    EXPECT_TRUE(none.process == NULL) << "a playlist still opens in something";
+    CloseStarted(none);
 }
