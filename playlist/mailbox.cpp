@@ -232,7 +232,8 @@ void ChooseMediaToAdd(HWND window)
     char file[TEXT_CAPACITY] = "";
     OPENFILENAMEA choice;
     ZeroMemory(&choice, sizeof choice);
-    choice.lStructSize = sizeof choice;
+    // The record's first form: 95, 98, ME and NT 4.0 refuse the longer one.
+    choice.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     choice.hwndOwner = window;
     choice.lpstrFilter = "Media files (*.rmi, *.mid, *.wav, *.avi, *.cda)\0*.rmi;*.mid;*.wav;*.avi;*.cda\0";
     choice.lpstrFile = file;
