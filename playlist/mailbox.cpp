@@ -37,8 +37,10 @@ static bool WaitForSlotOnWindowThread(HANDLE semaphore, DWORD timeoutMs)
             return true;
         if (result != WAIT_OBJECT_0 + 1)
             return false;
+        // Any peek handles the sent messages that wait; the flag that would
+        // narrow it to them is unknown to 95 and NT 4.0.
         MSG message;
-        PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE);
     }
 }
 
