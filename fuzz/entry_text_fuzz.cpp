@@ -1,4 +1,5 @@
-// A mailbox text: its kind, display name, CD track number and that track's name.
+// A mailbox text: its kind, display name (read as a single-byte text and as a
+// code page 932 text), CD track number and that track's name.
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
@@ -35,6 +36,28 @@ static EntryKind ReferenceKind(const char* text)
     return ENTRY_OTHER;
 }
 
+// The name lies on a character boundary, holds no backslash character, and
+// follows one unless it is the whole text.
+static void CheckDisplayName(const char* text, const LeadBytes& leads)
+{
+    const char* name = NameAfterLastBackslash(text, leads);
+    Check(name >= text && name <= text + std::strlen(text));
+    bool onBoundary = (name == text);
+    for (const char* p = text; *p != '\0';) {
+        bool pair = leads.lead[static_cast<unsigned char>(*p)] && p[1] != '\0';
+        const char* next = p + (pair ? 2 : 1);
+        bool backslash = !pair && *p == '\\';
+        if (next == name) {
+            Check(backslash);
+            onBoundary = true;
+        }
+        if (p >= name)
+            Check(!backslash);
+        p = next;
+    }
+    Check(onBoundary);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     char* raw = static_cast<char*>(std::malloc(size + 1));
@@ -48,8 +71,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(length < static_cast<size_t>(MAILBOX_CAPACITY));
 
     Check(ClassifyEntryText(text) == ReferenceKind(text));
-    const char* name = NameAfterLastBackslash(text);
-    Check(name >= text && name <= text + length && std::strchr(name, '\\') == nullptr);
+    LeadBytes leads;
+    FillLeadBytes(&leads, nullptr, 0);
+    CheckDisplayName(text, leads);
+    static const unsigned char CP932_RANGES[] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0};
+    FillLeadBytes(&leads, CP932_RANGES, sizeof CP932_RANGES);
+    CheckDisplayName(text, leads);
 
     const char* digit = std::strpbrk(text, "0123456789");
     int32_t track = 0;

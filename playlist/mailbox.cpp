@@ -117,6 +117,17 @@ static bool HasWildcard(const char* text)
     return std::strpbrk(text, "*?") != NULL;
 }
 
+// The texts are in the ANSI code page, whose double-byte forms may use 0x5C
+// as a character's second byte.
+static void GetAnsiLeadBytes(LeadBytes* leads)
+{
+    CPINFO info;
+    if (GetCPInfo(CP_ACP, &info))
+        FillLeadBytes(leads, info.LeadByte, MAX_LEADBYTES);
+    else
+        FillLeadBytes(leads, NULL, 0);
+}
+
 // Found: the text becomes its blank-free short form and the display text the
 // file's long name. Not found: both stay as handed in.
 static void LookUpFile(char* text, char* display)
@@ -124,7 +135,9 @@ static void LookUpFile(char* text, char* display)
     WIN32_FIND_DATAA found;
     HANDLE search = HasWildcard(text) ? INVALID_HANDLE_VALUE : FindFirstFileA(text, &found);
     if (search == INVALID_HANDLE_VALUE) {
-        CopyBounded(display, TEXT_CAPACITY, NameAfterLastBackslash(text));
+        LeadBytes leads;
+        GetAnsiLeadBytes(&leads);
+        CopyBounded(display, TEXT_CAPACITY, NameAfterLastBackslash(text, leads));
         return;
     }
     char shortPath[MAILBOX_CAPACITY];

@@ -22,8 +22,22 @@ const int MAILBOX_CAPACITY = 259;
 // By the last four characters, case-insensitively.
 EntryKind ClassifyEntryText(const char* text);
 
-// The part after the last backslash, or the whole text without one.
-const char* NameAfterLastBackslash(const char* text);
+// The bytes that open a two-byte character in the code page the texts are
+// in (932, 936, 949, 950); none in a single-byte code page. Whoever can ask
+// the system fills it.
+struct LeadBytes {
+    bool lead[256];
+};
+
+// Marks the bytes of the given ranges as lead bytes and clears the rest. The
+// ranges come as the system reports them: pairs of first and last byte, ended
+// by a pair of zeros or after size bytes.
+void FillLeadBytes(LeadBytes* leads, const unsigned char* ranges, size_t size);
+
+// The part after the last backslash, or the whole text without one. The text
+// is read character by character: the second byte of a two-byte character
+// may be 0x5C and is then no backslash.
+const char* NameAfterLastBackslash(const char* text, const LeadBytes& leads);
 
 // The first run of decimal digits anywhere in the text, read as a number.
 // False when the text holds no digit.
