@@ -21,6 +21,7 @@ set(VIREO_SYSTEM_LIBRARIES user32 gdi32 kernel32 advapi32 shell32 comdlg32 msvfw
 include(${CMAKE_CURRENT_LIST_DIR}/delayload.cmake)
 vireo_delay_library(VIREO_COMDLG32_DELAY comdlg32 GetOpenFileNameA:4)
 vireo_delay_library(VIREO_MSVFW32_DELAY msvfw32 GetOpenFileNamePreviewA:4)
+set(VIREO_DELAY_LOADED_DLLS comdlg32.dll msvfw32.dll)
 # The shipped program loads the choosers' DLLs when a chooser first opens;
 # the tests keep the plain imports, whose slots their fakes take over.
 set(VIREO_PROGRAM_LIBRARIES user32 gdi32 kernel32 advapi32 shell32 winmm

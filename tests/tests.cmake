@@ -37,6 +37,15 @@ if(VIREO_PROCESS_SOURCES)
     set_tests_properties(process PROPERTIES TIMEOUT 1200)
 endif()
 
+# The shipped (32-bit) program imports only what Windows 95 and NT 4.0 export,
+# read from its import tables without Wine.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    find_package(Python3 REQUIRED COMPONENTS Interpreter)
+    add_test(NAME imports COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/packaging/imports_test.py
+        $<TARGET_FILE:vireo> ${CMAKE_SOURCE_DIR}/tests/packaging/win95_nt4_exports.txt ${VIREO_DELAY_LOADED_DLLS})
+    set_tests_properties(imports PROPERTIES TIMEOUT 60)
+endif()
+
 # The installer of the shipped (32-bit) build, and a test that installs it,
 # runs the installed program and uninstalls it again, in a Wine prefix of its
 # own so that nothing lands in the shared one.
