@@ -1,5 +1,6 @@
-// A mailbox text: its kind, display name, CD track number and that track's name;
-// and, as a dropped name, its extension against a list, and a path joined to it.
+// A mailbox text: its kind, display name (read as a single-byte text and as a
+// code page 932 text), CD track number and that track's name; and, as a
+// dropped name, its extension against a list, and a path joined to it.
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
@@ -63,10 +64,10 @@ static void CheckDroppedName(const char* text)
             listed += Lower(part) + ";";
         start = end + 1;
     }
-    std::string name = NameAfterLastBackslash(text);
-    size_t dot = name.rfind('.');
-    std::string extension = dot == std::string::npos ? "" : Lower(name.substr(dot + 1));
-    bool expected = !extension.empty() && extension.find(';') == std::string::npos &&
+    size_t dot = all.rfind('.');
+    std::string extension = dot == std::string::npos ? "" : Lower(all.substr(dot + 1));
+    bool expected = !extension.empty() && extension.find('\\') == std::string::npos &&
+                    extension.find(';') == std::string::npos &&
                     listed.find(";" + extension + ";") != std::string::npos;
     Check(HasListedExtension(text, list) == expected);
     std::free(list);
@@ -84,6 +85,28 @@ static void CheckDroppedName(const char* text)
     std::free(path);
 }
 
+// The name lies on a character boundary, holds no backslash character, and
+// follows one unless it is the whole text.
+static void CheckDisplayName(const char* text, const LeadBytes& leads)
+{
+    const char* name = NameAfterLastBackslash(text, leads);
+    Check(name >= text && name <= text + std::strlen(text));
+    bool onBoundary = (name == text);
+    for (const char* p = text; *p != '\0';) {
+        bool pair = leads.lead[static_cast<unsigned char>(*p)] && p[1] != '\0';
+        const char* next = p + (pair ? 2 : 1);
+        bool backslash = !pair && *p == '\\';
+        if (next == name) {
+            Check(backslash);
+            onBoundary = true;
+        }
+        if (p >= name)
+            Check(!backslash);
+        p = next;
+    }
+    Check(onBoundary);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     char* raw = static_cast<char*>(std::malloc(size + 1));
@@ -97,8 +120,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(length < static_cast<size_t>(MAILBOX_CAPACITY));
 
     Check(ClassifyEntryText(text) == ReferenceKind(text));
-    const char* name = NameAfterLastBackslash(text);
-    Check(name >= text && name <= text + length && std::strchr(name, '\\') == nullptr);
+    LeadBytes leads;
+    FillLeadBytes(&leads, nullptr, 0);
+    CheckDisplayName(text, leads);
+    static const unsigned char CP932_RANGES[] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0};
+    FillLeadBytes(&leads, CP932_RANGES, sizeof CP932_RANGES);
+    CheckDisplayName(text, leads);
 
     const char* digit = std::strpbrk(text, "0123456789");
     int32_t track = 0;

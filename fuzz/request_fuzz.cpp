@@ -70,7 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(kind >= ENTRY_CD_TRACK && kind <= ENTRY_OTHER);
         if (tailLength < 4)
             Check(kind == ENTRY_OTHER);
-        const char* name = NameAfterLastBackslash(tail);
+        LeadBytes singleByte;
+        FillLeadBytes(&singleByte, nullptr, 0);
+        const char* name = NameAfterLastBackslash(tail, singleByte);
         Check(name >= tail && name <= tail + tailLength);
         Check(std::strchr(name, '\\') == nullptr);
         Check(name == tail || name[-1] == '\\');

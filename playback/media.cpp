@@ -24,12 +24,17 @@ int SendMediaCommand(const char* command, char* reply, UINT replyCapacity, HWND 
 // A driver answers a play from a thread of its own, which may still be
 // leaving the driver's code when the close that follows the end notice
 // unloads the driver (a crash under Wine): once used, a driver stays loaded.
+// A load of our own that is never freed keeps it there on every system (the
+// pinning flag of GetModuleHandleExA needs XP).
 static void PinMediaDrivers()
 {
     static const char* const DRIVERS[] = {"mciwave.dll", "mciseq.dll", "mciavi32.dll", "mcicda.dll", "mciqtz32.dll"};
-    for (const char* driver : DRIVERS) {
-        HMODULE module = NULL;
-        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN, driver, &module);
+    static const size_t DRIVER_COUNT = sizeof DRIVERS / sizeof DRIVERS[0];
+    static bool s_pinned[DRIVER_COUNT];
+    for (size_t i = 0; i < DRIVER_COUNT; ++i) {
+        if (s_pinned[i] || GetModuleHandleA(DRIVERS[i]) == NULL)
+            continue;
+        s_pinned[i] = LoadLibraryA(DRIVERS[i]) != NULL;
     }
 }
 

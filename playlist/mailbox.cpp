@@ -37,8 +37,10 @@ static bool WaitForSlotOnWindowThread(HANDLE semaphore, DWORD timeoutMs)
             return true;
         if (result != WAIT_OBJECT_0 + 1)
             return false;
+        // Any peek handles the sent messages that wait; the flag that would
+        // narrow it to them is unknown to 95 and NT 4.0.
         MSG message;
-        PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE);
     }
 }
 
@@ -115,6 +117,17 @@ static bool HasWildcard(const char* text)
     return std::strpbrk(text, "*?") != NULL;
 }
 
+// The texts are in the ANSI code page, whose double-byte forms may use 0x5C
+// as a character's second byte.
+static void GetAnsiLeadBytes(LeadBytes* leads)
+{
+    CPINFO info;
+    if (GetCPInfo(CP_ACP, &info))
+        FillLeadBytes(leads, info.LeadByte, MAX_LEADBYTES);
+    else
+        FillLeadBytes(leads, NULL, 0);
+}
+
 // Found: the text becomes its blank-free short form and the display text the
 // file's long name. Not found: both stay as handed in.
 static void LookUpFile(char* text, char* display)
@@ -122,7 +135,9 @@ static void LookUpFile(char* text, char* display)
     WIN32_FIND_DATAA found;
     HANDLE search = HasWildcard(text) ? INVALID_HANDLE_VALUE : FindFirstFileA(text, &found);
     if (search == INVALID_HANDLE_VALUE) {
-        CopyBounded(display, TEXT_CAPACITY, NameAfterLastBackslash(text));
+        LeadBytes leads;
+        GetAnsiLeadBytes(&leads);
+        CopyBounded(display, TEXT_CAPACITY, NameAfterLastBackslash(text, leads));
         return;
     }
     char shortPath[MAILBOX_CAPACITY];
@@ -232,7 +247,8 @@ void ChooseMediaToAdd(HWND window)
     char file[TEXT_CAPACITY] = "";
     OPENFILENAMEA choice;
     ZeroMemory(&choice, sizeof choice);
-    choice.lStructSize = sizeof choice;
+    // The record's first form: 95, 98, ME and NT 4.0 refuse the longer one.
+    choice.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     choice.hwndOwner = window;
     choice.lpstrFilter = "Media files (*.rmi, *.mid, *.wav, *.avi, *.cda)\0*.rmi;*.mid;*.wav;*.avi;*.cda\0";
     choice.lpstrFile = file;

@@ -127,7 +127,8 @@ static bool ChoosePlaylistFile(HWND window, const char* title, DWORD flags, char
     file[0] = '\0';
     OPENFILENAMEA choice;
     ZeroMemory(&choice, sizeof choice);
-    choice.lStructSize = sizeof choice;
+    // The record's first form: 95, 98, ME and NT 4.0 refuse the longer one.
+    choice.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     choice.hwndOwner = window;
     choice.lpstrFilter = PLAYLIST_FILTER;
     choice.lpstrFile = file;

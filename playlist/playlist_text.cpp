@@ -38,10 +38,30 @@ EntryKind ClassifyEntryText(const char* text)
     return ENTRY_OTHER;
 }
 
-const char* NameAfterLastBackslash(const char* text)
+void FillLeadBytes(LeadBytes* leads, const unsigned char* ranges, size_t size)
 {
-    const char* slash = std::strrchr(text, '\\');
-    return slash != nullptr ? slash + 1 : text;
+    std::memset(leads->lead, 0, sizeof leads->lead);
+    for (size_t i = 0; i + 1 < size && (ranges[i] != 0 || ranges[i + 1] != 0); i += 2) {
+        // The zero byte ends a text and never opens a character.
+        for (unsigned byte = ranges[i] != 0 ? ranges[i] : 1; byte <= ranges[i + 1]; ++byte)
+            leads->lead[byte] = true;
+    }
+}
+
+// A lead byte right before the end (a text cut short) stands alone.
+static const char* NextCharacter(const char* p, const LeadBytes& leads)
+{
+    return leads.lead[static_cast<unsigned char>(*p)] && p[1] != '\0' ? p + 2 : p + 1;
+}
+
+const char* NameAfterLastBackslash(const char* text, const LeadBytes& leads)
+{
+    const char* name = text;
+    for (const char* p = text; *p != '\0'; p = NextCharacter(p, leads)) {
+        if (*p == '\\')
+            name = p + 1;
+    }
+    return name;
 }
 
 bool FindCdTrackNumber(const char* text, int32_t* track)
@@ -188,8 +208,9 @@ bool AddExtensionToList(char* list, size_t capacity, const char* extension)
 
 bool HasListedExtension(const char* name, const char* list)
 {
-    const char* dot = std::strrchr(NameAfterLastBackslash(name), '.');
-    return dot != nullptr && dot[1] != '\0' && ListHas(list, dot + 1);
+    // A dot is never the second byte of a double-byte character.
+    const char* dot = std::strrchr(name, '.');
+    return dot != nullptr && dot[1] != '\0' && std::strchr(dot, '\\') == nullptr && ListHas(list, dot + 1);
 }
 
 bool JoinFolderPath(char* out, size_t capacity, const char* folder, const char* name)

@@ -22,8 +22,22 @@ const int MAILBOX_CAPACITY = 259;
 // By the last four characters, case-insensitively.
 EntryKind ClassifyEntryText(const char* text);
 
-// The part after the last backslash, or the whole text without one.
-const char* NameAfterLastBackslash(const char* text);
+// The bytes that open a two-byte character in the code page the texts are
+// in (932, 936, 949, 950); none in a single-byte code page. Whoever can ask
+// the system fills it.
+struct LeadBytes {
+    bool lead[256];
+};
+
+// Marks the bytes of the given ranges as lead bytes and clears the rest. The
+// ranges come as the system reports them: pairs of first and last byte, ended
+// by a pair of zeros or after size bytes.
+void FillLeadBytes(LeadBytes* leads, const unsigned char* ranges, size_t size);
+
+// The part after the last backslash, or the whole text without one. The text
+// is read character by character: the second byte of a two-byte character
+// may be 0x5C and is then no backslash.
+const char* NameAfterLastBackslash(const char* text, const LeadBytes& leads);
 
 // The first run of decimal digits anywhere in the text, read as a number.
 // False when the text holds no digit.
@@ -72,8 +86,8 @@ bool NamesPlaylistFile(const char* path);
 // Adds the extension unless it is empty, listed already (in any case) or
 // would not fit; false when it did not fit.
 bool AddExtensionToList(char* list, size_t capacity, const char* extension);
-// Whether the name's extension (after the last dot of its last component)
-// is in the list, compared case-insensitively.
+// Whether a file name's extension (after its last dot, with no backslash
+// after it) is in the list, compared case-insensitively.
 bool HasListedExtension(const char* name, const char* list);
 
 // folder, a backslash unless the folder ends in one, and name into out;

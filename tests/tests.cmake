@@ -37,6 +37,18 @@ if(VIREO_PROCESS_SOURCES)
     set_tests_properties(process PROPERTIES TIMEOUT 1200)
 endif()
 
+# The shipped (32-bit) program imports only what Windows 95 and NT 4.0 export,
+# read from its own import tables beside it.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_executable(vireo_imports_test ${CMAKE_SOURCE_DIR}/tests/packaging/imports_test.cpp)
+    target_link_libraries(vireo_imports_test PRIVATE gtest gtest_main)
+    add_dependencies(vireo_imports_test vireo)
+    configure_file(${CMAKE_SOURCE_DIR}/tests/packaging/win95_nt4_exports.txt
+        ${CMAKE_BINARY_DIR}/win95_nt4_exports.txt COPYONLY)
+    add_test(NAME imports COMMAND vireo_imports_test)
+    set_tests_properties(imports PROPERTIES TIMEOUT 60)
+endif()
+
 # The installer of the shipped (32-bit) build, and a test that installs it,
 # runs the installed program and uninstalls it again, in a Wine prefix of its
 # own so that nothing lands in the shared one.

@@ -6,6 +6,18 @@
 
 #include "playlist/playlist_text.h"
 
+// Code page 1252 and the like: no byte opens a two-byte character.
+static LeadBytes SingleByteLeads()
+{
+    LeadBytes leads;
+    FillLeadBytes(&leads, nullptr, 0);
+    return leads;
+}
+
+// Code page 932 (Japanese) as the system reports it: two lead-byte ranges,
+// then zeros.
+static const unsigned char CP932_RANGES[12] = {0x81, 0x9F, 0xE0, 0xFC};
+
 TEST(EntryText, KindByLastFourCharactersIgnoringCase)
 {
     EXPECT_EQ(ClassifyEntryText("C:\\Media\\Fanfare.MID"), ENTRY_MIDI);
@@ -22,10 +34,11 @@ TEST(EntryText, KindByLastFourCharactersIgnoringCase)
 
 TEST(EntryText, DisplayNameAndCdTrack)
 {
-    EXPECT_STREQ(NameAfterLastBackslash("D:\\Music\\clip.avi"), "clip.avi");
-    EXPECT_STREQ(NameAfterLastBackslash("\"C:\\my clip.wav\""), "my clip.wav\"");
-    EXPECT_STREQ(NameAfterLastBackslash("plain.wav"), "plain.wav");
-    EXPECT_STREQ(NameAfterLastBackslash("C:\\dir\\"), "");
+    const LeadBytes single = SingleByteLeads();
+    EXPECT_STREQ(NameAfterLastBackslash("D:\\Music\\clip.avi", single), "clip.avi");
+    EXPECT_STREQ(NameAfterLastBackslash("\"C:\\my clip.wav\"", single), "my clip.wav\"");
+    EXPECT_STREQ(NameAfterLastBackslash("plain.wav", single), "plain.wav");
+    EXPECT_STREQ(NameAfterLastBackslash("C:\\dir\\", single), "");
 
     int32_t track = -1;
     ASSERT_TRUE(FindCdTrackNumber("D:\\Track05.cda", &track));
@@ -45,6 +58,34 @@ TEST(EntryText, DisplayNameAndCdTrack)
     std::memset(tiny, 'x', sizeof tiny);
     FormatCdTrackName(tiny, sizeof tiny, 12);
     EXPECT_STREQ(tiny, "CD trac");
+}
+
+TEST(EntryText, DisplayNameNeverEndsInsideADoubleByteCharacter)
+{
+    LeadBytes cp932;
+    FillLeadBytes(&cp932, CP932_RANGES, sizeof CP932_RANGES);
+    for (int byte : {0x81, 0x9F, 0xE0, 0xFC})
+        EXPECT_TRUE(cp932.lead[byte]) << byte;
+    for (int byte : {0x00, 0x5C, 0x80, 0xA0, 0xDF, 0xFD, 0xFF})
+        EXPECT_FALSE(cp932.lead[byte]) << byte;
+
+    // C:\音楽\表示.wav: the second byte of 表 (0x95 0x5C) is no backslash.
+    const char* path = "C:\\\x89\xB9\x8A\x79\\\x95\x5C\x8E\xA6.wav";
+    EXPECT_STREQ(NameAfterLastBackslash(path, cp932), "\x95\x5C\x8E\xA6.wav");
+    // Read byte by byte, as on a Western system, the name starts inside 表.
+    EXPECT_STREQ(NameAfterLastBackslash(path, SingleByteLeads()), "\x8E\xA6.wav");
+    // A folder whose name ends in such a character, and no folder at all.
+    EXPECT_STREQ(NameAfterLastBackslash("D:\\\x83\x5C\\clip.mid", cp932), "clip.mid");
+    EXPECT_STREQ(NameAfterLastBackslash("\x94\x5C.wav", cp932), "\x94\x5C.wav");
+    // A text cut after a lead byte ends with that byte alone.
+    EXPECT_STREQ(NameAfterLastBackslash("C:\\dir\\\x95", cp932), "\x95");
+
+    // A range list without its closing zeros is read to its size and no further.
+    const unsigned char oneRange[2] = {0xA1, 0xFE};
+    LeadBytes cp936;
+    FillLeadBytes(&cp936, oneRange, sizeof oneRange);
+    EXPECT_TRUE(cp936.lead[0xA1] && cp936.lead[0xFE]);
+    EXPECT_FALSE(cp936.lead[0xA0] || cp936.lead[0xFF] || cp936.lead[0x81]);
 }
 
 // Runs a whole file through the header test and the line loop the way the

@@ -161,9 +161,7 @@ TEST_F(Scenario, FirstStartShowsTheWindowWithOnlyStartAndAddOffered)
     ASSERT_EQ(1u, FakeTrayCalls().size());
     const FakeTrayCall& add = FakeTrayCalls()[0];
     EXPECT_EQ(static_cast<DWORD>(NIM_ADD), add.action);
-#if defined(__i386__)
-    EXPECT_EQ(88u, add.size);
-#endif
+    EXPECT_EQ(FIRST_FORM_TRAY_SIZE, add.size);
     EXPECT_EQ(window, add.window);
     EXPECT_EQ(static_cast<UINT>(TRAY_ICON_ID), add.id);
     EXPECT_EQ(7u, add.flags);
@@ -209,6 +207,7 @@ TEST_F(Scenario, ExitRemovesTheIconClosesTheMediaAndSavesBeforeTheWindowGoes)
     EXPECT_FALSE(IsWindow(window));
     ASSERT_FALSE(FakeTrayCalls().empty());
     EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), FakeTrayCalls().back().action);
+    EXPECT_EQ(FIRST_FORM_TRAY_SIZE, FakeTrayCalls().back().size);
     EXPECT_EQ((std::vector<std::string>{"stop VireoMedia", "close VireoMedia"}), FakeMediaCommands());
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tallgrass\\Vireo", 0, KEY_READ, &key));
@@ -358,6 +357,7 @@ TEST_F(Scenario, TrayTipKeepsSixtyTwoCharacters)
     NotifyTrayIcon(NIM_MODIFY, window, g_playingIcon, longText.c_str());
     EXPECT_EQ(longText.substr(0, 62), LastTray().tip);
     EXPECT_TRUE(LastTray().tipTerminatedAt63);
+    EXPECT_EQ(FIRST_FORM_TRAY_SIZE, LastTray().size);
     NotifyTrayIcon(NIM_MODIFY, window, g_playingIcon, NULL);
     EXPECT_EQ("Click to start playing, right-click for settings", LastTray().tip);
 }

@@ -188,6 +188,7 @@ void ExpectChooser(const FakeChooser& chooser, HWND owner, bool preview, const c
     EXPECT_EQ(filter, chooser.filter);
     EXPECT_EQ(title, chooser.title);
     EXPECT_EQ(flags, chooser.flags);
+    EXPECT_EQ(FIRST_FORM_CHOOSER_SIZE, chooser.structSize);
     EXPECT_EQ(259u, chooser.maxFile);
     EXPECT_EQ("", chooser.initialFile);
 }

@@ -57,8 +57,19 @@ void DeleteSettingsKey();
 std::string ScratchFolder(const char* name);
 void WriteBytes(const std::string& path, const std::string& bytes);
 
-// A chooser as every one of ours is shown: owned by the window, an empty
-// 260-character name buffer, and the given kind, filter, title and flags.
+// The oldest forms of the records handed to the shell, the only sizes that
+// 95, 98, ME and NT 4.0 accept (every later system takes them too).
+#if defined(__i386__)
+const DWORD FIRST_FORM_CHOOSER_SIZE = 76;
+const DWORD FIRST_FORM_TRAY_SIZE = 88;
+#else
+const DWORD FIRST_FORM_CHOOSER_SIZE = 136;
+const DWORD FIRST_FORM_TRAY_SIZE = 104;
+#endif
+
+// A chooser as every one of ours is shown: owned by the window, its record in
+// the first form, an empty 260-character name buffer, and the given kind,
+// filter, title and flags.
 void ExpectChooser(const FakeChooser& chooser, HWND owner, bool preview, const char* filter, const char* title,
                    DWORD flags);
 
