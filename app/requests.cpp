@@ -17,14 +17,17 @@ static void LoadRequestedPlaylist(HWND window, const char* request)
 // several files over on one line.
 static void AddRequestedPaths(HWND window, const char* request)
 {
+    AddMailbox mailbox;
+    OpenAddMailbox(window, &mailbox);
     char path[TEXT_CAPACITY];
     const char* cursor = request;
     while (TakeRequestPath(&cursor, path, sizeof path)) {
         if (NamesPlaylistFile(path))
             LoadPlaylistFile(window, path);
         else
-            PostToAddMailbox(window, path);
+            PostToOpenMailbox(&mailbox, path);
     }
+    CloseAddMailbox(&mailbox);
 }
 
 void ApplyRequest(HWND window, const char* request)

@@ -233,13 +233,14 @@ static double TimeRun(const std::string& program, const std::string& tail)
 static int Forward(int runs, const std::string& vireo, const std::string& floor, bool probes,
                    const std::vector<std::string>& lists)
 {
-    const int variantCount = probes ? 4 : 1;
+    const int variantCount = probes ? 5 : 1;
     for (size_t l = 0; l < lists.size(); ++l) {
         const std::string& list = lists[l];
         int lines = CountLines(list);
-        const char* variants[4] = {"", "--slot", "--lookup", "--slot --lookup"};
-        const char* variantNames[4] = {"floor", "floor_slot", "floor_lookup", "floor_slot_lookup"};
-        std::vector<double> times[5];
+        const char* variants[5] = {"", "--slot", "--slot-each", "--lookup", "--slot --lookup"};
+        const char* variantNames[5] = {"floor", "floor_slot", "floor_slot_each", "floor_lookup",
+                                       "floor_slot_lookup"};
+        std::vector<double> times[6];
         for (int run = 0; run < runs; ++run) {
             Child running;
             HWND window = StartShown(running, vireo, "");
@@ -262,14 +263,14 @@ static int Forward(int runs, const std::string& vireo, const std::string& floor,
                 std::fprintf(stderr, "bench_driver: /load gave %d entries of %d\n", count, lines);
                 return 1;
             }
-            times[4].push_back(t);
+            times[5].push_back(t);
             std::printf("forward%zu_vireo_run %.3f\n", l, t);
             std::fflush(stdout);
         }
         std::printf("forward%zu_lines %d\n", l, lines);
         for (int v = 0; v < variantCount; ++v)
             std::printf("forward%zu_%s_s %.3f\n", l, variantNames[v], Median(times[v]));
-        std::printf("forward%zu_vireo_s %.3f\n", l, Median(times[4]));
+        std::printf("forward%zu_vireo_s %.3f\n", l, Median(times[5]));
         std::fflush(stdout);
     }
     return 0;

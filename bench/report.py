@@ -149,10 +149,11 @@ def main():
     md.append("Where the time goes in forwarding (seconds for %d entries, medians):\n" % lines)
     md.append("| | paths that do not exist | paths that exist |")
     md.append("|---|---|---|")
-    for key, label in (("floor", "floor: text into the slot + one private message"),
-                       ("floor_slot", "floor + the slot semaphore's calls"),
+    for key, label in (("floor", "floor: text into the slot + one private message, plain sends"),
+                       ("floor_slot", "floor + the slot semaphore's wait and release, one handle held by each side"),
+                       ("floor_slot_each", "floor + the semaphore opened and closed around each wait and release"),
                        ("floor_lookup", "floor + the file look-up"),
-                       ("floor_slot_lookup", "floor + both"),
+                       ("floor_slot_lookup", "floor + held semaphore + file look-up"),
                        ("vireo", "vireo.exe /load")):
         md.append("| %s | %s | %s |" % (label, probe("forward0_%s_s" % key), probe("forward1_%s_s" % key)))
     md.append("")

@@ -113,7 +113,7 @@ static bool FindFolderMedia(const char* folder, FolderNames* kept)
     return complete;
 }
 
-static void AddFolderMedia(HWND window, const char* folder)
+static void AddFolderMedia(const AddMailbox* mailbox, const char* folder)
 {
     FolderNames kept = {NULL, 0, 0};
     if (FindFolderMedia(folder, &kept) && kept.count > 0) {
@@ -122,25 +122,27 @@ static void AddFolderMedia(HWND window, const char* folder)
             // A path the mailbox would cut names another file: it is passed over.
             char path[MAILBOX_CAPACITY];
             if (JoinFolderPath(path, sizeof path, folder, kept.names[i]))
-                PostToAddMailbox(window, path);
+                PostToOpenMailbox(mailbox, path);
         }
     }
     std::free(kept.names);
 }
 
-static void AddDroppedPath(HWND window, const char* path)
+static void AddDroppedPath(const AddMailbox* mailbox, const char* path)
 {
     DWORD attributes = GetFileAttributesA(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        AddFolderMedia(window, path);
+        AddFolderMedia(mailbox, path);
     else if (NamesPlaylistFile(path))
-        LoadPlaylistFile(window, path);
+        LoadPlaylistFile(mailbox->window, path);
     else
-        PostToAddMailbox(window, path);
+        PostToOpenMailbox(mailbox, path);
 }
 
 void AddDroppedFiles(HWND window, HDROP drop)
 {
+    AddMailbox mailbox;
+    OpenAddMailbox(window, &mailbox);
     UINT count = DragQueryFileA(drop, DROP_COUNT_QUERY, NULL, 0);
     for (UINT i = 0; i < count; ++i) {
         // A path the mailbox would cut names another file: it is passed over.
@@ -148,7 +150,8 @@ void AddDroppedFiles(HWND window, HDROP drop)
             continue;
         char path[MAILBOX_CAPACITY];
         if (DragQueryFileA(drop, i, path, sizeof path) > 0)
-            AddDroppedPath(window, path);
+            AddDroppedPath(&mailbox, path);
     }
+    CloseAddMailbox(&mailbox);
     DragFinish(drop);
 }

@@ -14,9 +14,6 @@
 
 const char ADD_SEMAPHORE_NAME[] = "VireoAddSemaphore";
 
-// The sender waits for the receiver as long as it takes; the timeout only
-// tells a delivered message from a window that is gone.
-static const UINT SEND_WAIT_FOREVER_MS = 0x7FFFFFFF;
 
 static HANDLE OpenAddSemaphore()
 {
@@ -44,43 +41,75 @@ static bool WaitForSlotOnWindowThread(HANDLE semaphore, DWORD timeoutMs)
     }
 }
 
-static bool TakeSlot(HWND window, HANDLE semaphore)
+static bool TakeSlot(const AddMailbox* mailbox)
 {
-    if (GetWindowThreadProcessId(window, NULL) == GetCurrentThreadId())
-        return WaitForSlotOnWindowThread(semaphore, ADD_MAILBOX_WAIT_MS);
-    return WaitForSingleObject(semaphore, ADD_MAILBOX_WAIT_MS) == WAIT_OBJECT_0;
+    if (mailbox->onWindowThread)
+        return WaitForSlotOnWindowThread(mailbox->semaphore, ADD_MAILBOX_WAIT_MS);
+    return WaitForSingleObject(mailbox->semaphore, ADD_MAILBOX_WAIT_MS) == WAIT_OBJECT_0;
 }
 
-void PostToAddMailbox(HWND window, const char* text)
+bool OpenAddMailbox(HWND window, AddMailbox* mailbox)
 {
-    HANDLE semaphore = OpenAddSemaphore();
-    if (semaphore == NULL)
+    mailbox->window = window;
+    mailbox->slot = GetDlgItem(window, IDC_MAILBOX);
+    mailbox->onWindowThread = GetWindowThreadProcessId(window, NULL) == GetCurrentThreadId();
+    mailbox->semaphore = OpenAddSemaphore();
+    return mailbox->semaphore != NULL;
+}
+
+void CloseAddMailbox(AddMailbox* mailbox)
+{
+    if (mailbox->semaphore != NULL)
+        CloseHandle(mailbox->semaphore);
+    mailbox->semaphore = NULL;
+}
+
+void PostToOpenMailbox(const AddMailbox* mailbox, const char* text)
+{
+    if (mailbox->semaphore == NULL || !TakeSlot(mailbox))
         return;
-    if (!TakeSlot(window, semaphore)) {
-        CloseHandle(semaphore);
-        return;
-    }
     // The receiver reads no more than this; a longer text written across to
     // another process can stall its send for good (seen with a megabyte
     // under Wine), holding the slot for everyone.
     char slotText[MAILBOX_CAPACITY];
     CopyBounded(slotText, sizeof slotText, text);
-    DWORD_PTR result = 0;
-    bool delivered = SetDlgItemTextA(window, IDC_MAILBOX, slotText) &&
-                     SendMessageTimeoutA(window, MSG_ADD_PENDING, 0, 0, SMTO_NORMAL, SEND_WAIT_FOREVER_MS, &result);
+    // The receiver answers ADD_DELIVERED; a window that is gone answers 0, as
+    // does the receiver of an earlier version, whose window is still there.
+    bool delivered = SendMessageA(mailbox->slot, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(slotText)) &&
+                     (SendMessageA(mailbox->window, MSG_ADD_PENDING, 0, 0) == ADD_DELIVERED ||
+                      IsWindow(mailbox->window));
     // No receiver will release a slot whose window is gone: give it back.
     if (!delivered)
-        ReleaseSemaphore(semaphore, 1, NULL);
-    CloseHandle(semaphore);
+        ReleaseSemaphore(mailbox->semaphore, 1, NULL);
 }
+
+void PostToAddMailbox(HWND window, const char* text)
+{
+    AddMailbox mailbox;
+    if (OpenAddMailbox(window, &mailbox))
+        PostToOpenMailbox(&mailbox, text);
+    CloseAddMailbox(&mailbox);
+}
+
+// The receiver's handle to the slot semaphore, kept while a stream of adds
+// arrives: opening it for every add was a good part of the stream's time. It
+// is let go once the stream pauses, since closing every handle is what
+// frees a slot that a killed sender left taken.
+static HANDLE s_receiverSemaphore = NULL;
 
 static void ReleaseSlot()
 {
-    HANDLE semaphore = OpenAddSemaphore();
-    if (semaphore == NULL)
-        return;
-    ReleaseSemaphore(semaphore, 1, NULL);
-    CloseHandle(semaphore);
+    if (s_receiverSemaphore == NULL)
+        s_receiverSemaphore = OpenAddSemaphore();
+    if (s_receiverSemaphore != NULL)
+        ReleaseSemaphore(s_receiverSemaphore, 1, NULL);
+}
+
+static void LetGoOfSlot()
+{
+    if (s_receiverSemaphore != NULL)
+        CloseHandle(s_receiverSemaphore);
+    s_receiverSemaphore = NULL;
 }
 
 void QueryCdTrack(int32_t track, int32_t* startMs, int32_t* lengthMs)
@@ -182,28 +211,46 @@ static PlaylistEntry* NewCdEntry(int32_t startMs, int32_t lengthMs)
 // A forwarded playlist arrives as a stream of adds, and a shown list redraws
 // itself, scroll bar and all, on every one of them: most of the stream's
 // time. The list is drawn once the stream pauses instead.
-static const UINT_PTR LIST_REDRAW_TIMER_ID = 1001;
-static const UINT LIST_REDRAW_DELAY_MS = 100;
+static const UINT_PTR STREAM_PAUSE_TIMER_ID = 1001;
+static const UINT STREAM_PAUSE_MS = 100;
+// Whether a stream is under way, and when its last add came.
+static bool s_streaming = false;
+static DWORD s_lastAddTick = 0;
 
-static void CALLBACK ResumeListRedraw(HWND window, UINT message, UINT_PTR id, DWORD time)
+void EndAddStream(HWND window)
 {
-    KillTimer(window, id);
+    KillTimer(window, STREAM_PAUSE_TIMER_ID);
+    s_streaming = false;
+    LetGoOfSlot();
     HWND list = GetDlgItem(window, IDC_PLAYLIST);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, NULL, TRUE);
 }
 
-static void HoldListRedraw(HWND window)
+static void CALLBACK OnStreamTimer(HWND window, UINT message, UINT_PTR id, DWORD time)
 {
-    // Every add puts the resume off again; without the timer nothing would
-    // ever resume, so the list is then left to draw as before.
-    if (SetTimer(window, LIST_REDRAW_TIMER_ID, LIST_REDRAW_DELAY_MS, ResumeListRedraw) != 0)
+    if (GetTickCount() - s_lastAddTick >= STREAM_PAUSE_MS)
+        EndAddStream(window);
+}
+
+static void AwaitStreamPause(HWND window)
+{
+    s_lastAddTick = GetTickCount();
+    if (s_streaming)
+        return;
+    // The timer is set once a stream; each tick looks whether adds still
+    // come. Without it nothing would end the stream, so the list then draws
+    // as before and the handle goes at once.
+    if (SetTimer(window, STREAM_PAUSE_TIMER_ID, STREAM_PAUSE_MS, OnStreamTimer) != 0) {
+        s_streaming = true;
         SendDlgItemMessageA(window, IDC_PLAYLIST, WM_SETREDRAW, FALSE, 0);
+    } else {
+        LetGoOfSlot();
+    }
 }
 
 static void AppendEntry(HWND window, const char* display, PlaylistEntry* entry)
 {
-    HoldListRedraw(window);
     LRESULT index = SendDlgItemMessageA(window, IDC_PLAYLIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(display));
     // A list that refuses the item would leave the record without an owner.
     if (index < 0) {
@@ -220,6 +267,7 @@ void AddEntryFromMailbox(HWND window)
     GetDlgItemTextA(window, IDC_MAILBOX, text, MAILBOX_CAPACITY);
     // The slot is free from here on; the slow work comes after.
     ReleaseSlot();
+    AwaitStreamPause(window);
 
     char display[TEXT_CAPACITY];
     PlaylistEntry* entry = NULL;

@@ -41,7 +41,22 @@ void UnlockListEditing(HWND window);
 // The add mailbox.
 extern const char ADD_SEMAPHORE_NAME[];      // "VireoAddSemaphore"
 const DWORD ADD_MAILBOX_WAIT_MS = 3000;
+// A stream of posts, with the slot control found and the semaphore opened
+// once for all of them; a text at a time otherwise.
+struct AddMailbox {
+    HWND window;
+    HWND slot;
+    bool onWindowThread;
+    HANDLE semaphore;
+};
+// What the receiver answers a sender whose add it took.
+const LRESULT ADD_DELIVERED = 1;
+bool OpenAddMailbox(HWND window, AddMailbox* mailbox);
+void PostToOpenMailbox(const AddMailbox* mailbox, const char* text);
+void CloseAddMailbox(AddMailbox* mailbox);
 void PostToAddMailbox(HWND window, const char* text);
+// The stream has paused (or the window goes): draw the list, let go of the slot.
+void EndAddStream(HWND window);
 void AddEntryFromMailbox(HWND window);
 void QueryCdTrack(int32_t track, int32_t* startMs, int32_t* lengthMs);
 void ChooseMediaToAdd(HWND window);

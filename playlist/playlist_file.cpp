@@ -41,16 +41,16 @@ static UINT LegacyCodePage()
 }
 
 // A stored line, in this process's code page, through the add mailbox.
-static void PostStoredLine(HWND window, const char* line)
+static void PostStoredLine(const AddMailbox* mailbox, const char* line)
 {
     StoredEncoding encoding = ClassifyStoredText(line);
     UINT from = encoding == STORED_UTF8 ? CP_UTF8 : LegacyCodePage();
     // Room for a whole path in UTF-8; the mailbox cuts what it cannot hold.
     char text[STORED_LINE_CAPACITY];
     if (encoding != STORED_ASCII && from != GetACP() && ConvertText(from, CP_ACP, line, text, sizeof text))
-        PostToAddMailbox(window, text);
+        PostToOpenMailbox(mailbox, text);
     else
-        PostToAddMailbox(window, line);
+        PostToOpenMailbox(mailbox, line);
 }
 
 static void WriteStoredLine(std::FILE* file, const char* path)
@@ -98,9 +98,12 @@ void LoadPlaylistFile(HWND window, const char* fileName)
     if (!HasPlaylistHeader(text)) {
         MessageBoxA(window, "Error: not a Vireo playlist file.", LOAD_CAPTION, MB_OK | MB_ICONWARNING);
     } else {
+        AddMailbox mailbox;
+        OpenAddMailbox(window, &mailbox);
         char* cursor = FirstPlaylistLine(text, size);
         while (char* line = TakePlaylistLine(&cursor, text + size))
-            PostStoredLine(window, line);
+            PostStoredLine(&mailbox, line);
+        CloseAddMailbox(&mailbox);
     }
     std::free(text);
     std::fclose(file);

@@ -261,9 +261,17 @@ TEST_F(Scenario, AStreamOfAddsIsDrawnOnceItPauses)
         Add("C:\\stream\\missing.wav");
     EXPECT_EQ(40u, Items().size());
     EXPECT_FALSE(ListAwaitsPaint(list)) << "the list redrew during the stream";
+    // The receiver keeps its handle to the slot's semaphore through the
+    // stream, and lets it go after: a slot a killed sender left taken is
+    // freed only when every handle is closed.
+    HANDLE semaphore = OpenSemaphoreA(SYNCHRONIZE, FALSE, ADD_SEMAPHORE_NAME);
+    EXPECT_TRUE(semaphore != NULL) << "the receiver let go during the stream";
+    if (semaphore != NULL)
+        CloseHandle(semaphore);
 
     LetRedrawResume(window);
     EXPECT_TRUE(ListAwaitsPaint(list)) << "the held adds are never drawn";
+    EXPECT_TRUE(OpenSemaphoreA(SYNCHRONIZE, FALSE, ADD_SEMAPHORE_NAME) == NULL) << "the receiver kept its handle";
     UpdateWindow(list);
     // An add after the pause is held and drawn in the same way.
     Add("C:\\stream\\late.wav");
