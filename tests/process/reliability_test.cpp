@@ -1022,6 +1022,16 @@ private:
     char saved[64] = "";
 };
 
+// Whether the process still runs; if it does, it is ended through Exit,
+// which must end it cleanly.
+bool ExitIfRunning(Tally& tally, HWND window, Started& started)
+{
+    if (WaitForSingleObject(started.process, 0) != WAIT_TIMEOUT)
+        return false;
+    ExpectCleanEnd(tally, ExitAndWait(window, started));
+    return true;
+}
+
 }  // namespace
 
 TEST_F(Reliability, RepeatWithoutSoundOutputEndsTheListAndStays)
@@ -1055,10 +1065,7 @@ TEST_F(Reliability, RepeatWithoutSoundOutputEndsTheListAndStays)
     // A player still going round would write over the status line.
     Sleep(2000);
     EXPECT_EQ("Done with playlist.", ControlText(window, IDC_STATUS)) << "the player is still at work";
-    bool running = WaitForSingleObject(vireo.process, 0) == WAIT_TIMEOUT;
-    EXPECT_TRUE(running) << "the end of the list exited the program with repeat on";
-    if (running)
-        ExpectCleanEnd(tally, ExitAndWait(window, vireo));
+    EXPECT_TRUE(ExitIfRunning(tally, window, vireo)) << "the end of the list exited the program with repeat on";
     CloseStarted(vireo);
 }
 
@@ -1070,12 +1077,11 @@ TEST_F(Reliability, AnEmptyMessageFromAnotherProcessEndsNothing)
     HWND window = WaitForMainWindow(vireo.pid);
     ASSERT_TRUE(window != NULL);
     PostMessageA(window, WM_NULL, 0, 0);
-    bool ended = WaitForSingleObject(vireo.process, 1000) == WAIT_OBJECT_0;
-    if (ended)
+    Sleep(1000);
+    bool running = ExitIfRunning(tally, window, vireo);
+    if (!running)
         ++tally.crashes;
-    EXPECT_FALSE(ended) << "the program ended without its teardown";
-    if (!ended)
-        ExpectCleanEnd(tally, ExitAndWait(window, vireo));
+    EXPECT_TRUE(running) << "the program ended without its teardown";
     EXPECT_FALSE(MarkerExists());
     CloseStarted(vireo);
 }
