@@ -1095,7 +1095,8 @@ TEST_F(Reliability, TheEndOfTheSessionKeepsTheSettingsAndFreesTheMarker)
     Started vireo = StartVireo();
     HWND window = WaitForMainWindow(vireo.pid);
     ASSERT_TRUE(window != NULL);
-    PostCommand(window, IDM_SHUFFLE);
+    // Sent, as the session's messages are: a posted one would come after them.
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_SHUFFLE, 0), 0);
     EXPECT_TRUE(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
     SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     TerminateProcess(vireo.process, KILLED_CODE);
