@@ -80,7 +80,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ComposePlayCommand(command, COMMAND_CAPACITY, cdTrack, startMs, lengthMs);
     Check(std::strlen(command) < COMMAND_CAPACITY);
     ComposeOpenCommand(command, COMMAND_CAPACITY, item);
-    Check(std::strlen(command) == 5 + itemLength + std::strlen(" alias VireoMedia wait"));
+    // An element with a blank is quoted, whole.
+    size_t quotes = std::strchr(item, ' ') != nullptr ? 2 : 0;
+    Check(std::strlen(command) == 5 + quotes + itemLength + std::strlen(" alias VireoMedia wait"));
+    Check(std::memcmp(command + 5 + quotes / 2, item, itemLength) == 0);
 
     std::free(command);
     std::free(tip);
