@@ -113,7 +113,7 @@ static bool FindFolderMedia(const char* folder, FolderNames* kept)
     return complete;
 }
 
-static void AddFolderMedia(const AddMailbox* mailbox, const char* folder)
+static void AddFolderMedia(AddMailbox* mailbox, const char* folder)
 {
     FolderNames kept = {NULL, 0, 0};
     if (FindFolderMedia(folder, &kept) && kept.count > 0) {
@@ -128,7 +128,7 @@ static void AddFolderMedia(const AddMailbox* mailbox, const char* folder)
     std::free(kept.names);
 }
 
-static void AddDroppedPath(const AddMailbox* mailbox, const char* path)
+static void AddDroppedPath(AddMailbox* mailbox, const char* path)
 {
     DWORD attributes = GetFileAttributesA(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)

@@ -64,10 +64,18 @@ void CloseAddMailbox(AddMailbox* mailbox)
     mailbox->semaphore = NULL;
 }
 
-void PostToOpenMailbox(const AddMailbox* mailbox, const char* text)
+void PostToOpenMailbox(AddMailbox* mailbox, const char* text)
 {
-    if (mailbox->semaphore == NULL || !TakeSlot(mailbox))
+    if (mailbox->semaphore == NULL)
         return;
+    if (!TakeSlot(mailbox)) {
+        // A sender killed while it held the slot leaves it taken for as long
+        // as anyone keeps the semaphore open: this handle is let go, so that
+        // once the others have gone too the next text finds a fresh slot.
+        CloseAddMailbox(mailbox);
+        mailbox->semaphore = OpenAddSemaphore();
+        return;
+    }
     // The receiver reads no more than this; a longer text written across to
     // another process can stall its send for good (seen with a megabyte
     // under Wine), holding the slot for everyone.

@@ -52,7 +52,8 @@ struct AddMailbox {
 // What the receiver answers a sender whose add it took.
 const LRESULT ADD_DELIVERED = 1;
 bool OpenAddMailbox(HWND window, AddMailbox* mailbox);
-void PostToOpenMailbox(const AddMailbox* mailbox, const char* text);
+// A text that cannot take the slot in time is dropped, and the semaphore opened anew.
+void PostToOpenMailbox(AddMailbox* mailbox, const char* text);
 void CloseAddMailbox(AddMailbox* mailbox);
 void PostToAddMailbox(HWND window, const char* text);
 // The stream has paused (or the window goes): draw the list, let go of the slot.

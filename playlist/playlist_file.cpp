@@ -41,7 +41,7 @@ static UINT LegacyCodePage()
 }
 
 // A stored line, in this process's code page, through the add mailbox.
-static void PostStoredLine(const AddMailbox* mailbox, const char* line)
+static void PostStoredLine(AddMailbox* mailbox, const char* line)
 {
     StoredEncoding encoding = ClassifyStoredText(line);
     UINT from = encoding == STORED_UTF8 ? CP_UTF8 : LegacyCodePage();

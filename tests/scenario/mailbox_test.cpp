@@ -283,3 +283,21 @@ TEST_F(Scenario, AStreamOfAddsIsDrawnOnceItPauses)
     SendMessageA(list, LB_GETTEXT, 40, reinterpret_cast<LPARAM>(last));
     EXPECT_STREQ("late.wav", last);
 }
+
+// A sender killed while it held the slot leaves the semaphore's count taken
+// for as long as anyone keeps it open, a stream's own handle included: the
+// stream loses the text that waited, not the rest.
+TEST_F(Scenario, AStreamOutlivesASlotLeftTakenByAKilledSender)
+{
+    Open();
+    AddMailbox mailbox;
+    ASSERT_TRUE(OpenAddMailbox(window, &mailbox));
+    HANDLE killed = OpenSemaphoreA(SYNCHRONIZE, FALSE, ADD_SEMAPHORE_NAME);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(killed, 0));
+    CloseHandle(killed);
+    PostToOpenMailbox(&mailbox, "C:\\stream\\waited.wav");
+    PostToOpenMailbox(&mailbox, "C:\\stream\\next.wav");
+    PostToOpenMailbox(&mailbox, "C:\\stream\\last.wav");
+    CloseAddMailbox(&mailbox);
+    EXPECT_EQ((std::vector<std::string>{"next.wav", "last.wav"}), Items());
+}
