@@ -81,14 +81,14 @@ void PostToOpenMailbox(AddMailbox* mailbox, const char* text)
     // under Wine), holding the slot for everyone.
     char slotText[MAILBOX_CAPACITY];
     CopyBounded(slotText, sizeof slotText, text);
-    // The receiver answers ADD_DELIVERED; a window that is gone answers 0, as
-    // does the receiver of an earlier version, whose window is still there.
-    bool delivered = SendMessageA(mailbox->slot, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(slotText)) &&
-                     (SendMessageA(mailbox->window, MSG_ADD_PENDING, 0, 0) == ADD_DELIVERED ||
-                      IsWindow(mailbox->window));
     // No receiver will release a slot whose window is gone: give it back.
-    if (!delivered)
+    // (A window that goes between the two sends leaves the slot taken until
+    // the next post's wait runs out and opens the semaphore anew.)
+    if (!SendMessageA(mailbox->slot, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(slotText))) {
         ReleaseSemaphore(mailbox->semaphore, 1, NULL);
+        return;
+    }
+    SendMessageA(mailbox->window, MSG_ADD_PENDING, 0, 0);
 }
 
 void PostToAddMailbox(HWND window, const char* text)
@@ -273,8 +273,11 @@ void AddEntryFromMailbox(HWND window)
 {
     char text[MAILBOX_CAPACITY];
     GetDlgItemTextA(window, IDC_MAILBOX, text, MAILBOX_CAPACITY);
-    // The slot is free from here on; the slow work comes after.
+    // The slot is free from here on, and the sender may go on with its next
+    // text while this one is looked up and added: nothing below handles
+    // another sent message, so the list keeps the order of the sends.
     ReleaseSlot();
+    ReplyMessage(0);
     AwaitStreamPause(window);
 
     char display[TEXT_CAPACITY];

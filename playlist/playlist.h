@@ -49,8 +49,6 @@ struct AddMailbox {
     bool onWindowThread;
     HANDLE semaphore;
 };
-// What the receiver answers a sender whose add it took.
-const LRESULT ADD_DELIVERED = 1;
 bool OpenAddMailbox(HWND window, AddMailbox* mailbox);
 // A text that cannot take the slot in time is dropped, and the semaphore opened anew.
 void PostToOpenMailbox(AddMailbox* mailbox, const char* text);

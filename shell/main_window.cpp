@@ -85,14 +85,6 @@ static void OnEndSession(HWND window, BOOL ending)
     g_runningMarker = NULL;
 }
 
-// The answer tells the sender its add was taken, not lost with a window that is gone.
-static INT_PTR AnswerAdd(HWND window)
-{
-    AddEntryFromMailbox(window);
-    SetWindowLongPtrA(window, DWLP_MSGRESULT, ADD_DELIVERED);
-    return TRUE;
-}
-
 static void OnOtherMessage(HWND window, UINT message)
 {
     if (IsTaskbarRestart(message))
@@ -144,7 +136,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case MSG_TRAY:        HandleTrayMessage(window, wParam, lParam); break;
     case MSG_ADVANCE:     AdvancePlayback(window, message, wParam); break;
     case MSG_LIST_DONE:   FinishPlaylist(window); break;
-    case MSG_ADD_PENDING: return AnswerAdd(window);
+    case MSG_ADD_PENDING: AddEntryFromMailbox(window); break;
     case WM_DROPFILES:    AddDroppedFiles(window, reinterpret_cast<HDROP>(wParam)); break;
     case WM_HOTKEY:       HandleMediaKey(window, static_cast<int>(wParam)); break;
     case WM_ENDSESSION:   OnEndSession(window, static_cast<BOOL>(wParam)); break;
