@@ -42,10 +42,20 @@ Started StartExe(const std::string& exe, const std::string& tail, const char* fo
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     Started started;
-    if (CreateProcessA(exe.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL, folder, &startup, &info)) {
-        CloseHandle(info.hThread);
-        started.process = info.hProcess;
-        started.pid = info.dwProcessId;
+    // Seen once under a loaded Wine: a start refused at once. It is said,
+    // and tried once more, so that a test fails on the program, not on that.
+    for (int attempt = 0; attempt < 2 && started.process == NULL; ++attempt) {
+        if (attempt > 0)
+            Sleep(500);
+        std::vector<char> line(buffer);
+        if (CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, folder, &startup, &info)) {
+            CloseHandle(info.hThread);
+            started.process = info.hProcess;
+            started.pid = info.dwProcessId;
+        } else {
+            std::printf("StartExe: %s %s was not started (error %lu)\n", exe.c_str(), tail.substr(0, 80).c_str(),
+                        GetLastError());
+        }
     }
     return started;
 }
