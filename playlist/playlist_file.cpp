@@ -44,10 +44,14 @@ static UINT LegacyCodePage()
 static void PostStoredLine(AddMailbox* mailbox, const char* line)
 {
     StoredEncoding encoding = ClassifyStoredText(line);
+    if (encoding == STORED_ASCII) {
+        PostToOpenMailbox(mailbox, line);
+        return;
+    }
     UINT from = encoding == STORED_UTF8 ? CP_UTF8 : LegacyCodePage();
     // Room for a whole path in UTF-8; the mailbox cuts what it cannot hold.
     char text[STORED_LINE_CAPACITY];
-    if (encoding != STORED_ASCII && from != GetACP() && ConvertText(from, CP_ACP, line, text, sizeof text))
+    if (from != GetACP() && ConvertText(from, CP_ACP, line, text, sizeof text))
         PostToOpenMailbox(mailbox, text);
     else
         PostToOpenMailbox(mailbox, line);
