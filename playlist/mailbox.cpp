@@ -64,18 +64,39 @@ void CloseAddMailbox(AddMailbox* mailbox)
     mailbox->semaphore = NULL;
 }
 
-void PostToOpenMailbox(AddMailbox* mailbox, const char* text)
+int g_undeliveredAdds = 0;
+
+// A slot still taken once the wait is over: a sender killed while it held it
+// leaves it taken for as long as anyone keeps the semaphore open, so this
+// handle is let go and a new one opened for the next try.
+static void ReopenAfterTimeout(AddMailbox* mailbox)
 {
-    if (mailbox->semaphore == NULL)
-        return;
-    if (!TakeSlot(mailbox)) {
-        // A sender killed while it held the slot leaves it taken for as long
-        // as anyone keeps the semaphore open: this handle is let go, so that
-        // once the others have gone too the next text finds a fresh slot.
-        CloseAddMailbox(mailbox);
-        mailbox->semaphore = OpenAddSemaphore();
-        return;
+    CloseAddMailbox(mailbox);
+    mailbox->semaphore = OpenAddSemaphore();
+}
+
+// A player in another process is asked again while its window exists, up
+// to a bound: a later start's text has nowhere else to go. The window's own
+// thread waits once, so that a stuck slot cannot hold its user up.
+static bool TakeSlotWhileWindowExists(AddMailbox* mailbox)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (mailbox->semaphore == NULL)
+            return false;
+        if (TakeSlot(mailbox))
+            return true;
+        ReopenAfterTimeout(mailbox);
+        if (mailbox->onWindowThread || !IsWindow(mailbox->window) ||
+            GetTickCount() - start >= ADD_MAILBOX_PATIENCE_MS)
+            return false;
     }
+}
+
+static bool DeliverText(AddMailbox* mailbox, const char* text)
+{
+    if (!TakeSlotWhileWindowExists(mailbox))
+        return false;
     // The receiver reads no more than this; a longer text written across to
     // another process can stall its send for good (seen with a megabyte
     // under Wine), holding the slot for everyone.
@@ -86,16 +107,25 @@ void PostToOpenMailbox(AddMailbox* mailbox, const char* text)
     // the next post's wait runs out and opens the semaphore anew.)
     if (!SendMessageA(mailbox->slot, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(slotText))) {
         ReleaseSemaphore(mailbox->semaphore, 1, NULL);
-        return;
+        return false;
     }
     SendMessageA(mailbox->window, MSG_ADD_PENDING, 0, 0);
+    return true;
+}
+
+bool PostToOpenMailbox(AddMailbox* mailbox, const char* text)
+{
+    if (DeliverText(mailbox, text))
+        return true;
+    ++g_undeliveredAdds;
+    return false;
 }
 
 void PostToAddMailbox(HWND window, const char* text)
 {
     AddMailbox mailbox;
-    if (OpenAddMailbox(window, &mailbox))
-        PostToOpenMailbox(&mailbox, text);
+    OpenAddMailbox(window, &mailbox);
+    PostToOpenMailbox(&mailbox, text);
     CloseAddMailbox(&mailbox);
 }
 

@@ -41,6 +41,8 @@ void UnlockListEditing(HWND window);
 // The add mailbox.
 extern const char ADD_SEMAPHORE_NAME[];      // "VireoAddSemaphore"
 const DWORD ADD_MAILBOX_WAIT_MS = 3000;
+// How long a sender in another process keeps asking while the window exists.
+const DWORD ADD_MAILBOX_PATIENCE_MS = 10000;
 // A stream of posts, with the slot control found and the semaphore opened
 // once for all of them; a text at a time otherwise.
 struct AddMailbox {
@@ -50,8 +52,12 @@ struct AddMailbox {
     HANDLE semaphore;
 };
 bool OpenAddMailbox(HWND window, AddMailbox* mailbox);
-// A text that cannot take the slot in time is dropped, and the semaphore opened anew.
-void PostToOpenMailbox(AddMailbox* mailbox, const char* text);
+// False when the text could not be handed over: the slot stayed taken
+// (another process's window is asked again while it exists, up to the
+// patience), or the window has gone.
+bool PostToOpenMailbox(AddMailbox* mailbox, const char* text);
+// Texts of this process that no mailbox took, for a later start to report.
+extern int g_undeliveredAdds;
 void CloseAddMailbox(AddMailbox* mailbox);
 void PostToAddMailbox(HWND window, const char* text);
 // The stream has paused (or the window goes): draw the list, let go of the slot.
