@@ -26,7 +26,19 @@ HKEY AcquireRunningMarker();
 bool IsMarkerStale(HKEY marker);
 void ReleaseRunningMarker(HKEY marker);
 
-// Pumps the main window's messages until it is destroyed.
+// The main window of a running player, or NULL; no waiting.
+HWND FindPlayerWindow();
+
+// The player's window exists: later starts may now find it and forward to
+// it, and the marker's owner serves Explorer's executes.
+void OpenToLaterStarts(HWND window);
+
+// Explorer's executes for a selection, one per item, carried out against the
+// window; served by the marker's owner from its window's start to its end.
+void StartDdeService(HWND window);
+void StopDdeService();
+
+// Pumps the thread's messages until the main window is destroyed.
 void RunMainLoop(HWND window);
 
 // Loads a playlist, loads and plays one, or adds one media path, against the

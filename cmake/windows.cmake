@@ -4,6 +4,7 @@ set(VIREO_WIN32_SOURCES
     app/entry.cpp
     app/marker.cpp
     app/requests.cpp
+    app/dde_server.cpp
     playlist/playlist_list.cpp
     playlist/mailbox.cpp
     playlist/playlist_file.cpp

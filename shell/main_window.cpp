@@ -45,6 +45,8 @@ static void InitMainWindow(HWND window, const char* tail)
     SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(g_idleIcon));
     DragAcceptFiles(window, TRUE);
     LoadSettings(window);
+    // Before the request, which may be long: later starts wait for this.
+    OpenToLaterStarts(window);
     if (tail != NULL && *tail != '\0') {
         ApplyRequest(window, tail);
         CheckDlgButton(window, IDC_AUTO_EXIT, BST_CHECKED);

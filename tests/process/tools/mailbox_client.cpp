@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "../../../app/app.h"
 #include "../../../playlist/playlist.h"
 
 int main(int argc, char** argv)
@@ -21,7 +22,7 @@ int main(int argc, char** argv)
         HANDLE semaphore = CreateSemaphoreA(NULL, 1, 1, ADD_SEMAPHORE_NAME);
         return WaitForSingleObject(semaphore, ADD_MAILBOX_WAIT_MS) == WAIT_OBJECT_0 ? 0 : 1;
     }
-    HWND window = FindWindowA("#32770", "Vireo");
+    HWND window = FindPlayerWindow();
     if (window == NULL)
         return 2;
     if (argc >= 4 && strcmp(argv[1], "--lines") == 0) {

@@ -1,0 +1,92 @@
+// Explorer's way in for a selection: it starts the player once and then sends
+// one execute per selected item, each answered before the next is sent.
+#include <windows.h>
+#include <ddeml.h>
+
+#include "app.h"
+#include "dde_text.h"
+#include "../playlist/playlist.h"
+
+static DWORD s_ddeInstance = 0;
+static HSZ s_service = NULL;
+static HSZ s_topic = NULL;
+// The player's own window, which every execute is carried out against.
+static HWND s_ddeWindow = NULL;
+
+// The conversation's only business is executes; the rest is refused unseen.
+static const DWORD DDE_SERVER_FLAGS = APPCLASS_STANDARD | APPCMD_FILTERINITS | CBF_FAIL_ADVISES | CBF_FAIL_POKES |
+                                      CBF_FAIL_REQUESTS | CBF_SKIP_CONNECT_CONFIRMS | CBF_SKIP_DISCONNECTS |
+                                      CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS;
+
+static HDDEDATA Answer(bool done)
+{
+    return reinterpret_cast<HDDEDATA>(static_cast<UINT_PTR>(done ? DDE_FACK : DDE_FNOTPROCESSED));
+}
+
+// Answered only once the paths are in the list, so that the shell's next
+// item comes after this one.
+static HDDEDATA CarryOutExecute(HSZ topic, HDDEDATA data)
+{
+    if (DdeCmpStringHandles(topic, s_topic) != 0)
+        return Answer(false);
+    DWORD size = DdeGetData(data, NULL, 0, 0);
+    if (size == 0 || size > EXECUTE_CAPACITY)
+        return Answer(false);
+    char execute[EXECUTE_CAPACITY];
+    DWORD got = DdeGetData(data, reinterpret_cast<LPBYTE>(execute), sizeof execute, 0);
+    char request[EXECUTE_REQUEST_CAPACITY];
+    switch (ReadExecute(execute, got, request, sizeof request)) {
+    case EXECUTE_NOTHING: return Answer(true);
+    case EXECUTE_REFUSED: return Answer(false);
+    case EXECUTE_REQUEST: break;
+    }
+    // A player whose window has gone takes nothing: the item is not ours to drop silently.
+    if (!IsWindow(s_ddeWindow))
+        return Answer(false);
+    int lostBefore = g_undeliveredAdds;
+    ApplyRequest(s_ddeWindow, request);
+    return Answer(g_undeliveredAdds == lostBefore);
+}
+
+static HDDEDATA CALLBACK OnDdeTransaction(UINT type, UINT format, HCONV conversation, HSZ first, HSZ second,
+                                          HDDEDATA data, ULONG_PTR, ULONG_PTR)
+{
+    switch (type) {
+    case XTYP_CONNECT: return reinterpret_cast<HDDEDATA>(static_cast<UINT_PTR>(DdeCmpStringHandles(first, s_topic) == 0));
+    case XTYP_EXECUTE: return CarryOutExecute(first, data);
+    default:           return NULL;
+    }
+}
+
+void StartDdeService(HWND window)
+{
+    if (s_ddeInstance != 0)
+        return;
+    s_ddeWindow = window;
+    if (DdeInitializeA(&s_ddeInstance, OnDdeTransaction, DDE_SERVER_FLAGS, 0) != DMLERR_NO_ERROR) {
+        s_ddeInstance = 0;
+        return;
+    }
+    s_service = DdeCreateStringHandleA(s_ddeInstance, DDE_SERVICE_NAME, CP_WINANSI);
+    s_topic = DdeCreateStringHandleA(s_ddeInstance, DDE_TOPIC_NAME, CP_WINANSI);
+    // Without the name the shell finds no one and starts a process per item,
+    // which forwards its item as any later start does.
+    if (s_service != NULL && s_topic != NULL)
+        DdeNameService(s_ddeInstance, s_service, NULL, DNS_REGISTER);
+}
+
+void StopDdeService()
+{
+    if (s_ddeInstance == 0)
+        return;
+    DdeNameService(s_ddeInstance, NULL, NULL, DNS_UNREGISTER);
+    if (s_service != NULL)
+        DdeFreeStringHandle(s_ddeInstance, s_service);
+    if (s_topic != NULL)
+        DdeFreeStringHandle(s_ddeInstance, s_topic);
+    DdeUninitialize(s_ddeInstance);
+    s_ddeInstance = 0;
+    s_service = NULL;
+    s_topic = NULL;
+    s_ddeWindow = NULL;
+}
