@@ -1,10 +1,12 @@
 // A command line: its tail, the request form, the playlist name or the list of
-// paths it carries, and a bare media path's kind and name.
+// paths it carries, and a bare media path's kind and name; and the same bytes
+// as an execute from Explorer, read into the request it becomes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
+#include "app/dde_text.h"
 #include "app/request_text.h"
 #include "playlist/playlist_text.h"
 
@@ -20,8 +22,38 @@ static bool IsSeparator(char c)
     return u >= 1 && u <= 32;
 }
 
+// An execute need not end in a zero; what it becomes is a request of the
+// form its command line would have.
+static void CheckExecute(const uint8_t* data, size_t size)
+{
+    // Exactly the capacity, on the heap, so that an overrun shows.
+    char* request = static_cast<char*>(std::malloc(EXECUTE_REQUEST_CAPACITY));
+    const char* execute = reinterpret_cast<const char*>(data);
+    ExecuteForm form = ReadExecute(execute, size, request, EXECUTE_REQUEST_CAPACITY);
+    size_t length = strnlen(request, EXECUTE_REQUEST_CAPACITY);
+    Check(length < EXECUTE_REQUEST_CAPACITY);
+    if (form != EXECUTE_REQUEST) {
+        Check(length == 0);
+    } else {
+        RequestForm requestForm = ClassifyRequest(request);
+        Check(requestForm == REQUEST_PATHS || requestForm == REQUEST_PLAY || requestForm == REQUEST_LOAD);
+        char item[EXECUTE_REQUEST_CAPACITY];
+        const char* cursor = request;
+        if (requestForm == REQUEST_PATHS) {
+            Check(TakeRequestPath(&cursor, item, sizeof item));
+            Check(!TakeRequestPath(&cursor, item, sizeof item));
+        } else {
+            RequestFileName(request, item, sizeof item);
+            Check(item[0] != '\0' && std::strchr(item, '"') == nullptr);
+        }
+    }
+    std::free(request);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    CheckExecute(data, size);
+
     char* line = static_cast<char*>(std::malloc(size + 1));
     if (size > 0)
         std::memcpy(line, data, size);
