@@ -87,3 +87,32 @@ TEST_F(ProcessTest, LiveOwnerWithoutAWindowCostsEightSearchesThenRunsBeside)
     EXPECT_EQ(self, pid);
     CloseStarted(vireo);
 }
+
+TEST_F(ProcessTest, ALaterStartWhoseFileThePlayerCannotTakeSaysSo)
+{
+    Started vireo = StartVireo();
+    HWND window = WaitForMainWindow(vireo.pid);
+    ASSERT_TRUE(window != NULL);
+    // A sender that took the slot and never lets it go, while the player runs on.
+    HANDLE taken = CreateEventA(NULL, TRUE, FALSE, "VireoTestSlotHeld");
+    Started holder = StartProgram("fault_client.exe", "--hold-slot VireoTestSlotHeld");
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(taken, 10000));
+
+    DWORD before = GetTickCount();
+    Started later = StartVireo("C:\\Held\\late.wav");
+    HWND box = WaitForDialog(later.pid, "Vireo playlist", 30000, true);
+    ASSERT_TRUE(box != NULL) << "the later start tells the user";
+    EXPECT_GE(GetTickCount() - before, 10000u) << "after asking again for ten seconds";
+    // The text of a message box is its control 0xFFFF.
+    EXPECT_EQ("Some files could not be added to the playlist of the running Vireo.", ControlText(box, 0xFFFF));
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_EQ(0, WaitForExit(later));
+    TerminateProcess(holder.process, 99);
+    WaitForSingleObject(holder.process, 5000);
+    EXPECT_TRUE(ListItems(window).empty());
+    EXPECT_EQ(0, ExitVireo(window, vireo));
+    CloseStarted(vireo);
+    CloseStarted(later);
+    CloseStarted(holder);
+    CloseHandle(taken);
+}

@@ -962,6 +962,7 @@ TEST_F(Reliability, TwoFirstStartsAtOnceLeaveTheMarkerToItsOwner)
         CloseStarted(starts[1]);
     }
     Note("simultaneous_first_starts", "rounds where both ran as instances: " + std::to_string(bothRan) + " of 8");
+    EXPECT_EQ(0, bothRan) << "the start guard makes one of them the player";
 }
 
 TEST_F(Reliability, AnInstanceThatLostTheMarkerLeavesItAlone)
@@ -1112,4 +1113,234 @@ TEST_F(Reliability, TheEndOfTheSessionKeepsTheSettingsAndFreesTheMarker)
         ++tally.lost;
     EXPECT_TRUE(saved) << "the option toggled before the log-off is kept";
     EXPECT_FALSE(MarkerExists()) << "the marker is released";
+}
+
+namespace {
+
+BOOL CALLBACK CountPlayerWindow(HWND window, LPARAM count)
+{
+    char className[32] = "";
+    char title[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    GetWindowTextA(window, title, sizeof title);
+    if (strcmp(className, "#32770") == 0 && strcmp(title, "Vireo") == 0 && GetDlgItem(window, IDC_MAILBOX) != NULL)
+        ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+// Main windows of players, however many run.
+int PlayerWindows()
+{
+    int count = 0;
+    EnumWindows(CountPlayerWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// A player that is not stuck answers a sent message within a second.
+bool Answers(HWND window)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
+}
+
+// One argument of a command line, as the C run-time reads it back.
+std::string Argument(const std::string& text)
+{
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"')
+            quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string AddExecute(const std::string& path)
+{
+    return "[add(\"" + path + "\")]";
+}
+
+struct DialogOf {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK MatchMessageBox(HWND window, LPARAM lParam)
+{
+    DialogOf* search = reinterpret_cast<DialogOf*>(lParam);
+    char className[32] = "";
+    GetClassNameA(window, className, sizeof className);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == search->pid && strcmp(className, "#32770") == 0 && GetDlgItem(window, IDC_MAILBOX) == NULL &&
+        IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A message box of the given process, waiting up to timeoutMs for it.
+HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    do {
+        DialogOf search = {pid, NULL};
+        EnumWindows(MatchMessageBox, reinterpret_cast<LPARAM>(&search));
+        if (search.found != NULL)
+            return search.found;
+        Sleep(50);
+    } while (GetTickCount() - start < timeoutMs);
+    return NULL;
+}
+
+} // namespace
+
+// What Explorer does for a command-line verb on a selection: one process per
+// item, all at once, with no player running.
+TEST_F(Reliability, TenStartsAtOnceMakeOnePlayerHoldingEveryPath)
+{
+    Tally tally("simultaneous_starts");
+    const int ROUNDS = 3;
+    const int STARTS = 10;
+    for (int round = 0; round < ROUNDS; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::vector<Started> starts;
+        std::vector<std::string> names;
+        DWORD began = GetTickCount();
+        for (int i = 0; i < STARTS; ++i) {
+            names.push_back("r" + std::to_string(round) + "-" + std::to_string(i) + ".wav");
+            starts.push_back(StartVireo("C:\\At once\\" + names.back()));
+        }
+        tally.tried += STARTS;
+        DWORD owner = 0;
+        for (DWORD waited = 0; !ReadMarkerPid(&owner) && waited < 20000; waited += 50)
+            Sleep(50);
+        HWND window = WaitForMainWindow(owner, 20000);
+        ASSERT_TRUE(window != NULL) << "no player";
+        Started* player = NULL;
+        for (Started& start : starts) {
+            if (start.pid == owner) {
+                player = &start;
+                continue;
+            }
+            // Each of the others forwards and ends; one that runs on is a second player.
+            ExpectCleanEnd(tally, WaitForExit(start, 30000));
+        }
+        ASSERT_TRUE(player != NULL) << "the marker names one of the starts";
+        int count = WaitForCount(window, STARTS, 20000);
+        int missing = Missing(ListItems(window), names);
+        tally.lost += missing;
+        EXPECT_EQ(STARTS, count);
+        EXPECT_EQ(0, missing);
+        EXPECT_EQ(1, PlayerWindows());
+        Note("simultaneous_starts", "round " + std::to_string(round) + ": one player with " + std::to_string(count) +
+                                        " of " + std::to_string(STARTS) + " paths, all ended after " +
+                                        std::to_string(GetTickCount() - began) + " ms");
+        ExpectCleanEnd(tally, ExitAndWait(window, *player));
+        EXPECT_FALSE(MarkerExists());
+        for (Started& start : starts)
+            CloseStarted(start);
+    }
+}
+
+// Executes that are not ours, too long, without an end, in a flood or broken
+// off; and executes and forwarded paths while the player shows a message box.
+TEST_F(Reliability, HostileDdeExecutesAreRefusedAndThePlayerKeepsAnswering)
+{
+    Tally tally("hostile_dde_executes");
+    Started vireo = StartVireo();
+    HWND window = WaitForMainWindow(vireo.pid);
+    ASSERT_TRUE(window != NULL);
+    std::vector<std::string> expected;
+    auto expectAnswering = [&](const std::string& what) {
+        bool answers = Answers(window);
+        if (!answers)
+            ++tally.crashes;
+        EXPECT_TRUE(answers) << "after " << what;
+    };
+
+    const std::string refused[] = {
+        "bogus",
+        "[open(\"C:\\Hostile\\x.wav\")]",
+        "[add(C:\\Hostile\\x.wav)]",
+        "[add(\"\")]",
+        "[add(\"C:\\Hostile\\x.wav\")] [add(\"C:\\Hostile\\y.wav\")]",
+        "[add(\"C:\\Hostile\\x.wav\"",
+        AddExecute(PathOfLength("Hostile", 300)),
+        AddExecute(std::string("C:\\Hostile\\tab\there.wav")),
+    };
+    std::string arguments;
+    for (const std::string& text : refused)
+        arguments += Argument(text) + " ";
+    tally.tried += static_cast<int>(sizeof refused / sizeof refused[0]);
+    EXPECT_EQ(0, RunProgram("dde_client.exe", arguments)) << "executes that are not ours are refused";
+    expectAnswering("executes that are not ours");
+
+    tally.tried += 3;
+    EXPECT_EQ(100, RunProgram("dde_client.exe", "--topic System " + Argument("[]"))) << "another topic";
+    EXPECT_EQ(0, RunProgram("dde_client.exe", "--unterminated 200"));
+    EXPECT_EQ(0, RunProgram("dde_client.exe", "--unterminated 1000000"));
+    expectAnswering("unterminated executes");
+
+    // Four clients at once, as fast as they are answered.
+    const int FLOOD = 150;
+    std::vector<Started> floods;
+    for (int i = 0; i < 4; ++i) {
+        std::string path = "C:\\Flood\\f" + std::to_string(i) + ".wav";
+        floods.push_back(StartProgram("dde_client.exe", "--flood " + std::to_string(FLOOD) + " " +
+                                                            Argument(AddExecute(path))));
+        expected.insert(expected.end(), FLOOD, "f" + std::to_string(i) + ".wav");
+    }
+    tally.tried += 4 * FLOOD;
+    bool answeredThroughout = true;
+    for (Started& flood : floods) {
+        while (WaitForSingleObject(flood.process, 200) == WAIT_TIMEOUT)
+            answeredThroughout = Answers(window) && answeredThroughout;
+        EXPECT_EQ(FLOOD, WaitForExit(flood, 0)) << "every execute of the flood is acknowledged";
+        CloseStarted(flood);
+    }
+    if (!answeredThroughout)
+        ++tally.crashes;
+    EXPECT_TRUE(answeredThroughout) << "the player answered within a second during the flood";
+
+    // A client that ends with its execute on the way.
+    tally.tried += 3;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(0, RunProgram("dde_client.exe", "--break-off " + Argument(AddExecute("C:\\Broken\\b.wav"))));
+    expectAnswering("conversations broken off");
+    int count = WaitForCount(window, static_cast<int>(expected.size()), 10000);
+    int broken = count - static_cast<int>(expected.size());
+    Note("hostile_dde_executes", std::to_string(broken) + " of 3 executes broken off were still carried out");
+    EXPECT_GE(broken, 0);
+    EXPECT_LE(broken, 3);
+    expected.insert(expected.end(), static_cast<size_t>(broken < 0 ? 0 : broken), "b.wav");
+
+    // A message box of the player's own, open while executes, forwarded
+    // paths and a later start's path arrive.
+    PostMessageA(window, MSG_TRAY, TRAY_ICON_ID + 1, WM_LBUTTONUP);
+    HWND box = WaitForMessageBox(vireo.pid, 10000);
+    ASSERT_TRUE(box != NULL) << "the player shows its message box";
+    tally.tried += 4;
+    EXPECT_EQ(2, RunProgram("dde_client.exe", Argument(AddExecute("C:\\Modal\\m1.wav")) + " " +
+                                                   Argument(AddExecute("C:\\Modal\\m2.wav"))));
+    EXPECT_EQ(0, RunProgram("mailbox_client.exe", "C:\\Modal\\m3.wav"));
+    EXPECT_EQ(0, RunProgram("vireo.exe", "C:\\Modal\\m4.wav"));
+    for (const char* name : {"m1.wav", "m2.wav", "m3.wav", "m4.wav"})
+        expected.push_back(name);
+    EXPECT_TRUE(IsWindow(box)) << "everything arrived with the box still open";
+    expectAnswering("adds while a message box was open");
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+
+    std::vector<std::string> items = ListItems(window);
+    int missing = Missing(items, expected);
+    tally.lost += missing;
+    EXPECT_EQ(0, missing);
+    EXPECT_EQ(expected.size(), items.size()) << "nothing refused was added";
+    ASSERT_GE(items.size(), 4u);
+    EXPECT_EQ((std::vector<std::string>{"m1.wav", "m2.wav", "m3.wav", "m4.wav"}),
+              std::vector<std::string>(items.end() - 4, items.end()))
+        << "in the order they were sent";
+    ExpectCleanEnd(tally, ExitAndWait(window, vireo));
+    CloseStarted(vireo);
 }
