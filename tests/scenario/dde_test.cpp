@@ -53,14 +53,7 @@ int CountAcross(HWND window)
 
 }  // namespace
 
-class DdeScenario : public Scenario {
-protected:
-    void TearDown() override
-    {
-        StopDdeService();
-        Scenario::TearDown();
-    }
-};
+class DdeScenario : public Scenario {};
 
 TEST_F(DdeScenario, TheMainLoopCarriesOutAnExecuteBeforeTheExitThatFollows)
 {

@@ -53,6 +53,8 @@ void Scenario::SetUp()
 
 void Scenario::TearDown()
 {
+    // A window opened with the marker held serves executes; the next scenario's window is another.
+    StopDdeService();
     if (window != NULL && IsWindow(window)) {
         KillTimer(window, PROGRESS_TIMER_ID);
         DestroyWindow(window);
