@@ -38,6 +38,10 @@ SetCompressor /SOLID lzma
 !define PLAYLIST_ICON  4
 ; Beside whatever program owns a media type, never instead of it.
 !define ADD_VERB       "Vireo.Add"
+; Explorer hands a selection to the running player over DDE, one execute per
+; item in the selection's order, each answered before the next.
+!define DDE_SERVICE    "Vireo"
+!define DDE_TOPIC      "Playlist"
 !define SHCNE_ASSOCCHANGED 0x08000000
 !define SHCNF_IDLIST       0
 
@@ -97,6 +101,18 @@ VIAddVersionKey /LANG=1033 "LegalCopyright"  "Copyright (c) 1996 Mara Lindqvist"
   ${EndIf}
 !macroend
 
+; Beside a verb's command line, which every other caller keeps using and which
+; starts the player when none runs: the player then has the first item from
+; its command line, so the execute sent to it ("[]") does nothing. Above 15
+; items Explorer offers a verb only for a player of any number of them.
+!macro RegisterVerbDde VERB_KEY EXECUTE
+  WriteRegStr HKLM "${VERB_KEY}" "MultiSelectModel" "Player"
+  WriteRegStr HKLM "${VERB_KEY}\ddeexec" "" '${EXECUTE}'
+  WriteRegStr HKLM "${VERB_KEY}\ddeexec\application" "" "${DDE_SERVICE}"
+  WriteRegStr HKLM "${VERB_KEY}\ddeexec\topic" "" "${DDE_TOPIC}"
+  WriteRegStr HKLM "${VERB_KEY}\ddeexec\ifexec" "" "[]"
+!macroend
+
 ; Every "%1" is quoted: a path with a blank stays one path.
 !macro RegisterPlaylistType
   WriteRegStr HKLM "${CLASSES}\${PLAYLIST_EXT}" "" "${PLAYLIST_CLASS}"
@@ -104,8 +120,10 @@ VIAddVersionKey /LANG=1033 "LegalCopyright"  "Copyright (c) 1996 Mara Lindqvist"
   WriteRegStr HKLM "${CLASSES}\${PLAYLIST_CLASS}\DefaultIcon" "" "$INSTDIR\vireo.exe,${PLAYLIST_ICON}"
   WriteRegStr HKLM "${CLASSES}\${PLAYLIST_CLASS}\shell" "" "open"
   WriteRegStr HKLM "${CLASSES}\${PLAYLIST_CLASS}\shell\open\command" "" '"$INSTDIR\vireo.exe" /play "%1"'
+  !insertmacro RegisterVerbDde "${CLASSES}\${PLAYLIST_CLASS}\shell\open" '[play("%1")]'
   WriteRegStr HKLM "${CLASSES}\${PLAYLIST_CLASS}\shell\edit" "" "Edit in Vireo"
   WriteRegStr HKLM "${CLASSES}\${PLAYLIST_CLASS}\shell\edit\command" "" '"$INSTDIR\vireo.exe" /load "%1"'
+  !insertmacro RegisterVerbDde "${CLASSES}\${PLAYLIST_CLASS}\shell\edit" '[load("%1")]'
 !macroend
 
 ; The extension's value only if it still names our type: another program may
@@ -122,6 +140,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright"  "Copyright (c) 1996 Mara Lindqvist"
 !macro RegisterAddVerb EXT
   WriteRegStr HKLM "${CLASSES}\SystemFileAssociations\${EXT}\shell\${ADD_VERB}" "" "Add to Vireo playlist"
   WriteRegStr HKLM "${CLASSES}\SystemFileAssociations\${EXT}\shell\${ADD_VERB}\command" "" '"$INSTDIR\vireo.exe" "%1"'
+  !insertmacro RegisterVerbDde "${CLASSES}\SystemFileAssociations\${EXT}\shell\${ADD_VERB}" '[add("%1")]'
 !macroend
 
 ; The keys above the verb go only when nothing else is left in them.
