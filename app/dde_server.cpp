@@ -27,7 +27,7 @@ static HDDEDATA Answer(bool done)
 // item comes after this one.
 static HDDEDATA CarryOutExecute(HSZ topic, HDDEDATA data)
 {
-    if (DdeCmpStringHandles(topic, s_topic) != 0)
+    if (topic != s_topic)
         return Answer(false);
     DWORD size = DdeGetData(data, NULL, 0, 0);
     if (size == 0 || size > EXECUTE_CAPACITY)
@@ -48,11 +48,12 @@ static HDDEDATA CarryOutExecute(HSZ topic, HDDEDATA data)
     return Answer(g_undeliveredAdds == lostBefore);
 }
 
+// String handles are atoms: a topic named in any case is our very handle.
 static HDDEDATA CALLBACK OnDdeTransaction(UINT type, UINT format, HCONV conversation, HSZ first, HSZ second,
                                           HDDEDATA data, ULONG_PTR, ULONG_PTR)
 {
     switch (type) {
-    case XTYP_CONNECT: return reinterpret_cast<HDDEDATA>(static_cast<UINT_PTR>(DdeCmpStringHandles(first, s_topic) == 0));
+    case XTYP_CONNECT: return reinterpret_cast<HDDEDATA>(static_cast<UINT_PTR>(first == s_topic));
     case XTYP_EXECUTE: return CarryOutExecute(first, data);
     default:           return NULL;
     }

@@ -91,25 +91,28 @@ ExecuteForm ReadExecute(const char* execute, size_t size, char* request, size_t 
 {
     if (capacity > 0)
         request[0] = '\0';
-    const void* zero = std::memchr(execute, '\0', size);
-    Cursor cursor = {execute, zero != NULL ? static_cast<const char*>(zero) : execute + size};
+    // An execute need not end in a zero; one that has it ends there.
+    size_t length = 0;
+    while (length < size && execute[length] != '\0')
+        ++length;
+    Cursor cursor = {execute, execute + length};
     if (!Take(&cursor, '['))
         return EXECUTE_REFUSED;
     if (Take(&cursor, ']'))
         return AtEnd(&cursor) ? EXECUTE_NOTHING : EXECUTE_REFUSED;
     const ExecuteCommand* command = TakeCommand(&cursor);
     const char* path = NULL;
-    size_t length = 0;
-    if (command == NULL || !Take(&cursor, '(') || !TakePath(&cursor, &path, &length) || !Take(&cursor, ')') ||
+    size_t pathLength = 0;
+    if (command == NULL || !Take(&cursor, '(') || !TakePath(&cursor, &path, &pathLength) || !Take(&cursor, ')') ||
         !Take(&cursor, ']') || !AtEnd(&cursor))
         return EXECUTE_REFUSED;
     size_t prefix = std::strlen(command->prefix);
-    if (prefix + length + 3 > capacity)
+    if (prefix + pathLength + 3 > capacity)
         return EXECUTE_REFUSED;
     std::memcpy(request, command->prefix, prefix);
     request[prefix] = '"';
-    std::memcpy(request + prefix + 1, path, length);
-    request[prefix + 1 + length] = '"';
-    request[prefix + 2 + length] = '\0';
+    std::memcpy(request + prefix + 1, path, pathLength);
+    request[prefix + 1 + pathLength] = '"';
+    request[prefix + 2 + pathLength] = '\0';
     return EXECUTE_REQUEST;
 }
