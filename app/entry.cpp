@@ -1,5 +1,6 @@
 // One process start: forward to the running instance, or become it.
 #include <windows.h>
+#include <commctrl.h>
 
 #include "app.h"
 #include "../playback/playback.h"
@@ -71,6 +72,9 @@ int RunVireo(HINSTANCE instance, const char* tail)
         }
     }
 
+    // Loads the common controls, whose version 6 (named in the manifest)
+    // draws the window's controls in the system's visual style.
+    InitCommonControls();
     LoadSharedResources(instance);
     SeedRandom(GetTickCount());
 
