@@ -16,6 +16,7 @@ set(VIREO_WIN32_SOURCES
     shell/media_keys.cpp
     shell/settings.cpp
     shell/about.cpp
+    shell/dpi.cpp
 )
 
 set(VIREO_SYSTEM_LIBRARIES user32 gdi32 kernel32 advapi32 shell32 comctl32 comdlg32 msvfw32 winmm)
