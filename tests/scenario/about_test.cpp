@@ -218,6 +218,33 @@ TEST_F(About, LinkShowsTheHandOverItsWholeRectangleAndOpensOnRelease)
     EXPECT_EQ("http://", text.substr(0, 7)) << "a web address the shell can open";
 }
 
+// Wine gives a window no DPI of its own: the change a move to another screen
+// brings is sent as the system sends it.
+TEST_F(About, ADpiChangeMovesTheBoxWhereSuggestedAndTheLinkGoesWithIt)
+{
+    Open();
+    RunAbout({[](HWND box) {
+        HWND link = GetDlgItem(box, IDC_WEBLINK);
+        RECT before;
+        GetWindowRect(box, &before);
+        RECT linkBefore = LinkOnScreen(box);
+        RECT suggested = before;
+        OffsetRect(&suggested, 31, 17);
+        const UINT dpi = WindowDpi(box);
+        SendMessageA(box, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        RECT after;
+        GetWindowRect(box, &after);
+        EXPECT_TRUE(EqualRect(&suggested, &after));
+        RECT linkAfter = LinkOnScreen(box);
+        OffsetRect(&linkBefore, 31, 17);
+        EXPECT_TRUE(EqualRect(&linkBefore, &linkAfter));
+        SetCursorPos(linkAfter.left + 1, (linkAfter.top + linkAfter.bottom) / 2);
+        EXPECT_TRUE(HandleWebLink(WM_SETCURSOR, link)) << "the hand where the link now is";
+        SetCursorPos(linkAfter.left - 3, (linkAfter.top + linkAfter.bottom) / 2);
+        EXPECT_FALSE(HandleWebLink(WM_SETCURSOR, link));
+    }});
+}
+
 TEST_F(About, ShellFailureAndOverlongLinks)
 {
     Open();
