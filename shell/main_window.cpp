@@ -67,7 +67,8 @@ static void ReleaseWindowIcons(HWND window)
 static void InitMainWindow(HWND window, const char* tail)
 {
     // The dialog class's icon, for the program's other dialogs too.
-    SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(LoadIconA(g_instance, MAKEINTRESOURCEA(IDI_IDLE))));
+    HICON classIcon = LoadIconA(g_instance, MAKEINTRESOURCEA(IDI_IDLE));
+    SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(classIcon));
     SetWindowIcons(window);
     DragAcceptFiles(window, TRUE);
     LoadSettings(window);

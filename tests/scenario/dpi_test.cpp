@@ -314,13 +314,14 @@ TEST(ScaledScreens, TextsLinkAndPicturesFitAtEveryDpiClassicAndThemed)
     const struct {
         DWORD dpi;
         bool themed;
-    } runs[] = {{96, false}, {120, false}, {144, false}, {192, false}, {96, true}, {120, true}, {144, true}, {192, true}};
+    } runs[] = {{96, false}, {120, false}, {144, false}, {192, false},
+                {96, true},  {120, true},  {144, true},  {192, true}};
     for (const auto& run : runs) {
         const char* look = run.themed ? "themed" : "classic";
         SCOPED_TRACE(std::to_string(run.dpi) + " dpi, " + look);
         RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&run.dpi), sizeof run.dpi);
         for (const auto& value : THEME_VALUES)
-            SetText(theme, value[0], run.themed ? value[1] : (strcmp(value[0], "ThemeActive") == 0 ? "0" : value[1]));
+            SetText(theme, value[0], !run.themed && strcmp(value[0], "ThemeActive") == 0 ? "0" : value[1]);
         std::string printed;
         EXPECT_EQ(0u, RunSelf(checks, &printed)) << printed;
         EXPECT_NE(std::string::npos, printed.find("checked at " + std::to_string(run.dpi) + " dpi, " + look))
