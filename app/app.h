@@ -6,7 +6,7 @@
 
 // Set by the entry before the main window exists.
 extern HINSTANCE g_instance;
-extern HICON g_idleIcon;
+extern HICON g_idleIcon;     // the tray pictures, owned
 extern HICON g_playingIcon;
 extern HICON g_pausedIcon;
 extern HMENU g_trayMenu;     // submenu 0 of IDR_TRAYMENU
@@ -14,6 +14,11 @@ extern HMENU g_trayMenu;     // submenu 0 of IDR_TRAYMENU
 // The icons, the tray popup menu and the instance handle the other parts share.
 void LoadSharedResources(HINSTANCE instance);
 void FreeSharedResources();
+// The three tray pictures at the screen's small-icon size, loaded anew; the
+// handles they replace are the caller's to destroy.
+void LoadTrayPictures();
+// Whether they were loaded at the small-icon size the screen has now.
+bool TrayPicturesFitScreen();
 
 // The whole run of one process; the exit code, 0 in every path.
 int RunVireo(HINSTANCE instance, const char* tail);

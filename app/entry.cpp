@@ -1,5 +1,6 @@
 // One process start: forward to the running instance, or become it.
 #include <windows.h>
+#include <commctrl.h>
 
 #include "app.h"
 #include "../playback/playback.h"
@@ -21,13 +22,40 @@ static const DWORD RUNNING_WINDOW_PAUSE_MS = 250;
 
 // The parent of the tray popup menu; destroying it takes the popup along.
 static HMENU s_trayMenuResource;
+// The size the tray pictures were loaded at.
+static SIZE s_trayPictureSize;
+
+static SIZE SmallIconSize()
+{
+    SIZE size = {GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)};
+    return size;
+}
+
+static HICON LoadTrayPicture(int id, SIZE size)
+{
+    return static_cast<HICON>(LoadImageA(g_instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size.cx, size.cy, 0));
+}
+
+// The notification area shows small icons: each picture has an image drawn
+// for each common small-icon size, so none is scaled from another.
+void LoadTrayPictures()
+{
+    s_trayPictureSize = SmallIconSize();
+    g_idleIcon = LoadTrayPicture(IDI_IDLE, s_trayPictureSize);
+    g_playingIcon = LoadTrayPicture(IDI_PLAYING, s_trayPictureSize);
+    g_pausedIcon = LoadTrayPicture(IDI_PAUSED, s_trayPictureSize);
+}
+
+bool TrayPicturesFitScreen()
+{
+    SIZE now = SmallIconSize();
+    return now.cx == s_trayPictureSize.cx && now.cy == s_trayPictureSize.cy;
+}
 
 void LoadSharedResources(HINSTANCE instance)
 {
     g_instance = instance;
-    g_idleIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_IDLE));
-    g_playingIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PLAYING));
-    g_pausedIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PAUSED));
+    LoadTrayPictures();
     s_trayMenuResource = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_TRAYMENU));
     g_trayMenu = GetSubMenu(s_trayMenuResource, 0);
 }
@@ -130,6 +158,9 @@ static Delivery ForwardToRunningInstance(HWND running, const char* tail)
 
 static void RunPlayer(HINSTANCE instance, const char* tail)
 {
+    // Loads the common controls, whose version 6 (named in the manifest)
+    // draws the window's controls in the system's visual style.
+    InitCommonControls();
     LoadSharedResources(instance);
     SeedRandom(GetTickCount());
 

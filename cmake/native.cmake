@@ -15,6 +15,8 @@ if(VIREO_TESTS)
     add_executable(vireo_native_tests ${VIREO_NATIVE_TEST_SOURCES})
     target_link_libraries(vireo_native_tests PRIVATE vireo_text GTest::gtest GTest::gtest_main)
     add_test(NAME native COMMAND vireo_native_tests)
+    # The icons and the cursor in res/ are the pictures drawn in res/art/.
+    add_test(NAME art COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/make_art.py --check)
 endif()
 
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")

@@ -17,16 +17,17 @@ set(VIREO_WIN32_SOURCES
     shell/media_keys.cpp
     shell/settings.cpp
     shell/about.cpp
+    shell/dpi.cpp
 )
 
-set(VIREO_SYSTEM_LIBRARIES user32 gdi32 kernel32 advapi32 shell32 comdlg32 msvfw32 winmm)
+set(VIREO_SYSTEM_LIBRARIES user32 gdi32 kernel32 advapi32 shell32 comctl32 comdlg32 msvfw32 winmm)
 
 include(${CMAKE_CURRENT_LIST_DIR}/delayload.cmake)
 vireo_delay_library(VIREO_COMDLG32_DELAY comdlg32 GetOpenFileNameA:4)
 vireo_delay_library(VIREO_MSVFW32_DELAY msvfw32 GetOpenFileNamePreviewA:4)
 # The shipped program loads the choosers' DLLs when a chooser first opens;
 # the tests keep the plain imports, whose slots their fakes take over.
-set(VIREO_PROGRAM_LIBRARIES user32 gdi32 kernel32 advapi32 shell32 winmm
+set(VIREO_PROGRAM_LIBRARIES user32 gdi32 kernel32 advapi32 shell32 comctl32 winmm
     ${VIREO_COMDLG32_DELAY} ${VIREO_MSVFW32_DELAY} delayimp)
 
 add_compile_options(-Wall -Wextra -Wno-unused-parameter)

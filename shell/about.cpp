@@ -33,6 +33,15 @@ static void GetLinkRect(HWND link, RECT* rect)
     OffsetRect(rect, origin.x, origin.y);
 }
 
+// The box's own font, which the dialog manager gives every control and
+// rescales when the box moves to a screen of another DPI. The stock GUI
+// font is made once, for the DPI the system started with.
+static HGDIOBJ LinkFont(HWND link)
+{
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(link, WM_GETFONT, 0, 0));
+    return font != NULL ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT);
+}
+
 void PaintWebLink(HDC dc, HWND link)
 {
     char text[LINK_TEXT_CAPACITY];
@@ -42,16 +51,44 @@ void PaintWebLink(HDC dc, HWND link)
 
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, LINK_BLUE);
-    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ oldFont = SelectObject(dc, LinkFont(link));
     DrawTextA(dc, text, -1, &rect, LINK_TEXT_FORMAT);
+    SelectObject(dc, oldFont);
 
     HPEN pen = CreatePen(PS_SOLID, 0, LINK_BLUE);
     SelectObject(dc, pen);
-    // The underline spans the whole rectangle, whatever the text's length.
-    MoveToEx(dc, rect.left, rect.bottom - 1, NULL);
-    LineTo(dc, rect.right - 1, rect.bottom - 1);
+    // The underline spans the whole rectangle, whatever the text's length,
+    // a pixel thick for each 96 DPI.
+    UINT dpi = WindowDpi(link);
+    int thickness = dpi > STANDARD_DPI ? static_cast<int>(dpi / STANDARD_DPI) : 1;
+    for (int row = 1; row <= thickness; ++row) {
+        MoveToEx(dc, rect.left, rect.bottom - row, NULL);
+        LineTo(dc, rect.right - 1, rect.bottom - row);
+    }
     SelectObject(dc, GetStockObject(BLACK_PEN));
     DeleteObject(pen);
+}
+
+// The hand at the cursor size of the box's DPI, loaded again only when that
+// size changes; the one it replaces goes once it is no longer shown.
+static void ShowLinkHand(HWND box)
+{
+    static HCURSOR hand = NULL;
+    static int handSize = 0;
+    int size = MetricForDpi(SM_CXCURSOR, WindowDpi(box));
+    if (hand != NULL && size == handSize) {
+        SetCursor(hand);
+        return;
+    }
+    HCURSOR fresh = static_cast<HCURSOR>(
+        LoadImageA(g_instance, MAKEINTRESOURCEA(IDC_LINKHAND), IMAGE_CURSOR, size, size, 0));
+    if (fresh == NULL)
+        fresh = LoadCursorA(g_instance, MAKEINTRESOURCEA(IDC_LINKHAND));
+    SetCursor(fresh);
+    if (hand != NULL)
+        DestroyCursor(hand);
+    hand = fresh;
+    handSize = size;
 }
 
 BOOL HandleWebLink(UINT message, HWND link)
@@ -63,7 +100,7 @@ BOOL HandleWebLink(UINT message, HWND link)
     if (!PtInRect(&rect, cursor))
         return FALSE;
     if (message == WM_SETCURSOR) {
-        SetCursor(LoadCursorA(g_instance, MAKEINTRESOURCEA(IDC_LINKHAND)));
+        ShowLinkHand(GetParent(link));
         return TRUE;
     }
     char text[LINK_TEXT_CAPACITY];
@@ -93,15 +130,25 @@ static BOOL OnAboutCommand(HWND box, int id)
     return TRUE;
 }
 
+// The dialog manager goes on to rescale the controls; the link, drawn by
+// hand, is drawn again over its new rectangle.
+static BOOL OnAboutDpiChanged(HWND box, const RECT* suggested)
+{
+    FollowDpiChange(box, suggested);
+    InvalidateRect(box, NULL, TRUE);
+    return FALSE;
+}
+
 INT_PTR CALLBACK AboutDialogProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG: return TRUE;
-    case WM_PAINT:      return OnAboutPaint(box);
+    case WM_INITDIALOG:  return TRUE;
+    case WM_PAINT:       return OnAboutPaint(box);
     case WM_SETCURSOR:
-    case WM_LBUTTONUP:  return HandleWebLink(message, GetDlgItem(box, IDC_WEBLINK));
-    case WM_COMMAND:    return OnAboutCommand(box, LOWORD(wParam));
-    default:            return FALSE;
+    case WM_LBUTTONUP:   return HandleWebLink(message, GetDlgItem(box, IDC_WEBLINK));
+    case WM_COMMAND:     return OnAboutCommand(box, LOWORD(wParam));
+    case WM_DPICHANGED:  return OnAboutDpiChanged(box, reinterpret_cast<const RECT*>(lParam));
+    default:             return FALSE;
     }
 }
 

@@ -40,9 +40,36 @@ void SetStatusText(HWND window, const char* text)
     SetDlgItemTextA(window, IDC_STATUS, text);
 }
 
+// The caption and the taskbar button show the window's own icons, each
+// loaded at the size its DPI asks for; the one it replaces is destroyed.
+static void SetWindowIcon(HWND window, WPARAM which, int widthMetric, int heightMetric)
+{
+    UINT dpi = WindowDpi(window);
+    HANDLE icon = LoadImageA(g_instance, MAKEINTRESOURCEA(IDI_IDLE), IMAGE_ICON, MetricForDpi(widthMetric, dpi),
+                             MetricForDpi(heightMetric, dpi), 0);
+    HICON replaced = reinterpret_cast<HICON>(SendMessageA(window, WM_SETICON, which, reinterpret_cast<LPARAM>(icon)));
+    if (replaced != NULL)
+        DestroyIcon(replaced);
+}
+
+static void SetWindowIcons(HWND window)
+{
+    SetWindowIcon(window, ICON_BIG, SM_CXICON, SM_CYICON);
+    SetWindowIcon(window, ICON_SMALL, SM_CXSMICON, SM_CYSMICON);
+}
+
+static void ReleaseWindowIcons(HWND window)
+{
+    DestroyIcon(reinterpret_cast<HICON>(SendMessageA(window, WM_SETICON, ICON_BIG, 0)));
+    DestroyIcon(reinterpret_cast<HICON>(SendMessageA(window, WM_SETICON, ICON_SMALL, 0)));
+}
+
 static void InitMainWindow(HWND window, const char* tail)
 {
-    SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(g_idleIcon));
+    // The dialog class's icon, for the program's other dialogs too.
+    HICON classIcon = LoadIconA(g_instance, MAKEINTRESOURCEA(IDI_IDLE));
+    SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(classIcon));
+    SetWindowIcons(window);
     DragAcceptFiles(window, TRUE);
     LoadSettings(window);
     // Before the request, which may be long: later starts wait for this.
@@ -93,8 +120,19 @@ static void OnOtherMessage(HWND window, UINT message)
         RestoreTrayIcon(window);
 }
 
+// On a screen of another DPI the dialog manager rescales the controls; the
+// window's icons are loaded for the new DPI, the tray pictures for whatever
+// small-icon size the screen has now.
+static void OnMainDpiChanged(HWND window, const RECT* suggested)
+{
+    FollowDpiChange(window, suggested);
+    SetWindowIcons(window);
+    ReloadTrayPictures(window, false);
+}
+
 static void OnMainDestroy(HWND window)
 {
+    ReleaseWindowIcons(window);
     EndAddStream(window);
     SaveSettings(window);
     PostQuitMessage(1);
@@ -142,6 +180,9 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DROPFILES:    AddDroppedFiles(window, reinterpret_cast<HDROP>(wParam)); break;
     case WM_HOTKEY:       HandleMediaKey(window, static_cast<int>(wParam)); break;
     case WM_ENDSESSION:   OnEndSession(window, static_cast<BOOL>(wParam)); break;
+    case WM_DPICHANGED:   OnMainDpiChanged(window, reinterpret_cast<const RECT*>(lParam)); break;
+    case WM_SETTINGCHANGE:
+    case WM_DISPLAYCHANGE: ReloadTrayPictures(window, true); break;
     default:              OnOtherMessage(window, message); break;
     }
     return FALSE;

@@ -45,6 +45,17 @@ void SaveSettings(HWND window);
 void ToggleOption(HWND window, int index);
 void RefreshOptionDisplay(HWND window);
 
+// The DPI a window is drawn at, a system size at a DPI, and the move to
+// the place the system suggests when a window's DPI changes.
+const UINT STANDARD_DPI = 96;
+UINT WindowDpi(HWND window);
+int MetricForDpi(int index, UINT dpi);
+void FollowDpiChange(HWND window, const RECT* suggested);
+
+// The tray pictures loaded again at the small-icon size, the icon showing
+// the same state; when onlyIfResized, only if that size has changed.
+void ReloadTrayPictures(HWND window, bool onlyIfResized);
+
 void ShowAboutBox(HWND owner);
 INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void PaintWebLink(HDC dc, HWND link);

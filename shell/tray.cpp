@@ -43,9 +43,33 @@ bool IsTaskbarRestart(UINT message)
     return s_taskbarCreatedMessage != 0 && message == s_taskbarCreatedMessage;
 }
 
+// Loads the pictures again and hands the tray the same state's picture at
+// the new size, before the old ones are destroyed.
+static void ShowPicturesAfresh(DWORD action, HWND window)
+{
+    const HICON old[] = {g_idleIcon, g_playingIcon, g_pausedIcon};
+    LoadTrayPictures();
+    const HICON fresh[] = {g_idleIcon, g_playingIcon, g_pausedIcon};
+    for (int i = 0; i < 3; ++i)
+        if (s_shownPicture == old[i])
+            s_shownPicture = fresh[i];
+    if (s_shownPicture != NULL)
+        NotifyTrayIcon(action, window, s_shownPicture, s_shownTip);
+    for (HICON picture : old)
+        DestroyIcon(picture);
+}
+
+// A new taskbar may be at another DPI than the one it replaced.
 void RestoreTrayIcon(HWND window)
 {
-    NotifyTrayIcon(NIM_ADD, window, s_shownPicture, s_shownTip);
+    ShowPicturesAfresh(NIM_ADD, window);
+}
+
+void ReloadTrayPictures(HWND window, bool onlyIfResized)
+{
+    if (onlyIfResized && TrayPicturesFitScreen())
+        return;
+    ShowPicturesAfresh(NIM_MODIFY, window);
 }
 
 static void SendCommand(HWND window, int id)

@@ -12,7 +12,7 @@ add_executable(vireo_scenario_tests ${VIREO_SCENARIO_SOURCES}
     $<TARGET_OBJECTS:vireo_objects> $<TARGET_OBJECTS:vireo_resources>)
 target_include_directories(vireo_scenario_tests PRIVATE ${CMAKE_SOURCE_DIR}/res)
 target_compile_definitions(vireo_scenario_tests PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
-target_link_libraries(vireo_scenario_tests PRIVATE gtest gtest_main ${VIREO_SYSTEM_LIBRARIES})
+target_link_libraries(vireo_scenario_tests PRIVATE gtest gtest_main ${VIREO_SYSTEM_LIBRARIES} uxtheme)
 add_test(NAME scenario COMMAND vireo_scenario_tests)
 set_tests_properties(scenario PROPERTIES TIMEOUT 600)
 

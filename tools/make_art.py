@@ -44,17 +44,31 @@ INDEX = {ch: i for i, (ch, _) in enumerate(PALETTE)}
 MONO_PALETTE = [(0x00, 0x00, 0x00), (0xFF, 0xFF, 0xFF)]
 MONO_INDEX = {"k": 0, "W": 1}
 
+# The sizes a picture is drawn at, each for itself: the small-icon size
+# (16, 20, 24 at 100, 125 and 150 %; 32 at 200 %) and the icon size (32,
+# 40, 48), so that the system never has to scale one from another.
+SIZES = (48, 40, 32, 24, 20, 16)
+# The about box shows its picture only at the icon size.
+ICON_SIZES = (48, 40, 32)
+
+
+def drawn(name, sizes):
+    return ["%s-%d.txt" % (name, size) for size in sizes]
+
+
 # What is written: file, resource number (for the reader), the pictures it
 # holds, and for a cursor its hot spot.
 ICONS = [
-    ("idle.ico", 128, ["idle-32.txt", "idle-16.txt"]),
-    ("playing.ico", 129, ["playing-32.txt", "playing-16.txt"]),
-    ("paused.ico", 130, ["paused-32.txt", "paused-16.txt"]),
-    ("about.ico", 135, ["about-32.txt"]),
-    ("program.ico", 136, ["program-32.txt", "program-16.txt"]),
+    ("idle.ico", 128, drawn("idle", SIZES)),
+    ("playing.ico", 129, drawn("playing", SIZES)),
+    ("paused.ico", 130, drawn("paused", SIZES)),
+    ("about.ico", 135, drawn("about", ICON_SIZES)),
+    ("program.ico", 136, drawn("program", SIZES)),
 ]
+# A cursor's pictures each name their own hot spot; the 48 is for 150 %,
+# where the cursor size is 48.
 CURSORS = [
-    ("linkhand.cur", 115, "linkhand-32.txt", (5, 0)),
+    ("linkhand.cur", 115, [("linkhand-32.txt", (5, 0)), ("linkhand-48.txt", (7, 0))]),
 ]
 
 
@@ -78,8 +92,11 @@ def read_picture(name, allowed):
         for ch in row:
             if ch != CLEAR and ch not in allowed:
                 raise ArtError("%s: row %d: '%s' is not in the legend" % (name, n, ch))
-    if width != len(rows) or width not in (16, 32):
-        raise ArtError("%s: %dx%d; pictures are 16x16 or 32x32" % (name, width, len(rows)))
+    if width != len(rows) or width not in SIZES:
+        raise ArtError("%s: %dx%d; pictures are square, %s pixels" % (name, width, len(rows), SIZES))
+    declared = name.rsplit("-", 1)[-1].split(".")[0]
+    if declared != str(width):
+        raise ArtError("%s: the name says %s, the picture is %d wide" % (name, declared, width))
     return rows
 
 
@@ -147,12 +164,15 @@ def build():
             rows = read_picture(src, colour)
             images.append((len(rows), 4, None, dib(rows, 4)))
         written.append((out, container(1, images)))
-    for out, _, src, hotspot in CURSORS:
-        rows = read_picture(src, set(MONO_INDEX))
-        x, y = hotspot
-        if rows[y][x] == CLEAR:
-            raise ArtError("%s: the hot spot %d,%d is on a clear pixel" % (src, x, y))
-        written.append((out, container(2, [(len(rows), 1, hotspot, dib(rows, 1))])))
+    for out, _, pictures in CURSORS:
+        images = []
+        for src, hotspot in pictures:
+            rows = read_picture(src, set(MONO_INDEX))
+            x, y = hotspot
+            if rows[y][x] == CLEAR:
+                raise ArtError("%s: the hot spot %d,%d is on a clear pixel" % (src, x, y))
+            images.append((len(rows), 1, hotspot, dib(rows, 1)))
+        written.append((out, container(2, images)))
     for out, data in written:
         with open(os.path.join(RES, out), "wb") as f:
             f.write(data)
@@ -255,24 +275,24 @@ def check():
                 problems.append("%s: colour table is not the VGA palette" % out)
             compare(out, image, src, 4)
 
-    for out, _, src, hotspot in CURSORS:
+    for out, _, pictures in CURSORS:
         try:
             with open(os.path.join(RES, out), "rb") as f:
                 images = decode(f.read(), 2)
         except (OSError, ArtError) as e:
             problems.append("%s: %s" % (out, e))
             continue
-        if len(images) != 1:
-            problems.append("%s: %d images, expected 1" % (out, len(images)))
+        if len(images) != len(pictures):
+            problems.append("%s: %d images, expected %d" % (out, len(images), len(pictures)))
             continue
-        image = images[0]
-        if image["hotspot"] != hotspot:
-            problems.append("%s: hot spot %s, expected %s" % (out, image["hotspot"], hotspot))
-        compare(out, image, src, 1)
-        x, y = hotspot
-        # The hot spot is the fingertip: drawn, and nothing drawn above it.
-        if image["pixels"][y][x] is None or any(image["pixels"][r][x] is not None for r in range(y)):
-            problems.append("%s: the hot spot is not the top of the drawing" % out)
+        for image, (src, hotspot) in zip(images, pictures):
+            if image["hotspot"] != hotspot:
+                problems.append("%s: hot spot %s, expected %s" % (out, image["hotspot"], hotspot))
+            compare(out, image, src, 1)
+            x, y = hotspot
+            # The hot spot is the fingertip: drawn, and nothing drawn above it.
+            if image["pixels"][y][x] is None or any(image["pixels"][r][x] is not None for r in range(y)):
+                problems.append("%s: the hot spot of %s is not the top of the drawing" % (out, src))
 
     for p in problems:
         print("FAIL " + p)

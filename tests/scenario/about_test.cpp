@@ -66,6 +66,27 @@ void SendButton(DWORD flags)
     SendInput(1, &input, sizeof input);
 }
 
+// The hand at the cursor size of the box's DPI, the fingertip at the top
+// its hot spot.
+void ExpectLinkHand(HCURSOR cursor, HWND box)
+{
+    ASSERT_TRUE(cursor != NULL);
+    EXPECT_NE(LoadCursorA(NULL, IDC_ARROW), cursor);
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(cursor, &info));
+    BITMAP mask = {};
+    GetObjectA(info.hbmMask, sizeof mask, &mask);
+    const int size = MetricForDpi(SM_CXCURSOR, WindowDpi(box));
+    EXPECT_FALSE(info.fIcon);
+    EXPECT_EQ(size, mask.bmWidth);
+    EXPECT_EQ(info.hbmColor == NULL ? 2 * size : size, mask.bmHeight) << "monochrome, or colour beside its mask";
+    EXPECT_EQ(0u, info.yHotspot);
+    EXPECT_NEAR(5.0 * size / 32, info.xHotspot, 1.0);
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor != NULL)
+        DeleteObject(info.hbmColor);
+}
+
 bool IsLinkBlue(DWORD pixel)
 {
     return pixel == 0x0000FF;  // DIB order: blue in the lowest byte
@@ -131,9 +152,8 @@ TEST_F(About, OnlyOkEnterAndAltOClose)
 TEST_F(About, LinkShowsTheHandOverItsWholeRectangleAndOpensOnRelease)
 {
     Open();
-    HCURSOR hand = LoadCursorA(g_instance, MAKEINTRESOURCEA(IDC_LINKHAND));
     HCURSOR arrow = LoadCursorA(NULL, IDC_ARROW);
-    ASSERT_TRUE(hand != NULL);
+    HCURSOR hand = NULL;
     std::string text;
     POINT inside = {};
     POINT outside = {};
@@ -144,7 +164,7 @@ TEST_F(About, LinkShowsTheHandOverItsWholeRectangleAndOpensOnRelease)
             RECT rect = LinkOnScreen(box);
             // Where the centred text cannot reach: a pixel in from the left edge.
             HDC dc = GetDC(box);
-            HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(link, WM_GETFONT, 0, 0)));
             SIZE extent;
             GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
             SelectObject(dc, old);
@@ -156,10 +176,11 @@ TEST_F(About, LinkShowsTheHandOverItsWholeRectangleAndOpensOnRelease)
             SetCursorPos(inside.x, inside.y);
             SetCursor(arrow);
             EXPECT_TRUE(HandleWebLink(WM_SETCURSOR, link));
-            EXPECT_EQ(hand, GetCursor());
+            hand = GetCursor();
+            ExpectLinkHand(hand, box);
             SetCursor(arrow);
             SendMessageA(box, WM_SETCURSOR, reinterpret_cast<WPARAM>(box), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-            EXPECT_EQ(hand, GetCursor()) << "through the box's own handling";
+            EXPECT_EQ(hand, GetCursor()) << "through the box's own handling, the same hand again";
             SetCursorPos(rect.right - 1, rect.bottom - 1);
             EXPECT_TRUE(HandleWebLink(WM_SETCURSOR, link)) << "bottom right corner";
 
@@ -195,6 +216,33 @@ TEST_F(About, LinkShowsTheHandOverItsWholeRectangleAndOpensOnRelease)
         [&](HWND) { EXPECT_EQ(1u, FakeShellOpens().size()); },
     });
     EXPECT_EQ("http://", text.substr(0, 7)) << "a web address the shell can open";
+}
+
+// Wine gives a window no DPI of its own: the change a move to another screen
+// brings is sent as the system sends it.
+TEST_F(About, ADpiChangeMovesTheBoxWhereSuggestedAndTheLinkGoesWithIt)
+{
+    Open();
+    RunAbout({[](HWND box) {
+        HWND link = GetDlgItem(box, IDC_WEBLINK);
+        RECT before;
+        GetWindowRect(box, &before);
+        RECT linkBefore = LinkOnScreen(box);
+        RECT suggested = before;
+        OffsetRect(&suggested, 31, 17);
+        const UINT dpi = WindowDpi(box);
+        SendMessageA(box, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        RECT after;
+        GetWindowRect(box, &after);
+        EXPECT_TRUE(EqualRect(&suggested, &after));
+        RECT linkAfter = LinkOnScreen(box);
+        OffsetRect(&linkBefore, 31, 17);
+        EXPECT_TRUE(EqualRect(&linkBefore, &linkAfter));
+        SetCursorPos(linkAfter.left + 1, (linkAfter.top + linkAfter.bottom) / 2);
+        EXPECT_TRUE(HandleWebLink(WM_SETCURSOR, link)) << "the hand where the link now is";
+        SetCursorPos(linkAfter.left - 3, (linkAfter.top + linkAfter.bottom) / 2);
+        EXPECT_FALSE(HandleWebLink(WM_SETCURSOR, link));
+    }});
 }
 
 TEST_F(About, ShellFailureAndOverlongLinks)
@@ -260,6 +308,7 @@ TEST_F(About, LinkIsDrawnBlueAndCentredWithAFullWidthUnderline)
         // The link rectangle in the box's client coordinates.
         RECT rect = LinkOnScreen(box);
         MapWindowPoints(NULL, box, reinterpret_cast<POINT*>(&rect), 2);
+        const int thickness = std::max(1, static_cast<int>(WindowDpi(box) / 96));
         int textLeft = width;
         int textRight = -1;
         bool strayColour = false;
@@ -278,7 +327,7 @@ TEST_F(About, LinkIsDrawnBlueAndCentredWithAFullWidthUnderline)
                 // Pure blue, or blue blended with the untouched background.
                 if (r != g || b < r)
                     strayColour = true;
-                if (y < rect.bottom - 1) {
+                if (y < rect.bottom - thickness) {
                     textLeft = std::min(textLeft, x);
                     textRight = std::max(textRight, x);
                 }
@@ -293,16 +342,18 @@ TEST_F(About, LinkIsDrawnBlueAndCentredWithAFullWidthUnderline)
         EXPECT_LE(std::abs(leftGap - rightGap), 3) << "centred: " << leftGap << " against " << rightGap;
         bool textBlue = false;
         for (int x = textLeft; x <= textRight && !textBlue; ++x)
-            for (int y = rect.top; y < rect.bottom - 1 && !textBlue; ++y)
+            for (int y = rect.top; y < rect.bottom - thickness && !textBlue; ++y)
                 textBlue = IsLinkBlue(pixels[y * width + x] & 0xFFFFFF);
         EXPECT_TRUE(textBlue) << "the text is pure blue where it is solid";
-        // One row of blue from the left edge to the last pixel but one.
-        for (int x = rect.left; x < rect.right - 1; ++x)
-            EXPECT_TRUE(IsLinkBlue(pixels[(rect.bottom - 1) * width + x] & 0xFFFFFF)) << x;
+        // Rows of blue from the left edge to the last pixel but one, a pixel
+        // for each 96 DPI.
+        for (int y = rect.bottom - thickness; y < rect.bottom; ++y)
+            for (int x = rect.left; x < rect.right - 1; ++x)
+                EXPECT_TRUE(IsLinkBlue(pixels[y * width + x] & 0xFFFFFF)) << x << ", " << y;
         int rowAbove = 0;
         for (int x = rect.left; x < rect.right - 1; ++x)
-            rowAbove += IsLinkBlue(pixels[(rect.bottom - 2) * width + x] & 0xFFFFFF) ? 1 : 0;
-        EXPECT_LT(rowAbove, rect.right - 1 - rect.left) << "the underline is one pixel high";
+            rowAbove += IsLinkBlue(pixels[(rect.bottom - 1 - thickness) * width + x] & 0xFFFFFF) ? 1 : 0;
+        EXPECT_LT(rowAbove, rect.right - 1 - rect.left) << "the underline is " << thickness << " pixels high";
 
         SelectObject(dc, oldBitmap);
         DeleteObject(bitmap);
