@@ -21,12 +21,8 @@ static void AddRequestedPaths(HWND window, const char* request)
     OpenAddMailbox(window, &mailbox);
     char path[TEXT_CAPACITY];
     const char* cursor = request;
-    while (TakeRequestPath(&cursor, path, sizeof path)) {
-        if (NamesPlaylistFile(path))
-            LoadPlaylistFile(window, path);
-        else
-            PostToOpenMailbox(&mailbox, path);
-    }
+    while (TakeRequestPath(&cursor, path, sizeof path))
+        AddPathOrPlaylist(&mailbox, path);
     CloseAddMailbox(&mailbox);
 }
 
@@ -43,7 +39,11 @@ void ApplyRequest(HWND window, const char* request)
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_START, 0), 0);
         break;
     case REQUEST_MEDIA:
-        PostToAddMailbox(window, request);
+        // The whole text is one path, which may name a playlist.
+        if (ClassifyPlaylistName(request) != PLAYLIST_NONE)
+            LoadPlaylistFile(window, request);
+        else
+            PostToAddMailbox(window, request);
         break;
     case REQUEST_PATHS:
         AddRequestedPaths(window, request);

@@ -67,8 +67,14 @@ struct FakeChooser {
     DWORD structSize;
 };
 std::vector<FakeChooser>& FakeChoosers();
-// The next chooser returns this path; an empty path cancels.
-void FakeChooseFile(const std::string& path);
+// The next chooser returns this path, with the chosen kind (counted from 1)
+// unless it is 0; an empty path cancels.
+void FakeChooseFile(const std::string& path, DWORD filterIndex = 0);
+// The next chooser returns a folder and names, as an Explorer-style chooser
+// with several files allowed writes them.
+void FakeChooseFiles(const std::string& folder, const std::vector<std::string>& names);
+// The next chooser fails with this extended error.
+void FakeChooserFails(DWORD error);
 
 // ---- Tray popup menu ---------------------------------------------------
 struct FakePopup {
