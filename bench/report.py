@@ -102,6 +102,10 @@ def main():
     fworst = max(floor_silences) if floor_silences else float("nan")
     row("Gap between entries, worst (ms)", "%.0f" % worst, "%.0f" % fworst, ratio(worst, fworst), "-", None)
 
+    load, load_floor = f("load_m3u_s"), f("load_vireolist_s")
+    row("Loading %s paths, .m3u against the same .VireoList (s)" % "{:,}".format(int(v["load_lines"])),
+        "%.2f" % load, "%.2f" % load_floor, ratio(load, load_floor), "<= 1.3x", ratio(load, load_floor) <= 1.3)
+
     entries = int(v["memory_entries"])
     per = (f("memory_vireo_full_ws") - f("memory_vireo_empty_ws")) / entries
     fper = (f("memory_floor_full_ws") - f("memory_floor_empty_ws")) / int(v["memory_floor_entries"])
