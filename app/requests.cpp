@@ -6,6 +6,13 @@
 #include "../playlist/playlist.h"
 #include "resource.h"
 
+static bool NamesExistingPlaylist(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return ClassifyPlaylistName(path) != PLAYLIST_NONE && attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 static void LoadRequestedPlaylist(HWND window, const char* request)
 {
     char name[TEXT_CAPACITY];
@@ -39,8 +46,9 @@ void ApplyRequest(HWND window, const char* request)
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_START, 0), 0);
         break;
     case REQUEST_MEDIA:
-        // The whole text is one path, which may name a playlist.
-        if (ClassifyPlaylistName(request) != PLAYLIST_NONE)
+        // The whole text is one path: a playlist there is loaded, and a text
+        // that names no file stays one media path (a mistyped "/Play" too).
+        if (NamesExistingPlaylist(request))
             LoadPlaylistFile(window, request);
         else
             PostToAddMailbox(window, request);
