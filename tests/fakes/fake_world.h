@@ -37,6 +37,9 @@ int FakeMediaPosition(const std::string& alias);
 void FakeMediaFailPositionQueries(bool fail);
 // No sound output: file plays are taken, then post MCI_NOTIFY_FAILURE at once.
 void FakeMediaRemoveOutput(bool removed);
+// As Wine's MPEG device: a play that ends posts its notice while the device
+// still says it plays, until the clock next moves on.
+void FakeMediaEndsBeforeStopping(bool before);
 
 // ---- The volume ----------------------------------------------------------
 // A volume with no 8.3 names: GetShortPathNameA hands back the long path.

@@ -485,11 +485,13 @@ TEST_F(ProcessTest, AnM3uPlaysItsRelativeMp3AndUrlEntriesInOrder)
     ASSERT_TRUE(StartRecording(recording)) << "no recording device";
     ASSERT_TRUE(WakeRecording(recording, silence));
     Started vireo = StartVireo("/play " + list);
+    HWND window = WaitForMainWindow(vireo.pid);
     bool ended = RecordUntil(recording, [&] { return WaitForSingleObject(vireo.process, 0) == WAIT_OBJECT_0; },
                              40000);
     RecordFor(recording, 300);
     StopRecording(recording);
-    EXPECT_TRUE(ended) << "still playing after 40 s";
+    EXPECT_TRUE(ended) << "still playing after 40 s: status \"" << TextOf(window, IDC_STATUS) << "\", time \""
+                       << TextOf(window, IDC_TIME) << "\", selection " << SelectedIndex(window);
     std::vector<ToneRun> tones = FindTones(recording.samples);
     EXPECT_EQ((std::vector<int>{440, 880, 1320}), Pitches(tones)) << Describe(tones);
     EXPECT_EQ(0, WaitForExit(vireo));
