@@ -6,6 +6,13 @@
 #include "../playlist/playlist.h"
 #include "resource.h"
 
+static bool NamesExistingPlaylist(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return ClassifyPlaylistName(path) != PLAYLIST_NONE && attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 static void LoadRequestedPlaylist(HWND window, const char* request)
 {
     char name[TEXT_CAPACITY];
@@ -21,12 +28,8 @@ static void AddRequestedPaths(HWND window, const char* request)
     OpenAddMailbox(window, &mailbox);
     char path[TEXT_CAPACITY];
     const char* cursor = request;
-    while (TakeRequestPath(&cursor, path, sizeof path)) {
-        if (NamesPlaylistFile(path))
-            LoadPlaylistFile(window, path);
-        else
-            PostToOpenMailbox(&mailbox, path);
-    }
+    while (TakeRequestPath(&cursor, path, sizeof path))
+        AddPathOrPlaylist(&mailbox, path);
     CloseAddMailbox(&mailbox);
 }
 
@@ -43,7 +46,12 @@ void ApplyRequest(HWND window, const char* request)
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_START, 0), 0);
         break;
     case REQUEST_MEDIA:
-        PostToAddMailbox(window, request);
+        // The whole text is one path: a playlist there is loaded, and a text
+        // that names no file stays one media path (a mistyped "/Play" too).
+        if (NamesExistingPlaylist(request))
+            LoadPlaylistFile(window, request);
+        else
+            PostToAddMailbox(window, request);
         break;
     case REQUEST_PATHS:
         AddRequestedPaths(window, request);

@@ -2,6 +2,7 @@
 // their costs. Each measurement prints "name value" lines for the script.
 //   bench_driver startup RUNS VIREO FLOOR
 //   bench_driver forward RUNS VIREO FORWARD_FLOOR [--probes] LIST...
+//   bench_driver load RUNS VIREO VIREOLIST M3U
 //   bench_driver memory VIREO FLOOR LIST
 //   bench_driver cpu SECONDS VIREO FLOOR PLAYLIST WAVE
 //   bench_driver probe VIREO FLOOR LIST
@@ -276,6 +277,37 @@ static int Forward(int runs, const std::string& vireo, const std::string& floor,
     return 0;
 }
 
+// A later start with "/load LIST" into a fresh running player, the same
+// paths as Vireo's own list and as another player's, alternating.
+static int Load(int runs, const std::string& vireo, const std::string& vireoList, const std::string& m3u)
+{
+    const std::string lists[2] = {vireoList, m3u};
+    const char* names[2] = {"vireolist", "m3u"};
+    int lines = CountLines(vireoList);
+    std::vector<double> times[2];
+    for (int run = 0; run < runs; ++run) {
+        for (int l = 0; l < 2; ++l) {
+            Child running;
+            HWND window = StartShown(running, vireo, "");
+            if (window == NULL)
+                return 1;
+            Sleep(300);
+            double t = TimeRun(vireo, "/load " + lists[l]);
+            int count = ListCount(window);
+            End(running, window);
+            if (t < 0 || count != lines) {
+                std::fprintf(stderr, "bench_driver: /load %s gave %d entries of %d\n", names[l], count, lines);
+                return 1;
+            }
+            times[l].push_back(t);
+            std::printf("load_%s_run %.3f\n", names[l], t);
+            std::fflush(stdout);
+        }
+    }
+    std::printf("load_lines %d\nload_vireolist_s %.3f\nload_m3u_s %.3f\n", lines, Median(times[0]), Median(times[1]));
+    return 0;
+}
+
 // The working set in bytes, or -1 if it cannot be read.
 static double WorkingSet(HANDLE process)
 {
@@ -528,6 +560,8 @@ int main(int argc, char** argv)
         return Forward(std::atoi(argv[2]), argv[3], argv[4], probes,
                        std::vector<std::string>(argv + 5 + probes, argv + argc));
     }
+    if (what == "load" && argc == 6)
+        return Load(std::atoi(argv[2]), argv[3], argv[4], argv[5]);
     if (what == "memory" && argc == 5)
         return MemoryUse(argv[2], argv[3], argv[4]);
     if (what == "cpu" && argc == 7)

@@ -6,6 +6,7 @@
 WORK/missing.VireoList   5,000 paths in a folder that does not exist
 WORK/existing.VireoList  5,000 paths of real files (links to one small wave)
 WORK/memory.VireoList    10,000 paths that do not exist
+WORK/load.m3u            the same 10,000 paths as another player's playlist
 WORK/gap.VireoList       12 rising tones of 1.5 s, one after another
 WORK/cpu.VireoList       one 45 s tone
 Paths are written as the Windows side sees them (Z: is the root).
@@ -72,6 +73,10 @@ def main():
                [windows_path(os.path.join(missing, n)) for n in names[:FORWARD_LINES]])
     write_list(os.path.join(work, "memory.VireoList"),
                [windows_path(os.path.join(missing, n)) for n in names])
+    with open(os.path.join(work, "load.m3u"), "w", newline="") as f:
+        f.write("#EXTM3U\r\n")
+        for n in names:
+            f.write(windows_path(os.path.join(missing, n)) + "\r\n")
 
     one = os.path.join(work, "short.wav")
     write_wave(one, sweep(100, 440, 440))

@@ -102,6 +102,14 @@ def main():
     fworst = max(floor_silences) if floor_silences else float("nan")
     row("Gap between entries, worst (ms)", "%.0f" % worst, "%.0f" % fworst, ratio(worst, fworst), "-", None)
 
+    # Each .m3u run against the .VireoList run beside it: the machine's load
+    # drifts over the runs, and a pair shares it.
+    pairs = [ratio(m, l) for l, m in zip(runs.get("load_vireolist_run", []), runs.get("load_m3u_run", []))]
+    load_ratio = statistics.median(pairs) if pairs else float("nan")
+    row("Loading %s paths, .m3u against the same .VireoList (s; ratio: median of pairs)"
+        % "{:,}".format(int(v["load_lines"])), "%.2f" % f("load_m3u_s"), "%.2f" % f("load_vireolist_s"), load_ratio,
+        "<= 1.3x", load_ratio <= 1.3)
+
     entries = int(v["memory_entries"])
     per = (f("memory_vireo_full_ws") - f("memory_vireo_empty_ws")) / entries
     fper = (f("memory_floor_full_ws") - f("memory_floor_empty_ws")) / int(v["memory_floor_entries"])

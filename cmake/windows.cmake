@@ -8,6 +8,8 @@ set(VIREO_WIN32_SOURCES
     playlist/playlist_list.cpp
     playlist/mailbox.cpp
     playlist/playlist_file.cpp
+    playlist/other_playlists.cpp
+    playlist/media_chooser.cpp
     playlist/drop.cpp
     playback/media.cpp
     playback/sequencer.cpp
@@ -23,7 +25,7 @@ set(VIREO_WIN32_SOURCES
 set(VIREO_SYSTEM_LIBRARIES user32 gdi32 kernel32 advapi32 shell32 comctl32 comdlg32 msvfw32 winmm)
 
 include(${CMAKE_CURRENT_LIST_DIR}/delayload.cmake)
-vireo_delay_library(VIREO_COMDLG32_DELAY comdlg32 GetOpenFileNameA:4)
+vireo_delay_library(VIREO_COMDLG32_DELAY comdlg32 GetOpenFileNameA:4 CommDlgExtendedError:0)
 vireo_delay_library(VIREO_MSVFW32_DELAY msvfw32 GetOpenFileNamePreviewA:4)
 # The shipped program loads the choosers' DLLs when a chooser first opens;
 # the tests keep the plain imports, whose slots their fakes take over.

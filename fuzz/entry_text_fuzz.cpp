@@ -72,9 +72,12 @@ static void CheckDroppedName(const char* text)
     Check(HasListedExtension(text, list) == expected);
     std::free(list);
 
-    const std::string ending = ".VireoList";
-    Check(NamesPlaylistFile(text) ==
-          (all.size() >= ending.size() && Lower(all.substr(all.size() - ending.size())) == Lower(ending)));
+    PlaylistKind playlist = ClassifyPlaylistName(text);
+    bool noBackslash = extension.find('\\') == std::string::npos;
+    Check((playlist == PLAYLIST_VIREO) == (noBackslash && extension == "vireolist"));
+    Check((playlist == PLAYLIST_M3U) == (noBackslash && extension == "m3u"));
+    Check((playlist == PLAYLIST_M3U8) == (noBackslash && extension == "m3u8"));
+    Check((playlist == PLAYLIST_PLS) == (noBackslash && extension == "pls"));
 
     char* path = static_cast<char*>(std::malloc(MAILBOX_CAPACITY));
     std::string joined = all + (all.empty() || all.back() == '\\' ? "" : "\\") + "x.wav";

@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             size_t itemLength = std::strlen(item);
             Check(itemLength > 0 && itemLength < sizeof item);
             Check(std::strchr(item, '"') == nullptr);
-            NamesPlaylistFile(item);
+            ClassifyPlaylistName(item);
             Check(++items <= tailLength);
         }
         Check(*cursor == '\0');

@@ -38,6 +38,7 @@ SetCompressor /SOLID lzma
 !define PLAYLIST_ICON  4
 ; Beside whatever program owns a media type, never instead of it.
 !define ADD_VERB       "Vireo.Add"
+!define PLAY_VERB      "Vireo.Play"
 ; Explorer hands a selection to the running player over DDE, one execute per
 ; item in the selection's order, each answered before the next.
 !define DDE_SERVICE    "Vireo"
@@ -150,6 +151,25 @@ VIAddVersionKey /LANG=1033 "LegalCopyright"  "Copyright (c) 1996 Mara Lindqvist"
   DeleteRegKey /ifempty HKLM "${CLASSES}\SystemFileAssociations\${EXT}"
 !macroend
 
+!macro RegisterPlayVerb EXT
+  WriteRegStr HKLM "${CLASSES}\SystemFileAssociations\${EXT}\shell\${PLAY_VERB}" "" "Play in Vireo"
+  WriteRegStr HKLM "${CLASSES}\SystemFileAssociations\${EXT}\shell\${PLAY_VERB}\command" "" '"$INSTDIR\vireo.exe" /play "%1"'
+  !insertmacro RegisterVerbDde "${CLASSES}\SystemFileAssociations\${EXT}\shell\${PLAY_VERB}" '[play("%1")]'
+!macroend
+
+!macro UnregisterPlayVerb EXT
+  DeleteRegKey HKLM "${CLASSES}\SystemFileAssociations\${EXT}\shell\${PLAY_VERB}"
+  DeleteRegKey /ifempty HKLM "${CLASSES}\SystemFileAssociations\${EXT}\shell"
+  DeleteRegKey /ifempty HKLM "${CLASSES}\SystemFileAssociations\${EXT}"
+!macroend
+
+; Other players' playlists, which stay their own program's.
+!macro ForEachOtherPlaylistType MACRO
+  !insertmacro ${MACRO} ".m3u"
+  !insertmacro ${MACRO} ".m3u8"
+  !insertmacro ${MACRO} ".pls"
+!macroend
+
 ; The kinds the Add chooser offers.
 !macro ForEachMediaType MACRO
   !insertmacro ${MACRO} ".wav"
@@ -194,6 +214,8 @@ Section "Vireo"
 
   !insertmacro RegisterPlaylistType
   !insertmacro ForEachMediaType RegisterAddVerb
+  !insertmacro ForEachOtherPlaylistType RegisterPlayVerb
+  !insertmacro ForEachOtherPlaylistType RegisterAddVerb
   !insertmacro TellShellAssociationsChanged
 SectionEnd
 
@@ -223,6 +245,8 @@ Section "Uninstall"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   !insertmacro UnregisterPlaylistType
   !insertmacro ForEachMediaType UnregisterAddVerb
+  !insertmacro ForEachOtherPlaylistType UnregisterPlayVerb
+  !insertmacro ForEachOtherPlaylistType UnregisterAddVerb
   !insertmacro TellShellAssociationsChanged
 
   ; A silent uninstall keeps the settings: nobody was asked.

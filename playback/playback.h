@@ -33,6 +33,9 @@ void TogglePause(HWND window);
 void StepSelection(HWND window, int delta);
 void AdvancePlayback(HWND window, UINT message, WPARAM flags);
 void FinishPlaylist(HWND window);
+// Called by the progress tick: an end notice set aside because the device
+// still played is taken as this entry's end once the device has stopped.
+void SettleDoubtfulEnd(HWND window);
 void UpdateStepCommands(HWND window);
 
 // A fresh shuffle order for the playlist's current item count.

@@ -20,6 +20,9 @@ void CALLBACK OnProgressTick(HWND window, UINT, UINT_PTR, DWORD)
         NotifyTrayIcon(NIM_MODIFY, window, g_pausedIcon, "Vireo paused; click to resume.");
         return;
     }
+    SettleDoubtfulEnd(window);
+    if (g_playState != PLAY_PLAYING || !IsWindow(window))
+        return;
     int current = GetSelectedIndex(window);
     const PlaylistEntry* entry = current >= 0 ? GetEntry(window, current) : NULL;
     // The list was emptied during playback: nothing to tell the time of.

@@ -35,6 +35,11 @@ struct CuedEntry {
 };
 static CuedEntry s_cued = {false, false, 0, 0, ""};
 
+// An end notice taken for an earlier play's while the device still says it
+// plays. It may be this play's own: Wine's MPEG device (MP3 and the like)
+// posts its end a moment before it stops. The next tick looks again.
+static bool s_endInDoubt = false;
+
 static void SendCommand(HWND window, int id)
 {
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
@@ -88,6 +93,7 @@ void StopPlayback(HWND window)
     ReleaseMediaKeys(window);
     StopAndCloseMedia();
     s_cued.waiting = false;
+    s_endInDoubt = false;
     NotifyTrayIcon(NIM_MODIFY, window, g_idleIcon, NULL);
     GrayCommand(window, IDM_PAUSE);
     GrayCommand(window, IDM_STOP);
@@ -171,9 +177,22 @@ static bool IsHaltedPlayNotice(UINT message, WPARAM flags)
 // An end notice posted by an earlier play that arrives once the next entry
 // plays (its device id may have been handed out again): the entry that plays
 // now has not ended while its device still says so.
-static bool IsEarlierPlayNotice(UINT message)
+static bool IsEarlierPlayNotice(UINT message, WPARAM flags)
 {
-    return message == MM_MCINOTIFY && MediaIsPlaying();
+    if (message != MM_MCINOTIFY || !MediaIsPlaying())
+        return false;
+    s_endInDoubt = flags == MCI_NOTIFY_SUCCESSFUL;
+    return true;
+}
+
+void SettleDoubtfulEnd(HWND window)
+{
+    if (!s_endInDoubt)
+        return;
+    s_endInDoubt = false;
+    // Stopped by itself since, while it should play: the notice was its own.
+    if (g_playState == PLAY_PLAYING && !s_cued.waiting && !MediaIsPlaying())
+        AdvancePlayback(window, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL);
 }
 
 // What the status line names an entry by: its stored path, or the CD device.
@@ -227,8 +246,9 @@ static bool PlayEntry(HWND window, const PlaylistEntry* entry, const char* name)
 
 void AdvancePlayback(HWND window, UINT message, WPARAM flags)
 {
-    if (IsHaltedPlayNotice(message, flags) || IsEarlierPlayNotice(message))
+    if (IsHaltedPlayNotice(message, flags) || IsEarlierPlayNotice(message, flags))
         return;
+    s_endInDoubt = false;
     if (g_playState != PLAY_PAUSED) {
         StopAndCloseMedia();
         s_cued.waiting = false;

@@ -1,6 +1,7 @@
 // Files dropped on the main window join the playlist as Add... and Open
 // playlist... add them, in the order given; a folder gives the media files
-// it holds itself, in name order.
+// it holds itself, in name order, and leaves its playlists alone: they
+// mostly list the same files again.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -12,57 +13,7 @@
 
 static const UINT DROP_COUNT_QUERY = 0xFFFFFFFF;
 
-// The Add chooser's kinds; the media layer's registered extensions join them.
-static const char CHOOSER_EXTENSIONS[] = "rmi\0mid\0wav\0avi\0cda\0";
-static const size_t EXTENSION_LIST_CAPACITY = 4096;
-// Windows 95 keeps the media layer's extensions in this win.ini section; NT
-// maps the section onto the registry key, which is what Wine keeps too,
-// though Wine does not map the section.
-static const char MCI_EXTENSIONS_SECTION[] = "mci extensions";
-static const char MCI_EXTENSIONS_KEY[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\MCI Extensions";
-// A longer registry name is no extension worth reading.
-static const DWORD EXTENSION_NAME_CAPACITY = 32;
 static const size_t FIRST_NAME_CAPACITY = 64;
-
-static void AddProfileExtensions(char* list, size_t capacity)
-{
-    char section[EXTENSION_LIST_CAPACITY];
-    DWORD length = GetProfileStringA(MCI_EXTENSIONS_SECTION, NULL, "", section, sizeof section);
-    // A section that did not fit ends in a name cut short.
-    bool cut = length == sizeof section - 2;
-    for (char* item = section; *item != '\0';) {
-        char* next = item + std::strlen(item) + 1;
-        if (cut && *next == '\0')
-            break;
-        AddExtensionToList(list, capacity, item);
-        item = next;
-    }
-}
-
-static void AddRegistryExtensions(char* list, size_t capacity)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, MCI_EXTENSIONS_KEY, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return;
-    for (DWORD index = 0;; ++index) {
-        char name[EXTENSION_NAME_CAPACITY];
-        DWORD nameLength = sizeof name;
-        LONG result = RegEnumValueA(key, index, name, &nameLength, NULL, NULL, NULL, NULL);
-        if (result == ERROR_MORE_DATA)
-            continue;
-        if (result != ERROR_SUCCESS)
-            break;
-        AddExtensionToList(list, capacity, name);
-    }
-    RegCloseKey(key);
-}
-
-static void ReadMediaExtensions(char* list, size_t capacity)
-{
-    std::memcpy(list, CHOOSER_EXTENSIONS, sizeof CHOOSER_EXTENSIONS);
-    AddProfileExtensions(list, capacity);
-    AddRegistryExtensions(list, capacity);
-}
 
 // The names of a folder's media files, on the run-time heap.
 struct FolderNames {
@@ -106,7 +57,8 @@ static bool FindFolderMedia(const char* folder, FolderNames* kept)
     bool complete = true;
     do {
         bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (!isFolder && HasListedExtension(found.cFileName, extensions))
+        if (!isFolder && HasListedExtension(found.cFileName, extensions) &&
+            ClassifyPlaylistName(found.cFileName) == PLAYLIST_NONE)
             complete = KeepName(kept, found.cFileName);
     } while (complete && FindNextFileA(search, &found));
     FindClose(search);
@@ -133,10 +85,8 @@ static void AddDroppedPath(AddMailbox* mailbox, const char* path)
     DWORD attributes = GetFileAttributesA(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         AddFolderMedia(mailbox, path);
-    else if (NamesPlaylistFile(path))
-        LoadPlaylistFile(mailbox->window, path);
     else
-        PostToOpenMailbox(mailbox, path);
+        AddPathOrPlaylist(mailbox, path);
 }
 
 void AddDroppedFiles(HWND window, HDROP drop)

@@ -2,8 +2,6 @@
 // A single slot (the hidden IDC_MAILBOX text) guarded by a named semaphore
 // that all processes of the user share.
 #include <windows.h>
-#include <commdlg.h>
-#include <vfw.h>
 
 #include <cstring>
 
@@ -121,6 +119,14 @@ bool PostToOpenMailbox(AddMailbox* mailbox, const char* text)
     return false;
 }
 
+void AddPathOrPlaylist(AddMailbox* mailbox, const char* path)
+{
+    if (ClassifyPlaylistName(path) != PLAYLIST_NONE)
+        LoadPlaylistFile(mailbox->window, path);
+    else
+        PostToOpenMailbox(mailbox, path);
+}
+
 void PostToAddMailbox(HWND window, const char* text)
 {
     AddMailbox mailbox;
@@ -184,9 +190,7 @@ static bool HasWildcard(const char* text)
     return std::strpbrk(text, "*?") != NULL;
 }
 
-// The texts are in the ANSI code page, whose double-byte forms may use 0x5C
-// as a character's second byte.
-static void GetAnsiLeadBytes(LeadBytes* leads)
+void GetAnsiLeadBytes(LeadBytes* leads)
 {
     CPINFO info;
     if (GetCPInfo(CP_ACP, &info))
@@ -329,22 +333,4 @@ void AddEntryFromMailbox(HWND window)
     }
     if (entry != NULL)
         AppendEntry(window, display, entry);
-}
-
-void ChooseMediaToAdd(HWND window)
-{
-    char file[TEXT_CAPACITY] = "";
-    OPENFILENAMEA choice;
-    ZeroMemory(&choice, sizeof choice);
-    // The record's first form: 95, 98, ME and NT 4.0 refuse the longer one.
-    choice.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    choice.hwndOwner = window;
-    choice.lpstrFilter = "Media files (*.rmi, *.mid, *.wav, *.avi, *.cda)\0*.rmi;*.mid;*.wav;*.avi;*.cda\0";
-    choice.lpstrFile = file;
-    choice.nMaxFile = TEXT_CAPACITY - 1;
-    choice.lpstrTitle = "Choose media file to Vireo";
-    choice.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (!GetOpenFileNamePreviewA(&choice))
-        return;
-    PostToAddMailbox(window, file);
 }

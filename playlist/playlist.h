@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "playlist_text.h"
+#include "other_playlists_text.h"
 
 // One per list item, on the process heap, owned by the item.
 struct PlaylistEntry {
@@ -60,15 +61,40 @@ bool PostToOpenMailbox(AddMailbox* mailbox, const char* text);
 extern int g_undeliveredAdds;
 void CloseAddMailbox(AddMailbox* mailbox);
 void PostToAddMailbox(HWND window, const char* text);
+// A playlist's name loads it (other players' claim theirs as media kinds);
+// any other path is posted.
+void AddPathOrPlaylist(AddMailbox* mailbox, const char* path);
 // The stream has paused (or the window goes): draw the list, let go of the slot.
 void EndAddStream(HWND window);
 void AddEntryFromMailbox(HWND window);
 void QueryCdTrack(int32_t track, int32_t* startMs, int32_t* lengthMs);
+// The texts are in the ANSI code page, whose double-byte forms may use 0x5C
+// as a character's second byte.
+void GetAnsiLeadBytes(LeadBytes* leads);
+
+// The Add chooser and the media kinds: ours, then those the media layer
+// has registered (extensions without their dot, as AddExtensionToList keeps them).
+const size_t EXTENSION_LIST_CAPACITY = 4096;
+void ReadMediaExtensions(char* list, size_t capacity);
 void ChooseMediaToAdd(HWND window);
 
-// Playlist files.
+// Playlist files: Vireo's own, and by their extension those of other
+// players (M3U, M3U8, PLS) read and M3U8 written.
 void LoadPlaylistFile(HWND window, const char* fileName);
 void SavePlaylistFile(HWND window, const char* fileName);
+// Stored lines: UTF-8 where the system can make it, else the legacy code
+// page of earlier versions; the program's own texts are in the process's.
+const int STORED_LINE_CAPACITY = 3 * TEXT_CAPACITY;
+// The line itself, or its text in the process's code page written to text.
+const char* ReadStoredText(const char* line, char* text, int capacity);
+// The path itself, or its stored form written to stored.
+const char* MakeStoredText(const char* path, char* stored, int capacity);
+// text holds the whole file of size bytes and a zero after them; folder is
+// the file's own full folder (empty when it could not be had).
+// "Error: not a Vireo playlist file.", owned by the window.
+void RefuseNonPlaylist(HWND window);
+void LoadOtherPlaylist(HWND window, PlaylistKind kind, char* text, size_t size, const char* folder);
+void SaveM3u8Playlist(HWND window, const char* fileName);
 void ChoosePlaylistToLoad(HWND window);
 void ChoosePlaylistToSave(HWND window);
 bool AskClearBeforeLoad(HWND window);

@@ -2,6 +2,7 @@
 // Lines are stored in UTF-8; the program's own texts are in the process's
 // ANSI code page, which is UTF-8 itself where the manifest's code page is
 // honoured (Windows 10 1903 on) and the system's legacy one elsewhere.
+// Other players' playlists are told by their extension and read apart.
 #include <windows.h>
 #include <commdlg.h>
 
@@ -10,12 +11,17 @@
 
 #include "playlist.h"
 
-static const char PLAYLIST_FILTER[] = "Playlists (*.VireoList)\0*.VireoList\0";
+static const char LOAD_FILTER[] = "Playlists (*.VireoList)\0*.VireoList\0"
+                                  "Playlists of other players (*.m3u, *.m3u8, *.pls)\0*.m3u;*.m3u8;*.pls\0"
+                                  "All files (*.*)\0*.*\0";
+static const char SAVE_FILTER[] = "Playlists (*.VireoList)\0*.VireoList\0"
+                                  "M3U8 playlist (*.m3u8)\0*.m3u8\0";
+// The save chooser's kinds, counted from 1 as the chooser counts them.
+static const DWORD M3U8_SAVE_KIND = 2;
+static const char NOT_A_PLAYLIST[] = "Error: not a Vireo playlist file.";
 static const char LOAD_CAPTION[] = "Load playlist";
 static const DWORD LOAD_CHOOSER_FLAGS = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
 static const DWORD SAVE_CHOOSER_FLAGS = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-// A UTF-8 character takes at most three bytes for each UTF-16 unit.
-static const int STORED_LINE_CAPACITY = 3 * TEXT_CAPACITY;
 static const int LOCALE_NUMBER_CAPACITY = 8;
 
 // Text from one code page into another through UTF-16; false when either
@@ -40,31 +46,38 @@ static UINT LegacyCodePage()
     return codePage != 0 ? codePage : GetACP();
 }
 
+const char* ReadStoredText(const char* line, char* text, int capacity)
+{
+    StoredEncoding encoding = ClassifyStoredText(line);
+    if (encoding == STORED_ASCII)
+        return line;
+    UINT from = encoding == STORED_UTF8 ? CP_UTF8 : LegacyCodePage();
+    if (from != GetACP() && ConvertText(from, CP_ACP, line, text, capacity))
+        return text;
+    return line;
+}
+
+const char* MakeStoredText(const char* path, char* stored, int capacity)
+{
+    // Where UTF-8 cannot be made (Windows 95) the line is kept as it is.
+    if (GetACP() != CP_UTF8 && ClassifyStoredText(path) != STORED_ASCII &&
+        ConvertText(CP_ACP, CP_UTF8, path, stored, capacity))
+        return stored;
+    return path;
+}
+
 // A stored line, in this process's code page, through the add mailbox.
 static void PostStoredLine(AddMailbox* mailbox, const char* line)
 {
-    StoredEncoding encoding = ClassifyStoredText(line);
-    if (encoding == STORED_ASCII) {
-        PostToOpenMailbox(mailbox, line);
-        return;
-    }
-    UINT from = encoding == STORED_UTF8 ? CP_UTF8 : LegacyCodePage();
     // Room for a whole path in UTF-8; the mailbox cuts what it cannot hold.
     char text[STORED_LINE_CAPACITY];
-    if (from != GetACP() && ConvertText(from, CP_ACP, line, text, sizeof text))
-        PostToOpenMailbox(mailbox, text);
-    else
-        PostToOpenMailbox(mailbox, line);
+    PostToOpenMailbox(mailbox, ReadStoredText(line, text, sizeof text));
 }
 
 static void WriteStoredLine(std::FILE* file, const char* path)
 {
     char stored[STORED_LINE_CAPACITY];
-    // Where UTF-8 cannot be made (Windows 95) the line is kept as it is.
-    if (GetACP() != CP_UTF8 && ClassifyStoredText(path) != STORED_ASCII &&
-        ConvertText(CP_ACP, CP_UTF8, path, stored, sizeof stored))
-        path = stored;
-    std::fprintf(file, "%s\n", path);
+    std::fprintf(file, "%s\n", MakeStoredText(path, stored, sizeof stored));
 }
 
 // The whole file in one buffer of its size plus a zero byte; null when it
@@ -88,6 +101,37 @@ static char* ReadWholeFile(std::FILE* file, size_t* size)
     return text;
 }
 
+void RefuseNonPlaylist(HWND window)
+{
+    MessageBoxA(window, NOT_A_PLAYLIST, LOAD_CAPTION, MB_OK | MB_ICONWARNING);
+}
+
+static void LoadVireoPlaylist(HWND window, char* text, size_t size)
+{
+    if (!HasPlaylistHeader(text)) {
+        RefuseNonPlaylist(window);
+        return;
+    }
+    AddMailbox mailbox;
+    OpenAddMailbox(window, &mailbox);
+    char* cursor = FirstPlaylistLine(text, size);
+    while (char* line = TakePlaylistLine(&cursor, text + size))
+        PostStoredLine(&mailbox, line);
+    CloseAddMailbox(&mailbox);
+}
+
+// The folder a playlist's relative paths start from, its backslash kept; a
+// relative playlist name is taken from this process's current folder.
+static void FindPlaylistFolder(const char* fileName, char* folder)
+{
+    char* name = NULL;
+    DWORD length = GetFullPathNameA(fileName, TEXT_CAPACITY, folder, &name);
+    if (length == 0 || length >= static_cast<DWORD>(TEXT_CAPACITY) || name == NULL)
+        folder[0] = '\0';
+    else
+        *name = '\0';
+}
+
 void LoadPlaylistFile(HWND window, const char* fileName)
 {
     std::FILE* file = std::fopen(fileName, "rb");
@@ -95,22 +139,18 @@ void LoadPlaylistFile(HWND window, const char* fileName)
         return;
     size_t size = 0;
     char* text = ReadWholeFile(file, &size);
-    if (text == NULL) {
-        std::fclose(file);
+    std::fclose(file);
+    if (text == NULL)
         return;
-    }
-    if (!HasPlaylistHeader(text)) {
-        MessageBoxA(window, "Error: not a Vireo playlist file.", LOAD_CAPTION, MB_OK | MB_ICONWARNING);
+    PlaylistKind kind = ClassifyPlaylistName(fileName);
+    if (kind == PLAYLIST_M3U || kind == PLAYLIST_M3U8 || kind == PLAYLIST_PLS) {
+        char folder[TEXT_CAPACITY];
+        FindPlaylistFolder(fileName, folder);
+        LoadOtherPlaylist(window, kind, text, size, folder);
     } else {
-        AddMailbox mailbox;
-        OpenAddMailbox(window, &mailbox);
-        char* cursor = FirstPlaylistLine(text, size);
-        while (char* line = TakePlaylistLine(&cursor, text + size))
-            PostStoredLine(&mailbox, line);
-        CloseAddMailbox(&mailbox);
+        LoadVireoPlaylist(window, text, size);
     }
     std::free(text);
-    std::fclose(file);
 }
 
 void SavePlaylistFile(HWND window, const char* fileName)
@@ -129,7 +169,8 @@ void SavePlaylistFile(HWND window, const char* fileName)
     std::fclose(file);
 }
 
-static bool ChoosePlaylistFile(HWND window, const char* title, DWORD flags, char* file)
+// The kind the user chose (counted from 1), or 0 when nothing was chosen.
+static DWORD ChoosePlaylistFile(HWND window, const char* title, const char* filter, DWORD flags, char* file)
 {
     file[0] = '\0';
     OPENFILENAMEA choice;
@@ -137,12 +178,15 @@ static bool ChoosePlaylistFile(HWND window, const char* title, DWORD flags, char
     // The record's first form: 95, 98, ME and NT 4.0 refuse the longer one.
     choice.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     choice.hwndOwner = window;
-    choice.lpstrFilter = PLAYLIST_FILTER;
+    choice.lpstrFilter = filter;
+    choice.nFilterIndex = 1;
     choice.lpstrFile = file;
     choice.nMaxFile = TEXT_CAPACITY - 1;
     choice.lpstrTitle = title;
     choice.Flags = flags;
-    return GetOpenFileNameA(&choice) != FALSE;
+    if (!GetOpenFileNameA(&choice))
+        return 0;
+    return choice.nFilterIndex != 0 ? choice.nFilterIndex : 1;
 }
 
 bool AskClearBeforeLoad(HWND window)
@@ -154,7 +198,7 @@ bool AskClearBeforeLoad(HWND window)
 void ChoosePlaylistToLoad(HWND window)
 {
     char file[TEXT_CAPACITY];
-    if (!ChoosePlaylistFile(window, LOAD_CAPTION, LOAD_CHOOSER_FLAGS, file))
+    if (ChoosePlaylistFile(window, LOAD_CAPTION, LOAD_FILTER, LOAD_CHOOSER_FLAGS, file) == 0)
         return;
     int count = GetEntryCount(window);
     if (count != 0 && AskClearBeforeLoad(window)) {
@@ -167,11 +211,19 @@ void ChoosePlaylistToLoad(HWND window)
 void ChoosePlaylistToSave(HWND window)
 {
     char file[TEXT_CAPACITY];
-    if (!ChoosePlaylistFile(window, "Save current playlist as", SAVE_CHOOSER_FLAGS, file))
+    DWORD kind = ChoosePlaylistFile(window, "Save current playlist as", SAVE_FILTER, SAVE_CHOOSER_FLAGS, file);
+    if (kind == 0)
         return;
     // A name with no room left for the extension names no file the platform
     // can create: it is refused rather than cut.
-    if (!AppendPlaylistExtension(file, sizeof file))
-        return;
-    SavePlaylistFile(window, file);
+    bool m3u8 = ClassifyPlaylistName(file) == PLAYLIST_M3U8;
+    if (!m3u8 && kind == M3U8_SAVE_KIND) {
+        if (!AppendNameExtension(file, sizeof file, M3U8_EXTENSION))
+            return;
+        m3u8 = true;
+    }
+    if (m3u8)
+        SaveM3u8Playlist(window, file);
+    else if (AppendPlaylistExtension(file, sizeof file))
+        SavePlaylistFile(window, file);
 }

@@ -74,12 +74,24 @@ enum StoredEncoding {
 };
 StoredEncoding ClassifyStoredText(const char* text);
 
-// Appends ".VireoList" to the zero-terminated name in a buffer of the given
-// capacity. Refuses (false, name unchanged) when the result would not fit.
+// Appends the extension (its dot included) to the zero-terminated name in a
+// buffer of the given capacity. Refuses (false, name unchanged) when the
+// result would not fit.
+bool AppendNameExtension(char* name, size_t capacity, const char* extension);
+// The same with ".VireoList".
 bool AppendPlaylistExtension(char* name, size_t capacity);
 
-// Whether a path ends in ".VireoList", in any case.
-bool NamesPlaylistFile(const char* path);
+// Playlists by the extension of their name, in any case; the media layer
+// claims m3u as a kind of its own, so every door asks this first.
+extern const char M3U8_EXTENSION[];           // ".m3u8"
+enum PlaylistKind {
+    PLAYLIST_NONE,
+    PLAYLIST_VIREO,     // .VireoList
+    PLAYLIST_M3U,       // .m3u
+    PLAYLIST_M3U8,      // .m3u8
+    PLAYLIST_PLS        // .pls
+};
+PlaylistKind ClassifyPlaylistName(const char* path);
 
 // Lists of extensions without their dot: each item zero-terminated, a second
 // zero after the last; a lone zero is the empty list.
@@ -93,5 +105,31 @@ bool HasListedExtension(const char* name, const char* list);
 // folder, a backslash unless the folder ends in one, and name into out;
 // false, with out unusable, when that would not fit.
 bool JoinFolderPath(char* out, size_t capacity, const char* folder, const char* name);
+
+// A file chooser's filter: pairs of zero-terminated texts and a closing
+// zero. Appends one text, keeping the closing zero; false, the filter
+// unchanged, when it does not fit. *used counts the bytes before the
+// closing zero (0 for an empty filter).
+bool AppendFilterText(char* filter, size_t capacity, size_t* used, const char* text);
+// "*.rmi;*.mid;..." for the listed extensions, as many whole ones as fit.
+void FormatExtensionPattern(char* out, size_t capacity, const char* list);
+
+// The chooser's answer when several files may be chosen: one full path, or
+// a folder and the names in it (zero between them and two after the last;
+// blanks between them in the old style, whose names are short). Read
+// within the capacity the chooser was given only.
+struct ChosenFiles {
+    const char* folder;
+    size_t folderLength;
+    const char* next;       // null once every name is taken
+    const char* end;
+    bool oldStyle;
+};
+// False when the answer is cut short (the selection did not fit): none of
+// it is to be taken. fileOffset is the chooser's offset of the first name.
+bool ReadChosenFiles(ChosenFiles* chosen, const char* buffer, size_t capacity, size_t fileOffset);
+// The next chosen file as a full path; a path that does not fit the
+// capacity is passed over. False when none is left.
+bool TakeChosenFile(ChosenFiles* chosen, char* path, size_t capacity);
 
 #endif

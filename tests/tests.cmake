@@ -26,13 +26,24 @@ foreach(source ${VIREO_TEST_TOOL_SOURCES})
     list(APPEND VIREO_TEST_TOOLS ${name})
 endforeach()
 
+# A short MP3 of an 880 Hz tone beside the tests: the media layer decodes it
+# under Wine through GStreamer, as it would through Windows' own codecs.
+find_program(VIREO_SOX sox REQUIRED)
+find_program(VIREO_LAME lame REQUIRED)
+set(VIREO_TEST_MP3 ${CMAKE_BINARY_DIR}/tone880.mp3)
+add_custom_command(OUTPUT ${VIREO_TEST_MP3}
+    COMMAND ${VIREO_SOX} -n -r 22050 -c 1 -b 16 ${CMAKE_BINARY_DIR}/tone880.wav synth 2 sine 880 vol 0.37
+    COMMAND ${VIREO_LAME} --quiet -b 64 ${CMAKE_BINARY_DIR}/tone880.wav ${VIREO_TEST_MP3}
+    VERBATIM)
+add_custom_target(vireo_test_media DEPENDS ${VIREO_TEST_MP3})
+
 file(GLOB VIREO_PROCESS_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/process/*.cpp)
 if(VIREO_PROCESS_SOURCES)
     add_executable(vireo_process_tests ${VIREO_PROCESS_SOURCES})
     target_include_directories(vireo_process_tests PRIVATE ${CMAKE_SOURCE_DIR}/res)
     target_compile_definitions(vireo_process_tests PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
     target_link_libraries(vireo_process_tests PRIVATE gtest gtest_main ${VIREO_SYSTEM_LIBRARIES})
-    add_dependencies(vireo_process_tests vireo ${VIREO_TEST_TOOLS})
+    add_dependencies(vireo_process_tests vireo vireo_test_media ${VIREO_TEST_TOOLS})
     add_test(NAME process COMMAND vireo_process_tests)
     set_tests_properties(process PROPERTIES TIMEOUT 1200)
 endif()

@@ -30,6 +30,8 @@ struct FakeDevice {
     bool playFails = false;
     HWND notifyWindow = NULL;
     UINT id = 0;
+    // Ended and notified, still saying it plays until the clock moves on.
+    bool stopping = false;
 };
 
 std::map<std::string, FakeFile> g_files;
@@ -40,6 +42,7 @@ std::vector<std::string> g_commands;
 UINT g_nextDeviceId = 1;
 bool g_failPositions = false;
 bool g_noOutput = false;
+bool g_endsBeforeStopping = false;
 
 std::string Lower(std::string text)
 {
@@ -247,6 +250,7 @@ void FakeMediaReset()
     g_commands.clear();
     g_failPositions = false;
     g_noOutput = false;
+    g_endsBeforeStopping = false;
     FakeVolumeWithoutShortNames(false);
 }
 
@@ -267,10 +271,16 @@ void FakeMediaAdvance(int ms)
         FakeDevice& device = entry.second;
         if (!device.playing)
             continue;
+        if (device.stopping) {
+            device.stopping = false;
+            device.playing = false;
+            continue;
+        }
         device.positionMs += ms;
         if (device.positionMs >= device.endMs) {
             device.positionMs = device.endMs;
-            device.playing = false;
+            device.playing = g_endsBeforeStopping;
+            device.stopping = g_endsBeforeStopping;
             Notify(device, MCI_NOTIFY_SUCCESSFUL);
         }
     }
@@ -312,4 +322,9 @@ void FakeMediaFailPositionQueries(bool fail)
 void FakeMediaRemoveOutput(bool removed)
 {
     g_noOutput = removed;
+}
+
+void FakeMediaEndsBeforeStopping(bool before)
+{
+    g_endsBeforeStopping = before;
 }

@@ -1,6 +1,7 @@
 // Modal dialogs and the shell, recorded with scripted answers.
 #include <windows.h>
 #include <commdlg.h>
+#include <cderr.h>
 #include <shellapi.h>
 #include <vfw.h>
 
@@ -14,7 +15,16 @@ namespace {
 std::vector<FakeMessageBox> g_boxes;
 std::deque<int> g_boxAnswers;
 std::vector<FakeChooser> g_choosers;
-std::deque<std::string> g_chosenFiles;
+// What the coming choosers answer: a path, a folder and names, or a failure.
+struct ChooserAnswer {
+    std::string path;
+    std::string folder;
+    std::vector<std::string> names;
+    DWORD filterIndex;
+    DWORD error;
+};
+std::deque<ChooserAnswer> g_answers;
+DWORD g_chooserError = 0;
 std::vector<FakePopup> g_popups;
 int g_menuChoice = 0;
 std::vector<FakeShellOpen> g_shellOpens;
@@ -49,19 +59,57 @@ int WINAPI FakeMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     return answer;
 }
 
+// As the platform's chooser: a selection that does not fit fails, with the
+// size it needs in the first two bytes.
+BOOL Answer(LPOPENFILENAMEA choice, const std::string& bytes, WORD fileOffset)
+{
+    if (bytes.size() > choice->nMaxFile) {
+        WORD needed = static_cast<WORD>(bytes.size());
+        if (choice->nMaxFile >= sizeof needed)
+            memcpy(choice->lpstrFile, &needed, sizeof needed);
+        g_chooserError = FNERR_BUFFERTOOSMALL;
+        return FALSE;
+    }
+    memcpy(choice->lpstrFile, bytes.data(), bytes.size());
+    choice->nFileOffset = fileOffset;
+    return TRUE;
+}
+
 BOOL Choose(LPOPENFILENAMEA choice, bool preview)
 {
     g_choosers.push_back(FakeChooser{preview, choice->hwndOwner, JoinFilter(choice->lpstrFilter),
                                      Text(choice->lpstrTitle), choice->Flags, choice->nMaxFile,
                                      Text(choice->lpstrFile), choice->lStructSize});
-    if (g_chosenFiles.empty())
+    g_chooserError = 0;
+    if (g_answers.empty())
         return FALSE;
-    std::string path = g_chosenFiles.front();
-    g_chosenFiles.pop_front();
-    if (path.empty())
+    ChooserAnswer answer = g_answers.front();
+    g_answers.pop_front();
+    if (answer.error != 0) {
+        g_chooserError = answer.error;
         return FALSE;
-    lstrcpynA(choice->lpstrFile, path.c_str(), static_cast<int>(choice->nMaxFile));
-    return TRUE;
+    }
+    if (answer.filterIndex != 0)
+        choice->nFilterIndex = answer.filterIndex;
+    if (!answer.names.empty()) {
+        std::string bytes = answer.folder + '\0';
+        for (const std::string& name : answer.names)
+            bytes += name + '\0';
+        return Answer(choice, bytes + '\0', static_cast<WORD>(answer.folder.size() + 1));
+    }
+    if (answer.path.empty())
+        return FALSE;
+    size_t name = answer.path.find_last_of('\\');
+    // With several files allowed a single one ends in two zeros.
+    std::string bytes = answer.path + '\0';
+    if (choice->Flags & OFN_ALLOWMULTISELECT)
+        bytes += '\0';
+    return Answer(choice, bytes, static_cast<WORD>(name == std::string::npos ? 0 : name + 1));
+}
+
+DWORD WINAPI FakeCommDlgExtendedError()
+{
+    return g_chooserError;
 }
 
 BOOL WINAPI FakeGetOpenFileNameA(LPOPENFILENAMEA choice)
@@ -106,6 +154,7 @@ BOOL WINAPI FakeShellNotifyIconA(DWORD action, PNOTIFYICONDATAA data)
 
 FAKE_IMPORT(MessageBoxA, 16, FakeMessageBoxA)
 FAKE_IMPORT(GetOpenFileNameA, 4, FakeGetOpenFileNameA)
+FAKE_IMPORT(CommDlgExtendedError, 0, FakeCommDlgExtendedError)
 
 // The platform header declares this one without an import slot: the call goes
 // to the function itself, which a definition here replaces.
@@ -122,7 +171,8 @@ void FakeDialogsReset()
     g_boxes.clear();
     g_boxAnswers.clear();
     g_choosers.clear();
-    g_chosenFiles.clear();
+    g_answers.clear();
+    g_chooserError = 0;
     g_popups.clear();
     g_menuChoice = 0;
     g_shellOpens.clear();
@@ -133,7 +183,15 @@ void FakeDialogsReset()
 std::vector<FakeMessageBox>& FakeMessageBoxes() { return g_boxes; }
 void FakeAnswerMessageBoxes(const std::vector<int>& answers) { g_boxAnswers.assign(answers.begin(), answers.end()); }
 std::vector<FakeChooser>& FakeChoosers() { return g_choosers; }
-void FakeChooseFile(const std::string& path) { g_chosenFiles.push_back(path); }
+void FakeChooseFile(const std::string& path, DWORD filterIndex)
+{
+    g_answers.push_back(ChooserAnswer{path, "", {}, filterIndex, 0});
+}
+void FakeChooseFiles(const std::string& folder, const std::vector<std::string>& names)
+{
+    g_answers.push_back(ChooserAnswer{"", folder, names, 0, 0});
+}
+void FakeChooserFails(DWORD error) { g_answers.push_back(ChooserAnswer{"", "", {}, 0, error}); }
 std::vector<FakePopup>& FakePopups() { return g_popups; }
 void FakeChooseMenuItem(int id) { g_menuChoice = id; }
 std::vector<FakeShellOpen>& FakeShellOpens() { return g_shellOpens; }

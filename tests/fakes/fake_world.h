@@ -37,6 +37,9 @@ int FakeMediaPosition(const std::string& alias);
 void FakeMediaFailPositionQueries(bool fail);
 // No sound output: file plays are taken, then post MCI_NOTIFY_FAILURE at once.
 void FakeMediaRemoveOutput(bool removed);
+// As Wine's MPEG device: a play that ends posts its notice while the device
+// still says it plays, until the clock next moves on.
+void FakeMediaEndsBeforeStopping(bool before);
 
 // ---- The volume ----------------------------------------------------------
 // A volume with no 8.3 names: GetShortPathNameA hands back the long path.
@@ -67,8 +70,14 @@ struct FakeChooser {
     DWORD structSize;
 };
 std::vector<FakeChooser>& FakeChoosers();
-// The next chooser returns this path; an empty path cancels.
-void FakeChooseFile(const std::string& path);
+// The next chooser returns this path, with the chosen kind (counted from 1)
+// unless it is 0; an empty path cancels.
+void FakeChooseFile(const std::string& path, DWORD filterIndex = 0);
+// The next chooser returns a folder and names, as an Explorer-style chooser
+// with several files allowed writes them.
+void FakeChooseFiles(const std::string& folder, const std::vector<std::string>& names);
+// The next chooser fails with this extended error.
+void FakeChooserFails(DWORD error);
 
 // ---- Tray popup menu ---------------------------------------------------
 struct FakePopup {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -195,10 +196,15 @@ TEST(DroppedNames, ExtensionListsAreBoundedAndMatchTheLastComponentInAnyCase)
         EXPECT_FALSE(HasListedExtension(name, list.data())) << name;
     EXPECT_FALSE(HasListedExtension("a.wav", "\0"));
 
-    EXPECT_TRUE(NamesPlaylistFile("C:\\Lists\\Party.VIREOLIST"));
-    EXPECT_TRUE(NamesPlaylistFile(".VireoList"));
-    EXPECT_FALSE(NamesPlaylistFile("C:\\Lists\\Party.VireoList.txt"));
-    EXPECT_FALSE(NamesPlaylistFile("VireoList"));
+    EXPECT_EQ(ClassifyPlaylistName("C:\\Lists\\Party.VIREOLIST"), PLAYLIST_VIREO);
+    EXPECT_EQ(ClassifyPlaylistName(".VireoList"), PLAYLIST_VIREO);
+    EXPECT_EQ(ClassifyPlaylistName("C:\\Lists\\Party.VireoList.txt"), PLAYLIST_NONE);
+    EXPECT_EQ(ClassifyPlaylistName("VireoList"), PLAYLIST_NONE);
+    EXPECT_EQ(ClassifyPlaylistName("D:\\Old\\mix.M3U"), PLAYLIST_M3U);
+    EXPECT_EQ(ClassifyPlaylistName("mix.m3u8"), PLAYLIST_M3U8);
+    EXPECT_EQ(ClassifyPlaylistName("\\\\server\\radio.Pls"), PLAYLIST_PLS);
+    for (const char* media : {"a.m3u8x", "C:\\list.pls\\tune.wav", "a.mp3", "m3u", "a."})
+        EXPECT_EQ(ClassifyPlaylistName(media), PLAYLIST_NONE) << media;
 }
 
 TEST(DroppedNames, FolderPathsJoinWithOneBackslashOrAreRefused)
@@ -213,4 +219,68 @@ TEST(DroppedNames, FolderPathsJoinWithOneBackslashOrAreRefused)
         std::vector<char> out(capacity);
         EXPECT_EQ(JoinFolderPath(out.data(), out.size(), "C:\\ab", "c.wav"), capacity == 12) << capacity;
     }
+}
+
+namespace {
+
+// The chooser's answer in a heap buffer of exactly its capacity.
+std::vector<std::string> ChosenPaths(const std::string& answer, size_t capacity, size_t fileOffset, bool* whole,
+                                     size_t pathCapacity = MAILBOX_CAPACITY)
+{
+    std::vector<char> buffer(capacity, '\x7f');
+    std::memcpy(buffer.data(), answer.data(), std::min(answer.size(), capacity));
+    ChosenFiles chosen;
+    std::vector<std::string> paths;
+    *whole = ReadChosenFiles(&chosen, buffer.data(), buffer.size(), fileOffset);
+    std::vector<char> path(pathCapacity);
+    while (*whole && TakeChosenFile(&chosen, path.data(), path.size()))
+        paths.push_back(path.data());
+    return paths;
+}
+
+}  // namespace
+
+TEST(ChosenFiles, OnePathAFolderWithNamesOrTheOldStyleAndNothingOfACutAnswer)
+{
+    bool whole = false;
+    const std::string several("C:\\My Music\0a.wav\0b c.mp3\0\0", 27);
+    EXPECT_EQ(ChosenPaths(several, several.size(), 12, &whole),
+              (std::vector<std::string>{"C:\\My Music\\a.wav", "C:\\My Music\\b c.mp3"}));
+    EXPECT_TRUE(whole);
+    EXPECT_EQ(ChosenPaths(std::string("D:\\\0x.wav\0\0", 11), 11, 4, &whole), std::vector<std::string>{"D:\\x.wav"});
+    EXPECT_EQ(ChosenPaths(std::string("C:\\one.wav\0\0", 12), 40, 3, &whole), std::vector<std::string>{"C:\\one.wav"});
+    EXPECT_EQ(ChosenPaths(std::string("C:\\one.wav\0", 11), 11, 3, &whole), std::vector<std::string>{"C:\\one.wav"});
+    EXPECT_EQ(ChosenPaths(std::string("C:\\MUSIC A.WAV  BSIDE~1.WAV\0", 28), 40, 9, &whole),
+              (std::vector<std::string>{"C:\\MUSIC\\A.WAV", "C:\\MUSIC\\BSIDE~1.WAV"}));
+    // A name the mailbox would cut is passed over; the others still come.
+    EXPECT_EQ(ChosenPaths(several, several.size(), 12, &whole, 18), std::vector<std::string>{"C:\\My Music\\a.wav"});
+
+    // Cut short, as Wine answers a selection too large: the names without
+    // their folder, or the list without its closing zero.
+    for (const std::string& cut : {std::string("a.wav\0b c.mp3\0", 14), std::string("a.wav\0b c.m", 11),
+                                   std::string("C:\\My Music\0a.wav\0", 18), std::string(20, 'x'), std::string()}) {
+        EXPECT_EQ(ChosenPaths(cut, cut.size() + (cut.empty() ? 1 : 0), cut.empty() ? 0 : 12, &whole),
+                  std::vector<std::string>{});
+        EXPECT_FALSE(whole) << cut;
+    }
+    EXPECT_EQ(ChosenPaths(std::string("a.wav\0b.wav\0\0", 13), 13, 0, &whole), std::vector<std::string>{});
+    EXPECT_FALSE(whole);
+}
+
+TEST(ChooserFilter, PatternAndPairsStayInsideTheirBuffers)
+{
+    std::vector<char> pattern(16, 'x');
+    FormatExtensionPattern(pattern.data(), pattern.size(), "wav\0mid\0mpeg\0");
+    EXPECT_STREQ(pattern.data(), "*.wav;*.mid");
+    FormatExtensionPattern(pattern.data(), pattern.size(), "\0");
+    EXPECT_STREQ(pattern.data(), "");
+
+    std::vector<char> filter(13, 'x');
+    size_t used = 0;
+    filter[0] = '\0';
+    EXPECT_TRUE(AppendFilterText(filter.data(), filter.size(), &used, "Waves"));
+    EXPECT_TRUE(AppendFilterText(filter.data(), filter.size(), &used, "*.wav"));
+    EXPECT_FALSE(AppendFilterText(filter.data(), filter.size(), &used, ""));
+    EXPECT_EQ(std::string(filter.data(), filter.size()), std::string("Waves\0*.wav\0\0", 13));
+    EXPECT_EQ(used, 12u);
 }

@@ -23,6 +23,7 @@ static const char SETTINGS_KEY_NAME[] = "Software\\Tallgrass\\Vireo";
 static const char CLASSES[] = "Software\\Classes\\";
 static const char PLAYLIST_CLASS[] = "Vireo.Playlist.1";
 static const char ADD_VERB[] = "Vireo.Add";
+static const char PLAY_VERB[] = "Vireo.Play";
 // Every key the installer writes for Explorer.
 static const char* const ASSOCIATION_KEYS[] = {
     ".VireoList",
@@ -32,6 +33,12 @@ static const char* const ASSOCIATION_KEYS[] = {
     "SystemFileAssociations\\.rmi\\shell\\Vireo.Add",
     "SystemFileAssociations\\.avi\\shell\\Vireo.Add",
     "SystemFileAssociations\\.cda\\shell\\Vireo.Add",
+    "SystemFileAssociations\\.m3u\\shell\\Vireo.Play",
+    "SystemFileAssociations\\.m3u\\shell\\Vireo.Add",
+    "SystemFileAssociations\\.m3u8\\shell\\Vireo.Play",
+    "SystemFileAssociations\\.m3u8\\shell\\Vireo.Add",
+    "SystemFileAssociations\\.pls\\shell\\Vireo.Play",
+    "SystemFileAssociations\\.pls\\shell\\Vireo.Add",
 };
 
 // The 32-bit Program Files folder, where a 32-bit program belongs on every Windows.
@@ -484,9 +491,9 @@ TEST_F(PackageTest, InstallAndUninstallCloseARunningVireo)
     ExpectNothingLeft();
 }
 
-// A double-click on a playlist, its "Edit in Vireo" and "Add to Vireo playlist"
-// on a wave file, each run through the shell; the media type itself is left
-// to its owner.
+// A double-click on a playlist, its "Edit in Vireo", "Add to Vireo playlist"
+// on a wave file and "Play in Vireo" on an M3U, each run through the shell;
+// the media types themselves are left to their owners.
 TEST_F(PackageTest, ExplorerPlaysAPlaylistAndAddsAFileUntilUninstalled)
 {
     const std::string waveType = ClassText(".wav");
@@ -536,6 +543,17 @@ TEST_F(PackageTest, ExplorerPlaysAPlaylistAndAddsAFileUntilUninstalled)
     EXPECT_EQ((std::vector<std::string>{"dawn.wav", "dusk.wav", "a song.wav", "dawn.wav", "dusk.wav"}),
               ListItems(window));
     EXPECT_TRUE(IsPlayingFirstEntry(window));
+
+    // "Play in Vireo" on another player's list appends it and plays from the top.
+    const std::string m3u = music + "\\night list.m3u";
+    WriteTextFile(m3u, "#EXTM3U\r\ndusk.wav\r\n");
+    Started play = ShellRun(PLAY_VERB, m3u, "SystemFileAssociations\\.m3u");
+    ASSERT_TRUE(play.process != NULL);
+    EXPECT_EQ(0, WaitForExit(play));
+    CloseStarted(play);
+    EXPECT_EQ((std::vector<std::string>{"dawn.wav", "dusk.wav", "a song.wav", "dawn.wav", "dusk.wav", "dusk.wav"}),
+              ListItems(window));
+    EXPECT_TRUE(WaitUntil(IsPlayingFirstEntry, window, 10000));
     EXPECT_EQ(waveType, ClassText(".wav"));
     EXPECT_EQ(0, ExitVireo(window, vireo));
     CloseStarted(vireo);

@@ -44,22 +44,26 @@ bool ChooserGone(HWND chooser)
     return !IsWindow(chooser) || !IsWindowVisible(chooser);
 }
 
-// Opens the chooser with the command, types the name (if any) and presses
-// Open, or else Cancel. False if the chooser never showed or never closed.
-bool UseChooser(HWND window, DWORD pid, int command, const char* title, const std::string& name)
+// Opens the chooser with the command, types each text (a folder to go to,
+// then names) pressing Open after each, or else presses Cancel. False if
+// the chooser never showed or never closed.
+bool UseChooser(HWND window, DWORD pid, int command, const char* title, const std::vector<std::string>& typed)
 {
     PostCommand(window, command);
     HWND chooser = WaitForDialog(pid, title, 15000, true);
     if (chooser == NULL)
         return false;
-    if (name.empty()) {
+    if (typed.empty())
         PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
-    } else {
+    for (size_t i = 0; i < typed.size(); ++i) {
         HWND edit = FileNameEdit(chooser);
         if (edit == NULL)
             return false;
-        SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed[i].c_str()));
         PostMessageA(chooser, WM_COMMAND, IDOK, 0);
+        // A folder typed is gone to before the names that follow.
+        if (i + 1 < typed.size())
+            Sleep(1000);
     }
     for (int i = 0; i < 100 && !ChooserGone(chooser); ++i)
         Sleep(100);
@@ -75,7 +79,7 @@ bool HasWantedCount(HWND window)
 
 }  // namespace
 
-TEST_F(ProcessTest, AddChooserOpensAndATypedFileArrivesByItsLongNameWhileCancelAddsNothing)
+TEST_F(ProcessTest, AddChooserOpensAndTypedFilesArriveByTheirLongNamesWhileCancelAddsNothing)
 {
     std::string wav = Folder() + "\\Chosen Tone.wav";
     WriteToneWav(wav, 440, 200);
@@ -83,13 +87,23 @@ TEST_F(ProcessTest, AddChooserOpensAndATypedFileArrivesByItsLongNameWhileCancelA
     HWND window = WaitForMainWindow(vireo.pid);
     ASSERT_NE(nullptr, window);
 
-    EXPECT_TRUE(UseChooser(window, vireo.pid, IDC_ADD, "Choose media file to Vireo", ""));
+    EXPECT_TRUE(UseChooser(window, vireo.pid, IDC_ADD, "Choose media file to Vireo", {}));
     EXPECT_TRUE(ListItems(window).empty());
 
-    EXPECT_TRUE(UseChooser(window, vireo.pid, IDC_ADD, "Choose media file to Vireo", wav));
+    EXPECT_TRUE(UseChooser(window, vireo.pid, IDC_ADD, "Choose media file to Vireo", {wav}));
     s_wantedCount = 1;
     EXPECT_TRUE(WaitUntil(HasWantedCount, window, 10000));
     EXPECT_EQ((std::vector<std::string>{"Chosen Tone.wav"}), ListItems(window));
+
+    // Several at once, in the order typed, through the preview chooser's
+    // Explorer form.
+    std::string second = Folder() + "\\Second Tone.wav";
+    WriteToneWav(second, 880, 200);
+    EXPECT_TRUE(UseChooser(window, vireo.pid, IDC_ADD, "Choose media file to Vireo",
+                           {Folder(), "\"Second Tone.wav\" \"Chosen Tone.wav\""}));
+    s_wantedCount = 3;
+    EXPECT_TRUE(WaitUntil(HasWantedCount, window, 10000));
+    EXPECT_EQ((std::vector<std::string>{"Chosen Tone.wav", "Second Tone.wav", "Chosen Tone.wav"}), ListItems(window));
     EXPECT_EQ(0, ExitVireo(window, vireo));
 }
 
@@ -110,7 +124,7 @@ TEST_F(ProcessTest, SaveChooserWritesTheListUnderTheAddedExtensionAndLoadChooser
     s_wantedCount = 2;
     ASSERT_TRUE(WaitUntil(HasWantedCount, window, 10000));
 
-    ASSERT_TRUE(UseChooser(window, vireo.pid, IDM_SAVE_PLAYLIST, "Save current playlist as", saved));
+    ASSERT_TRUE(UseChooser(window, vireo.pid, IDM_SAVE_PLAYLIST, "Save current playlist as", {saved}));
     std::string bytes;
     for (int i = 0; i < 50 && bytes.empty(); ++i, Sleep(100))
         bytes = ReadFileBytes(saved + ".VireoList");
@@ -122,7 +136,7 @@ TEST_F(ProcessTest, SaveChooserWritesTheListUnderTheAddedExtensionAndLoadChooser
     window = WaitForMainWindow(later.pid);
     ASSERT_NE(nullptr, window);
     ASSERT_TRUE(ListItems(window).empty());
-    ASSERT_TRUE(UseChooser(window, later.pid, IDM_OPEN_PLAYLIST, "Load playlist", saved + ".VireoList"));
+    ASSERT_TRUE(UseChooser(window, later.pid, IDM_OPEN_PLAYLIST, "Load playlist", {saved + ".VireoList"}));
     s_wantedCount = 2;
     EXPECT_TRUE(WaitUntil(HasWantedCount, window, 10000));
     EXPECT_EQ((std::vector<std::string>{"one.wav", "two.wav"}), ListItems(window));

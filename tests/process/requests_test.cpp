@@ -264,3 +264,24 @@ TEST_F(ProcessTest, TwoLaterStartsLoadingAtOnceLoseNoLine)
     CloseStarted(x);
     CloseStarted(y);
 }
+
+// Another player's list named by a later start, relative to that start's
+// own folder as its paths are to the list's: the running player gets the
+// paths, and its status line says what was passed over.
+TEST_F(ProcessTest, ALaterStartLoadsAnotherPlayersListAndTheRunningWindowSaysWhatWasPassedOver)
+{
+    const std::string folder = Folder();
+    CreateDirectoryA((folder + "\\radio").c_str(), NULL);
+    WriteTextFile(folder + "\\radio\\evening.pls",
+                  "[playlist]\r\nFile2=http://radio.example/live\r\nFile1=near.wav\r\nNumberOfEntries=5\r\n");
+    Started running = StartVireo();
+    HWND window = WaitForMainWindow(running.pid);
+    ASSERT_TRUE(window != NULL);
+    Started later = StartVireoIn(folder, "radio\\evening.pls");
+    EXPECT_EQ(0, WaitForExit(later));
+    EXPECT_EQ((std::vector<std::string>{"near.wav"}), ListItems(window));
+    EXPECT_EQ("Passed over 1 line that names nothing Vireo can play.", ControlText(window, IDC_STATUS));
+    EXPECT_EQ(0, ExitVireo(window, running));
+    CloseStarted(running);
+    CloseStarted(later);
+}

@@ -448,3 +448,52 @@ TEST_F(ProcessTest, FilesNamedInAnyLanguageArriveByTheirNamesAndPlay)
     EXPECT_EQ(0, ExitVireo(window, vireo));
     CloseStarted(vireo);
 }
+
+namespace {
+
+// A path as a file: URL: forward slashes, a blank escaped.
+std::string FileUrl(const std::string& path)
+{
+    std::string url = "file:///";
+    for (char c : path)
+        url += c == '\\' ? "/" : (c == ' ' ? "%20" : std::string(1, c));
+    return url;
+}
+
+}  // namespace
+
+// Another player's playlist at a first start: a WAV relative to the list's
+// folder, an MP3 the media layer decodes, and a WAV named by a file: URL
+// with a blank, heard in that order; a web address among them is passed
+// over, and the player exits at the end as after any /play.
+TEST_F(ProcessTest, AnM3uPlaysItsRelativeMp3AndUrlEntriesInOrder)
+{
+    const std::string folder = TempFolder("m3u-play");
+    CreateDirectoryA((folder + "\\sub").c_str(), NULL);
+    WriteToneWav(folder + "\\sub\\low.wav", PITCHES[0], TONE_MS);
+    const std::string mp3 = folder + "\\middle.mp3";
+    ASSERT_TRUE(CopyFileA((BuildFolder() + "\\tone880.mp3").c_str(), mp3.c_str(), FALSE)) << "built beside the tests";
+    const std::string high = folder + "\\high tone.wav";
+    WriteToneWav(high, PITCHES[2], TONE_MS);
+    const std::string list = folder + "\\evening.m3u";
+    WriteTextFile(list, "#EXTM3U\r\n#EXTINF:2,Low\r\nsub\\low.wav\r\n" + mp3 + "\r\nhttp://radio.example/live\r\n" +
+                            FileUrl(high) + "\r\n");
+    std::string silence = TempFolder() + "\\silence.wav";
+    WriteToneWav(silence, 0, 500);
+
+    Recording recording;
+    ASSERT_TRUE(StartRecording(recording)) << "no recording device";
+    ASSERT_TRUE(WakeRecording(recording, silence));
+    Started vireo = StartVireo("/play " + list);
+    HWND window = WaitForMainWindow(vireo.pid);
+    bool ended = RecordUntil(recording, [&] { return WaitForSingleObject(vireo.process, 0) == WAIT_OBJECT_0; },
+                             40000);
+    RecordFor(recording, 300);
+    StopRecording(recording);
+    EXPECT_TRUE(ended) << "still playing after 40 s: status \"" << TextOf(window, IDC_STATUS) << "\", time \""
+                       << TextOf(window, IDC_TIME) << "\", selection " << SelectedIndex(window);
+    std::vector<ToneRun> tones = FindTones(recording.samples);
+    EXPECT_EQ((std::vector<int>{440, 880, 1320}), Pitches(tones)) << Describe(tones);
+    EXPECT_EQ(0, WaitForExit(vireo));
+    CloseStarted(vireo);
+}

@@ -1,6 +1,8 @@
 // The add mailbox: what a text becomes, the slot's count, the Add chooser.
 #include "scenario.h"
 
+#include <cderr.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -212,19 +214,88 @@ TEST_F(Scenario, AReceiveWithoutASenderKeepsTheCountAtOneAndAddsTheSlotAgain)
     EXPECT_EQ(3, GetEntryCount(window));
 }
 
-TEST_F(Scenario, AddOffersTheMediaChooserAndPostsTheChosenPath)
+namespace {
+
+const char TOO_MANY_CHOSEN[] = "Too many files chosen at once; none were added.";
+const DWORD MULTIPLE_CHOICE_FLAGS = 0x1804u | OFN_ALLOWMULTISELECT | OFN_EXPLORER;
+
+// The Add chooser's filter as its three kinds: ours, the registered ones, all files.
+std::vector<std::string> FilterParts(const std::string& filter)
+{
+    std::vector<std::string> parts;
+    for (size_t at = 0;;) {
+        size_t bar = filter.find('|', at);
+        parts.push_back(filter.substr(at, bar - at));
+        if (bar == std::string::npos)
+            return parts;
+        at = bar + 1;
+    }
+}
+
+}  // namespace
+
+// Several files at once, in the chooser's order, a playlist among them
+// loaded; the kinds the media layer registered offered after ours.
+TEST_F(Scenario, AddTakesSeveralFilesOfEveryRegisteredKind)
 {
     Open();
+    const std::string folder = ScratchFolder("vireo-chosen");
+    WriteBytes(folder + "\\evening.m3u", "#EXTM3U\r\nlisted.wav\r\nhttp://radio.example/live\r\n");
+    // The mailbox holds 258 characters: a longer path is passed over.
+    const std::string deep = "C:\\" + std::string(240, 'd');
+    FakeChooseFiles(folder, {"b side.wav", "a.mp3", "evening.m3u", "c.WMA"});
+    Command(IDC_ADD);
+    EXPECT_EQ((std::vector<std::string>{"b side.wav", "a.mp3", "listed.wav", "c.WMA"}), Items());
+    EXPECT_EQ("Passed over 1 line that names nothing Vireo can play.", Status());
+    ASSERT_EQ(1u, FakeChoosers().size());
+    const FakeChooser& chooser = FakeChoosers()[0];
+    ExpectChooser(chooser, window, true, chooser.filter.c_str(), "Choose media file to Vireo", MULTIPLE_CHOICE_FLAGS,
+                  32768);
+    std::vector<std::string> parts = FilterParts(chooser.filter);
+    ASSERT_EQ(6u, parts.size()) << chooser.filter;
+    EXPECT_EQ("Media files (*.rmi, *.mid, *.wav, *.avi, *.cda)", parts[0]);
+    EXPECT_EQ("*.rmi;*.mid;*.wav;*.avi;*.cda", parts[1]);
+    EXPECT_EQ("All media files the system plays", parts[2]);
+    EXPECT_EQ(0u, parts[3].find("*.rmi;*.mid;*.wav;*.avi;*.cda;")) << parts[3];
+    for (const char* registered : {";*.mp3;", ";*.wma;", ";*.mpg;"})
+        EXPECT_NE(std::string::npos, (parts[3] + ";").find(registered)) << registered;
+    EXPECT_EQ("All files (*.*)", parts[4]);
+    EXPECT_EQ("*.*", parts[5]);
+
+    // One file, a path too long for the mailbox, a cancel.
+    while (GetEntryCount(window) > 0)
+        RemoveEntry(window, 0);
     FakeChooseFile("C:\\Chosen\\pick.wav");
+    Command(IDC_ADD);
+    FakeChooseFiles(deep, {"short.wav", std::string(20, 'n') + ".wav"});
     Command(IDC_ADD);
     FakeChooseFile("");
     Command(IDC_ADD);
-    EXPECT_EQ((std::vector<std::string>{"pick.wav"}), Items());
-    ASSERT_EQ(2u, FakeChoosers().size());
-    const FakeChooser& chooser = FakeChoosers()[0];
-    ExpectChooser(chooser, window, true,
-                  "Media files (*.rmi, *.mid, *.wav, *.avi, *.cda)|*.rmi;*.mid;*.wav;*.avi;*.cda",
-                  "Choose media file to Vireo", 0x1804u);
+    EXPECT_EQ((std::vector<std::string>{"pick.wav", "short.wav"}), Items());
+}
+
+// A selection too large for the buffer adds nothing and says so; a preview
+// chooser that cannot open hands over to the plain one.
+TEST_F(Scenario, AddSaysSoWhenASelectionDoesNotFitAndFallsBackToThePlainChooser)
+{
+    Open();
+    std::vector<std::string> many;
+    for (int i = 0; i < 2000; ++i)
+        many.push_back("tone number " + std::to_string(10000 + i) + ".wav");
+    FakeChooseFiles("C:\\Many", many);
+    Command(IDC_ADD);
+    EXPECT_EQ(0, GetEntryCount(window));
+    EXPECT_EQ(TOO_MANY_CHOSEN, Status());
+    ASSERT_EQ(1u, FakeChoosers().size()) << "a full buffer is no failure of the preview";
+
+    FakeChooserFails(CDERR_DIALOGFAILURE);
+    FakeChooseFiles("C:\\Plain", {"one.wav", "two.wav"});
+    Command(IDC_ADD);
+    EXPECT_EQ((std::vector<std::string>{"one.wav", "two.wav"}), Items());
+    ASSERT_EQ(3u, FakeChoosers().size());
+    EXPECT_TRUE(FakeChoosers()[1].preview);
+    ExpectChooser(FakeChoosers()[2], window, false, FakeChoosers()[1].filter.c_str(), "Choose media file to Vireo",
+                  MULTIPLE_CHOICE_FLAGS, 32768);
 }
 
 namespace {

@@ -325,6 +325,9 @@ TEST_F(PlaybackScenario, AnEndNoticeOfAnEarlierPlayEndsNothing)
     PostMessageA(window, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 1);
     PostMessageA(window, MM_MCINOTIFY, MCI_NOTIFY_FAILURE, 1);
     Pump();
+    // The tick finds the entry still playing: the notice was not its own.
+    Tick();
+    Pump();
     EXPECT_EQ(2, Selection());
     EXPECT_EQ(2u, Opened().size());
     EXPECT_FALSE(Logged("Finished playing e2.wav"));
@@ -334,6 +337,34 @@ TEST_F(PlaybackScenario, AnEndNoticeOfAnEarlierPlayEndsNothing)
     EXPECT_EQ(3, Selection());
     EXPECT_EQ("Finished playing e2.wav", Status());
     Command(IDM_STOP);
+}
+
+// Wine's MPEG device (MP3) posts its end while it still says it plays: the
+// notice looks like an earlier play's, and the tick after the device has
+// stopped takes it as the end after all, once.
+TEST_F(PlaybackScenario, AnEndNoticeBeforeTheDeviceStopsEndsTheEntryAtTheNextTick)
+{
+    OpenRecording();
+    AddFiles(3);
+    FakeMediaEndsBeforeStopping(true);
+    Command(IDM_START);
+    Pump();
+    Play(LENGTH_MS);
+    EXPECT_EQ(0, Selection()) << "the notice came while the device said it played";
+    FakeMediaAdvance(10);
+    Tick();
+    Pump();
+    EXPECT_EQ(1, Selection());
+    EXPECT_EQ("Finished playing e0.wav", Status());
+    Tick();
+    Pump();
+    EXPECT_EQ((std::vector<std::string>{"e0.wav", "e1.wav"}), OpenedNames());
+
+    FakeMediaEndsBeforeStopping(false);
+    Play(LENGTH_MS);
+    Play(LENGTH_MS);
+    EXPECT_EQ("Done with playlist.", Status());
+    EXPECT_EQ(PLAY_STOPPED, g_playState);
 }
 
 TEST_F(PlaybackScenario, CueModeHoldsEachEntryAfterAFinishedOneUnstarted)

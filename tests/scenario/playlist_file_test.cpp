@@ -31,6 +31,9 @@ std::vector<std::string> Paths(HWND window)
 }
 
 const char HEADER_MESSAGE[] = "Error: not a Vireo playlist file.";
+const char LOAD_FILTER[] = "Playlists (*.VireoList)|*.VireoList|Playlists of other players (*.m3u, *.m3u8, *.pls)|"
+                           "*.m3u;*.m3u8;*.pls|All files (*.*)|*.*";
+const char SAVE_FILTER[] = "Playlists (*.VireoList)|*.VireoList|M3U8 playlist (*.m3u8)|*.m3u8";
 const char CLEAR_QUESTION[] = "Do you want to clear the existing selections first?";
 
 }  // namespace
@@ -49,8 +52,7 @@ TEST_F(Scenario, SaveWritesTheHeaderAndFilePathsAndLoadsBackTheFileEntries)
     Command(IDM_SAVE_PLAYLIST);
     EXPECT_EQ("[VIREO 1.0]\r\nC:\\Waves\\one.wav\r\nC:\\Waves\\two.wav\r\n", ReadBytes(saved + ".VireoList"));
     ASSERT_EQ(1u, FakeChoosers().size());
-    ExpectChooser(FakeChoosers()[0], window, false, "Playlists (*.VireoList)|*.VireoList",
-                  "Save current playlist as", 0x804u);
+    ExpectChooser(FakeChoosers()[0], window, false, SAVE_FILTER, "Save current playlist as", 0x804u);
 
     // Yes to the question: the list is cleared, then the file's entries come.
     FakeChooseFile(saved + ".VireoList");
@@ -59,8 +61,7 @@ TEST_F(Scenario, SaveWritesTheHeaderAndFilePathsAndLoadsBackTheFileEntries)
     EXPECT_EQ((std::vector<std::string>{"one.wav", "two.wav"}), Items());
     EXPECT_EQ((std::vector<std::string>{"C:\\Waves\\one.wav", "C:\\Waves\\two.wav"}), Paths(window));
     ASSERT_EQ(2u, FakeChoosers().size());
-    ExpectChooser(FakeChoosers()[1], window, false, "Playlists (*.VireoList)|*.VireoList", "Load playlist",
-                  0x1804u);
+    ExpectChooser(FakeChoosers()[1], window, false, LOAD_FILTER, "Load playlist", 0x1804u);
     ASSERT_EQ(1u, FakeMessageBoxes().size());
     EXPECT_EQ(window, FakeMessageBoxes()[0].owner);
     EXPECT_EQ(CLEAR_QUESTION, FakeMessageBoxes()[0].text);

@@ -182,7 +182,7 @@ const FakeTrayCall& Scenario::LastTray()
 }
 
 void ExpectChooser(const FakeChooser& chooser, HWND owner, bool preview, const char* filter, const char* title,
-                   DWORD flags)
+                   DWORD flags, DWORD maxFile)
 {
     SCOPED_TRACE(title);
     EXPECT_EQ(preview, chooser.preview);
@@ -191,6 +191,6 @@ void ExpectChooser(const FakeChooser& chooser, HWND owner, bool preview, const c
     EXPECT_EQ(title, chooser.title);
     EXPECT_EQ(flags, chooser.flags);
     EXPECT_EQ(FIRST_FORM_CHOOSER_SIZE, chooser.structSize);
-    EXPECT_EQ(259u, chooser.maxFile);
+    EXPECT_EQ(maxFile, chooser.maxFile);
     EXPECT_EQ("", chooser.initialFile);
 }

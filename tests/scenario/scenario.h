@@ -68,9 +68,9 @@ const DWORD FIRST_FORM_TRAY_SIZE = 104;
 #endif
 
 // A chooser as every one of ours is shown: owned by the window, its record in
-// the first form, an empty 260-character name buffer, and the given kind,
-// filter, title and flags.
+// the first form, an empty name buffer (of 260 characters unless given),
+// and the given kind, filter, title and flags.
 void ExpectChooser(const FakeChooser& chooser, HWND owner, bool preview, const char* filter, const char* title,
-                   DWORD flags);
+                   DWORD flags, DWORD maxFile = 259);
 
 #endif

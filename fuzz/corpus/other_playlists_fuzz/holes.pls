@@ -1,0 +1,9 @@
+[playlist]
+NumberOfEntries=99
+File3=three.wav
+Title3=Three
+File1=file:///D:/one.mp3
+Length1=-1
+File99999999999999999999=huge.wav
+File002=two.wav
+Version=2

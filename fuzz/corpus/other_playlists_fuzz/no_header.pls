@@ -1,0 +1,1 @@
+File1=a.wav

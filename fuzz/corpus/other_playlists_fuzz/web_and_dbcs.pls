@@ -1,0 +1,4 @@
+
+[PLAYLIST]
+file1 = mms://x/y
+File2=•\\ƒ\\..\\a.wav
