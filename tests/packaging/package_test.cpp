@@ -547,9 +547,9 @@ TEST_F(PackageTest, ExplorerPlaysAPlaylistAndAddsAFileUntilUninstalled)
     // "Play in Vireo" on another player's list appends it and plays from the top.
     const std::string m3u = music + "\\night list.m3u";
     WriteTextFile(m3u, "#EXTM3U\r\ndusk.wav\r\n");
-    Started play = ShellRun(PLAY_VERB, m3u, "SystemFileAssociations\\.m3u");
-    ASSERT_TRUE(play.process != NULL);
-    EXPECT_EQ(0, WaitForExit(play));
+    Started play = ShellRun(PLAY_VERB, m3u, "SystemFileAssociations\\.m3u", &done);
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(play.process == NULL);
     CloseStarted(play);
     EXPECT_EQ((std::vector<std::string>{"dawn.wav", "dusk.wav", "a song.wav", "dawn.wav", "dusk.wav", "dusk.wav"}),
               ListItems(window));
@@ -609,6 +609,8 @@ TEST_F(PackageTest, ExplorerHandsASelectionOfTwelveToOnePlayerInOrder)
     ExpectDdeVerb(std::string("SystemFileAssociations\\.wav\\shell\\") + ADD_VERB, "[add(\"%1\")]");
     ExpectDdeVerb(std::string(PLAYLIST_CLASS) + "\\shell\\open", "[play(\"%1\")]");
     ExpectDdeVerb(std::string(PLAYLIST_CLASS) + "\\shell\\edit", "[load(\"%1\")]");
+    ExpectDdeVerb(std::string("SystemFileAssociations\\.m3u\\shell\\") + PLAY_VERB, "[play(\"%1\")]");
+    ExpectDdeVerb(std::string("SystemFileAssociations\\.pls\\shell\\") + ADD_VERB, "[add(\"%1\")]");
 
     const std::string album = TempFolder("explorer") + "\\An Album";
     CreateDirectoryA(album.c_str(), NULL);
