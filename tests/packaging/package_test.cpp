@@ -590,17 +590,6 @@ static void ExpectDdeVerb(const std::string& verb, const std::string& execute)
     EXPECT_EQ("[]", ClassText(verb + "\\ddeexec\\ifexec"));
 }
 
-static BOOL CALLBACK CountPlayerWindow(HWND window, LPARAM count)
-{
-    char className[32] = "";
-    char title[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    GetWindowTextA(window, title, sizeof title);
-    if (strcmp(className, "#32770") == 0 && strcmp(title, "Vireo") == 0 && GetDlgItem(window, IDC_MAILBOX) != NULL)
-        ++*reinterpret_cast<int*>(count);
-    return TRUE;
-}
-
 // "Add to Vireo playlist" on twelve selected files, one item after another as
 // the shell invokes a verb on a selection, with no player running.
 TEST_F(PackageTest, ExplorerHandsASelectionOfTwelveToOnePlayerInOrder)
@@ -640,9 +629,7 @@ TEST_F(PackageTest, ExplorerHandsASelectionOfTwelveToOnePlayerInOrder)
     HWND window = WaitForMainWindow(player.pid);
     ASSERT_TRUE(window != NULL);
     EXPECT_EQ(selection, ListItems(window));
-    int players = 0;
-    EnumWindows(CountPlayerWindow, reinterpret_cast<LPARAM>(&players));
-    EXPECT_EQ(1, players);
+    EXPECT_EQ(1, PlayerWindows());
 
     // Once that player has gone, the next item starts a new one.
     EXPECT_EQ(0, ExitVireo(window, player));

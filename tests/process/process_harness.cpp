@@ -197,6 +197,24 @@ void PostCommand(HWND window, int id)
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
+static BOOL CALLBACK CountPlayerWindow(HWND window, LPARAM count)
+{
+    char className[32] = "";
+    char title[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    GetWindowTextA(window, title, sizeof title);
+    if (strcmp(className, "#32770") == 0 && strcmp(title, "Vireo") == 0 && GetDlgItem(window, IDC_MAILBOX) != NULL)
+        ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+int PlayerWindows()
+{
+    int count = 0;
+    EnumWindows(CountPlayerWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
 int ExitVireo(HWND window, Started& started)
 {
     PostCommand(window, IDC_EXIT);

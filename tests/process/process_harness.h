@@ -46,6 +46,9 @@ bool ControlEnabled(HWND window, int id);
 void PostCommand(HWND window, int id);
 // Exit through the Exit command and wait for the process to end: its exit code.
 int ExitVireo(HWND window, Started& started);
+// Main windows of players (a message box of theirs has the same class and
+// title, but no mailbox), however many run.
+int PlayerWindows();
 
 // The running-instance marker.
 bool MarkerExists();

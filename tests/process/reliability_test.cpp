@@ -1118,25 +1118,6 @@ TEST_F(Reliability, TheEndOfTheSessionKeepsTheSettingsAndFreesTheMarker)
 
 namespace {
 
-BOOL CALLBACK CountPlayerWindow(HWND window, LPARAM count)
-{
-    char className[32] = "";
-    char title[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    GetWindowTextA(window, title, sizeof title);
-    if (strcmp(className, "#32770") == 0 && strcmp(title, "Vireo") == 0 && GetDlgItem(window, IDC_MAILBOX) != NULL)
-        ++*reinterpret_cast<int*>(count);
-    return TRUE;
-}
-
-// Main windows of players, however many run.
-int PlayerWindows()
-{
-    int count = 0;
-    EnumWindows(CountPlayerWindow, reinterpret_cast<LPARAM>(&count));
-    return count;
-}
-
 // A player that is not stuck answers a sent message within a second.
 bool Answers(HWND window)
 {
