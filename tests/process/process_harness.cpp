@@ -146,7 +146,17 @@ HWND WaitForDialog(DWORD pid, const char* title, DWORD timeoutMs, bool visible)
 
 HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs)
 {
-    return WaitForDialog(pid, "Vireo", timeoutMs);
+    DWORD start = GetTickCount();
+    HWND window = WaitForDialog(pid, "Vireo", timeoutMs);
+    // The dialog is found before its controls are made, and a message to a
+    // control not there yet answers 0, which reads as a first entry selected.
+    // The mailbox is the last of them.
+    while (window != NULL && GetDlgItem(window, IDC_MAILBOX) == NULL) {
+        if (GetTickCount() - start >= timeoutMs || !IsWindow(window))
+            return NULL;
+        Sleep(10);
+    }
+    return window;
 }
 
 bool WaitUntil(bool (*check)(HWND), HWND window, DWORD timeoutMs)
