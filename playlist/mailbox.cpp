@@ -11,6 +11,7 @@
 #include "resource.h"
 
 const char ADD_SEMAPHORE_NAME[] = "VireoAddSemaphore";
+const char ADD_GUARD_NAME[] = "VireoAddSlotGuard";
 
 
 static HANDLE OpenAddSemaphore()
@@ -18,20 +19,25 @@ static HANDLE OpenAddSemaphore()
     return CreateSemaphoreA(NULL, 1, 1, ADD_SEMAPHORE_NAME);
 }
 
-// On the main window's own thread a plain wait would shut out the sender in
-// another process whose message this thread must handle before the slot
-// comes free; sent messages are let through while waiting.
-static bool WaitForSlotOnWindowThread(HANDLE semaphore, DWORD timeoutMs)
+// WAIT_OBJECT_0, WAIT_ABANDONED (the guard's last owner died holding it) or
+// WAIT_TIMEOUT. On the main window's own thread a plain wait would shut out
+// the sender in another process whose message this thread must handle
+// before the slot comes free; sent messages are let through while waiting.
+static DWORD WaitOnThread(HANDLE object, bool onWindowThread, DWORD timeoutMs)
 {
+    if (!onWindowThread) {
+        DWORD result = WaitForSingleObject(object, timeoutMs);
+        return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED ? result : WAIT_TIMEOUT;
+    }
     DWORD start = GetTickCount();
     for (;;) {
         DWORD elapsed = GetTickCount() - start;
         DWORD remaining = elapsed < timeoutMs ? timeoutMs - elapsed : 0;
-        DWORD result = MsgWaitForMultipleObjects(1, &semaphore, FALSE, remaining, QS_SENDMESSAGE);
-        if (result == WAIT_OBJECT_0)
-            return true;
+        DWORD result = MsgWaitForMultipleObjects(1, &object, FALSE, remaining, QS_SENDMESSAGE);
+        if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0)
+            return result;
         if (result != WAIT_OBJECT_0 + 1)
-            return false;
+            return WAIT_TIMEOUT;
         // Any peek handles the sent messages that wait; the flag that would
         // narrow it to them is unknown to 95 and NT 4.0.
         MSG message;
@@ -39,11 +45,40 @@ static bool WaitForSlotOnWindowThread(HANDLE semaphore, DWORD timeoutMs)
     }
 }
 
+static void ReleaseGuard(const AddMailbox* mailbox)
+{
+    if (mailbox->guard != NULL)
+        ReleaseMutex(mailbox->guard);
+}
+
+// A sender killed between taking the slot and the player's read of it
+// leaves the slot taken for as long as anyone keeps the semaphore open;
+// it also leaves the guard abandoned, and the sender that gets the guard
+// next takes the dead one's slot over once a wait has shown it will not
+// come free. A slot left by a sender without the guard (an older version)
+// is only waited for.
 static bool TakeSlot(const AddMailbox* mailbox)
 {
-    if (mailbox->onWindowThread)
-        return WaitForSlotOnWindowThread(mailbox->semaphore, ADD_MAILBOX_WAIT_MS);
-    return WaitForSingleObject(mailbox->semaphore, ADD_MAILBOX_WAIT_MS) == WAIT_OBJECT_0;
+    bool ownerDied = false;
+    if (mailbox->guard != NULL) {
+        DWORD guard = WaitOnThread(mailbox->guard, mailbox->onWindowThread, ADD_MAILBOX_WAIT_MS);
+        if (guard == WAIT_TIMEOUT)
+            return false;
+        ownerDied = guard == WAIT_ABANDONED;
+    }
+    if (WaitOnThread(mailbox->semaphore, mailbox->onWindowThread, ADD_MAILBOX_WAIT_MS) == WAIT_OBJECT_0 || ownerDied)
+        return true;
+    ReleaseGuard(mailbox);
+    return false;
+}
+
+void KeepAddGuard()
+{
+    // Closed with the process. A guard that no process has open is gone, and
+    // with it the record of the death of the sender that held it last.
+    static HANDLE kept = NULL;
+    if (kept == NULL)
+        kept = CreateMutexA(NULL, FALSE, ADD_GUARD_NAME);
 }
 
 bool OpenAddMailbox(HWND window, AddMailbox* mailbox)
@@ -52,6 +87,7 @@ bool OpenAddMailbox(HWND window, AddMailbox* mailbox)
     mailbox->slot = GetDlgItem(window, IDC_MAILBOX);
     mailbox->onWindowThread = GetWindowThreadProcessId(window, NULL) == GetCurrentThreadId();
     mailbox->semaphore = OpenAddSemaphore();
+    mailbox->guard = CreateMutexA(NULL, FALSE, ADD_GUARD_NAME);
     return mailbox->semaphore != NULL;
 }
 
@@ -60,6 +96,9 @@ void CloseAddMailbox(AddMailbox* mailbox)
     if (mailbox->semaphore != NULL)
         CloseHandle(mailbox->semaphore);
     mailbox->semaphore = NULL;
+    if (mailbox->guard != NULL)
+        CloseHandle(mailbox->guard);
+    mailbox->guard = NULL;
 }
 
 int g_undeliveredAdds = 0;
@@ -69,7 +108,8 @@ int g_undeliveredAdds = 0;
 // handle is let go and a new one opened for the next try.
 static void ReopenAfterTimeout(AddMailbox* mailbox)
 {
-    CloseAddMailbox(mailbox);
+    if (mailbox->semaphore != NULL)
+        CloseHandle(mailbox->semaphore);
     mailbox->semaphore = OpenAddSemaphore();
 }
 
@@ -105,9 +145,11 @@ static bool DeliverText(AddMailbox* mailbox, const char* text)
     // the next post's wait runs out and opens the semaphore anew.)
     if (!SendMessageA(mailbox->slot, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(slotText))) {
         ReleaseSemaphore(mailbox->semaphore, 1, NULL);
+        ReleaseGuard(mailbox);
         return false;
     }
     SendMessageA(mailbox->window, MSG_ADD_PENDING, 0, 0);
+    ReleaseGuard(mailbox);
     return true;
 }
 

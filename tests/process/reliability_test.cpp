@@ -421,11 +421,6 @@ TEST_F(Reliability, AKilledSlotHolderAloneFreesTheSlot)
 
 TEST_F(Reliability, AKilledSlotHolderWhileAnotherSenderWaitsLosesNothing)
 {
-    // Kept as a limit of the shared slot rather than mended: the named semaphore
-    // and its counting are what every running instance and forwarder agree on.
-    SKIP_UNLESS_KNOWN_FAULTS_RUN("a slot left taken by a dead sender stays taken while any other process holds the "
-                                 "semaphore open; posts meanwhile are asked again for ten seconds and then dropped, "
-                                 "which a later start reports in a message box");
     Tally tally("killed_slot_holder_while_others_wait");
     HANDLE event = CreateEventA(NULL, TRUE, FALSE, SLOT_EVENT);
     ASSERT_TRUE(event != NULL);

@@ -355,9 +355,10 @@ TEST_F(Scenario, AStreamOfAddsIsDrawnOnceItPauses)
     EXPECT_STREQ("late.wav", last);
 }
 
-// A sender killed while it held the slot leaves the semaphore's count taken
-// for as long as anyone keeps it open, a stream's own handle included: the
-// stream loses the text that waited, not the rest.
+// A sender without the guard (an older version) killed while it held the
+// slot leaves the semaphore's count taken for as long as anyone keeps it
+// open, a stream's own handle included: the stream loses the text that
+// waited, not the rest.
 TEST_F(Scenario, AStreamOutlivesASlotLeftTakenByAKilledSender)
 {
     Open();
@@ -371,4 +372,48 @@ TEST_F(Scenario, AStreamOutlivesASlotLeftTakenByAKilledSender)
     PostToOpenMailbox(&mailbox, "C:\\stream\\last.wav");
     CloseAddMailbox(&mailbox);
     EXPECT_EQ((std::vector<std::string>{"next.wav", "last.wav"}), Items());
+}
+
+namespace {
+
+// A sender of ours that dies holding the guard and the slot: its thread's
+// end abandons the guard as a killed process's does.
+DWORD WINAPI TakeGuardAndSlotThenEnd(void*)
+{
+    HANDLE guard = CreateMutexA(NULL, FALSE, ADD_GUARD_NAME);
+    HANDLE semaphore = OpenSemaphoreA(SYNCHRONIZE, FALSE, ADD_SEMAPHORE_NAME);
+    bool taken = guard != NULL && semaphore != NULL && WaitForSingleObject(guard, 0) == WAIT_OBJECT_0 &&
+                 WaitForSingleObject(semaphore, 0) == WAIT_OBJECT_0;
+    // Closing keeps the guard owned; the mailbox's handles keep both alive.
+    if (guard != NULL)
+        CloseHandle(guard);
+    if (semaphore != NULL)
+        CloseHandle(semaphore);
+    return taken ? 0 : 1;
+}
+
+}  // namespace
+
+TEST_F(Scenario, ASenderOfOursThatDiesHoldingTheSlotCostsNoText)
+{
+    Open();
+    AddMailbox mailbox;
+    ASSERT_TRUE(OpenAddMailbox(window, &mailbox));
+    HANDLE dying = CreateThread(NULL, 0, TakeGuardAndSlotThenEnd, NULL, 0, NULL);
+    ASSERT_TRUE(dying != NULL);
+    WaitForSingleObject(dying, INFINITE);
+    DWORD code = 1;
+    GetExitCodeThread(dying, &code);
+    CloseHandle(dying);
+    ASSERT_EQ(0u, code);
+    PostToOpenMailbox(&mailbox, "C:\\stream\\waited.wav");
+    PostToOpenMailbox(&mailbox, "C:\\stream\\next.wav");
+    CloseAddMailbox(&mailbox);
+    EXPECT_EQ((std::vector<std::string>{"waited.wav", "next.wav"}), Items());
+    // The count is one again: a sender without the guard gets the slot at once.
+    HANDLE semaphore = CreateSemaphoreA(NULL, 1, 1, ADD_SEMAPHORE_NAME);
+    ASSERT_TRUE(semaphore != NULL);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(semaphore, 0));
+    ReleaseSemaphore(semaphore, 1, NULL);
+    CloseHandle(semaphore);
 }
