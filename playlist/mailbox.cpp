@@ -11,7 +11,9 @@
 #include "resource.h"
 
 const char ADD_SEMAPHORE_NAME[] = "VireoAddSemaphore";
-const char ADD_GUARD_NAME[] = "VireoAddSlotGuard";
+const char ADD_HOLDER_NAME[] = "VireoAddSlotHolder";
+// Taken only to settle which of several senders takes a dead one's slot over.
+static const char ADD_CLAIM_NAME[] = "VireoAddSlotClaim";
 
 
 static HANDLE OpenAddSemaphore()
@@ -19,25 +21,20 @@ static HANDLE OpenAddSemaphore()
     return CreateSemaphoreA(NULL, 1, 1, ADD_SEMAPHORE_NAME);
 }
 
-// WAIT_OBJECT_0, WAIT_ABANDONED (the guard's last owner died holding it) or
-// WAIT_TIMEOUT. On the main window's own thread a plain wait would shut out
-// the sender in another process whose message this thread must handle
-// before the slot comes free; sent messages are let through while waiting.
-static DWORD WaitOnThread(HANDLE object, bool onWindowThread, DWORD timeoutMs)
+// On the main window's own thread a plain wait would shut out the sender in
+// another process whose message this thread must handle before the slot
+// comes free; sent messages are let through while waiting.
+static bool WaitForSlotOnWindowThread(HANDLE semaphore, DWORD timeoutMs)
 {
-    if (!onWindowThread) {
-        DWORD result = WaitForSingleObject(object, timeoutMs);
-        return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED ? result : WAIT_TIMEOUT;
-    }
     DWORD start = GetTickCount();
     for (;;) {
         DWORD elapsed = GetTickCount() - start;
         DWORD remaining = elapsed < timeoutMs ? timeoutMs - elapsed : 0;
-        DWORD result = MsgWaitForMultipleObjects(1, &object, FALSE, remaining, QS_SENDMESSAGE);
-        if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0)
-            return result;
+        DWORD result = MsgWaitForMultipleObjects(1, &semaphore, FALSE, remaining, QS_SENDMESSAGE);
+        if (result == WAIT_OBJECT_0)
+            return true;
         if (result != WAIT_OBJECT_0 + 1)
-            return WAIT_TIMEOUT;
+            return false;
         // Any peek handles the sent messages that wait; the flag that would
         // narrow it to them is unknown to 95 and NT 4.0.
         MSG message;
@@ -45,40 +42,85 @@ static DWORD WaitOnThread(HANDLE object, bool onWindowThread, DWORD timeoutMs)
     }
 }
 
-static void ReleaseGuard(const AddMailbox* mailbox)
+// The process id of the sender of ours that holds the slot, 0 once the
+// player has read the text: one page that every process shares, mapped once
+// and kept, so that a post pays a plain store for it.
+static volatile LONG* SlotHolder()
 {
-    if (mailbox->guard != NULL)
-        ReleaseMutex(mailbox->guard);
+    static volatile LONG* holder = NULL;
+    static bool opened = false;
+    if (!opened) {
+        opened = true;
+        HANDLE mapping =
+            CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(LONG), ADD_HOLDER_NAME);
+        // The handle is kept with the view, closed with the process: a name
+        // whose last handle is closed is gone, the view or not.
+        if (mapping != NULL)
+            holder = static_cast<volatile LONG*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
+    }
+    return holder;
 }
 
-// A sender killed between taking the slot and the player's read of it
-// leaves the slot taken for as long as anyone keeps the semaphore open;
-// it also leaves the guard abandoned, and the sender that gets the guard
-// next takes the dead one's slot over once a wait has shown it will not
-// come free. A slot left by a sender without the guard (an older version)
-// is only waited for.
+void KeepAddSlotRecord()
+{
+    SlotHolder();
+}
+
+static void RecordSlotHolder(DWORD pid)
+{
+    volatile LONG* holder = SlotHolder();
+    if (holder != NULL)
+        *holder = static_cast<LONG>(pid);
+}
+
+// One that cannot be opened for another reason than its absence (another
+// user's, or one running raised) counts as running. Its exit code is asked
+// for rather than waited on: the right to wait on an opened process is
+// NT's alone.
+static bool ProcessRuns(DWORD pid)
+{
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (process == NULL)
+        return GetLastError() != ERROR_INVALID_PARAMETER;
+    DWORD code = 0;
+    bool runs = !GetExitCodeProcess(process, &code) || code == STILL_ACTIVE;
+    CloseHandle(process);
+    return runs;
+}
+
+// A sender killed between taking the slot and the player's read leaves the
+// count taken for as long as anyone keeps the semaphore open. A wait that
+// ran out on a slot whose holder on record has ended takes it over; of
+// several such waits, one does. A slot left by a sender without the record
+// (an older version) is only waited for.
+static bool TakeOverFromEndedHolder()
+{
+    volatile LONG* holder = SlotHolder();
+    if (holder == NULL)
+        return false;
+    DWORD pid = static_cast<DWORD>(*holder);
+    if (pid == 0 || pid == GetCurrentProcessId() || ProcessRuns(pid))
+        return false;
+    HANDLE claim = CreateMutexA(NULL, FALSE, ADD_CLAIM_NAME);
+    if (claim == NULL)
+        return false;
+    bool taken = false;
+    DWORD result = WaitForSingleObject(claim, ADD_MAILBOX_WAIT_MS);
+    if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) {
+        taken = static_cast<DWORD>(*holder) == pid;
+        if (taken)
+            *holder = static_cast<LONG>(GetCurrentProcessId());
+        ReleaseMutex(claim);
+    }
+    CloseHandle(claim);
+    return taken;
+}
+
 static bool TakeSlot(const AddMailbox* mailbox)
 {
-    bool ownerDied = false;
-    if (mailbox->guard != NULL) {
-        DWORD guard = WaitOnThread(mailbox->guard, mailbox->onWindowThread, ADD_MAILBOX_WAIT_MS);
-        if (guard == WAIT_TIMEOUT)
-            return false;
-        ownerDied = guard == WAIT_ABANDONED;
-    }
-    if (WaitOnThread(mailbox->semaphore, mailbox->onWindowThread, ADD_MAILBOX_WAIT_MS) == WAIT_OBJECT_0 || ownerDied)
-        return true;
-    ReleaseGuard(mailbox);
-    return false;
-}
-
-void KeepAddGuard()
-{
-    // Closed with the process. A guard that no process has open is gone, and
-    // with it the record of the death of the sender that held it last.
-    static HANDLE kept = NULL;
-    if (kept == NULL)
-        kept = CreateMutexA(NULL, FALSE, ADD_GUARD_NAME);
+    if (mailbox->onWindowThread)
+        return WaitForSlotOnWindowThread(mailbox->semaphore, ADD_MAILBOX_WAIT_MS);
+    return WaitForSingleObject(mailbox->semaphore, ADD_MAILBOX_WAIT_MS) == WAIT_OBJECT_0;
 }
 
 bool OpenAddMailbox(HWND window, AddMailbox* mailbox)
@@ -87,7 +129,6 @@ bool OpenAddMailbox(HWND window, AddMailbox* mailbox)
     mailbox->slot = GetDlgItem(window, IDC_MAILBOX);
     mailbox->onWindowThread = GetWindowThreadProcessId(window, NULL) == GetCurrentThreadId();
     mailbox->semaphore = OpenAddSemaphore();
-    mailbox->guard = CreateMutexA(NULL, FALSE, ADD_GUARD_NAME);
     return mailbox->semaphore != NULL;
 }
 
@@ -96,9 +137,6 @@ void CloseAddMailbox(AddMailbox* mailbox)
     if (mailbox->semaphore != NULL)
         CloseHandle(mailbox->semaphore);
     mailbox->semaphore = NULL;
-    if (mailbox->guard != NULL)
-        CloseHandle(mailbox->guard);
-    mailbox->guard = NULL;
 }
 
 int g_undeliveredAdds = 0;
@@ -108,8 +146,7 @@ int g_undeliveredAdds = 0;
 // handle is let go and a new one opened for the next try.
 static void ReopenAfterTimeout(AddMailbox* mailbox)
 {
-    if (mailbox->semaphore != NULL)
-        CloseHandle(mailbox->semaphore);
+    CloseAddMailbox(mailbox);
     mailbox->semaphore = OpenAddSemaphore();
 }
 
@@ -122,7 +159,7 @@ static bool TakeSlotWhileWindowExists(AddMailbox* mailbox)
     for (;;) {
         if (mailbox->semaphore == NULL)
             return false;
-        if (TakeSlot(mailbox))
+        if (TakeSlot(mailbox) || TakeOverFromEndedHolder())
             return true;
         ReopenAfterTimeout(mailbox);
         if (mailbox->onWindowThread || !IsWindow(mailbox->window) ||
@@ -131,9 +168,17 @@ static bool TakeSlotWhileWindowExists(AddMailbox* mailbox)
     }
 }
 
-static bool DeliverText(AddMailbox* mailbox, const char* text)
+bool TakeAddSlot(AddMailbox* mailbox)
 {
     if (!TakeSlotWhileWindowExists(mailbox))
+        return false;
+    RecordSlotHolder(GetCurrentProcessId());
+    return true;
+}
+
+static bool DeliverText(AddMailbox* mailbox, const char* text)
+{
+    if (!TakeAddSlot(mailbox))
         return false;
     // The receiver reads no more than this; a longer text written across to
     // another process can stall its send for good (seen with a megabyte
@@ -144,12 +189,11 @@ static bool DeliverText(AddMailbox* mailbox, const char* text)
     // (A window that goes between the two sends leaves the slot taken until
     // the next post's wait runs out and opens the semaphore anew.)
     if (!SendMessageA(mailbox->slot, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(slotText))) {
+        RecordSlotHolder(0);
         ReleaseSemaphore(mailbox->semaphore, 1, NULL);
-        ReleaseGuard(mailbox);
         return false;
     }
     SendMessageA(mailbox->window, MSG_ADD_PENDING, 0, 0);
-    ReleaseGuard(mailbox);
     return true;
 }
 
@@ -352,6 +396,7 @@ void AddEntryFromMailbox(HWND window)
     // The slot is free from here on, and the sender may go on with its next
     // text while this one is looked up and added: nothing below handles
     // another sent message, so the list keeps the order of the sends.
+    RecordSlotHolder(0);
     ReleaseSlot();
     ReplyMessage(0);
     AwaitStreamPause(window);

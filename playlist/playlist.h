@@ -41,9 +41,9 @@ void UnlockListEditing(HWND window);
 
 // The add mailbox.
 extern const char ADD_SEMAPHORE_NAME[];      // "VireoAddSemaphore"
-// Held by a sender of ours from its wait for the slot until the player has
-// read its text, beside the semaphore that every version shares.
-extern const char ADD_GUARD_NAME[];          // "VireoAddSlotGuard"
+// A shared page whose one LONG is the process id of the sender of ours that
+// holds the slot, or 0.
+extern const char ADD_HOLDER_NAME[];         // "VireoAddSlotHolder"
 const DWORD ADD_MAILBOX_WAIT_MS = 3000;
 // How long a sender in another process keeps asking while the window exists.
 const DWORD ADD_MAILBOX_PATIENCE_MS = 10000;
@@ -54,11 +54,13 @@ struct AddMailbox {
     HWND slot;
     bool onWindowThread;
     HANDLE semaphore;
-    HANDLE guard;  // NULL where it cannot be had: the semaphore alone then
 };
-// The player keeps the guard in being while it runs.
-void KeepAddGuard();
+// The player keeps the slot's holder on record while it runs.
+void KeepAddSlotRecord();
 bool OpenAddMailbox(HWND window, AddMailbox* mailbox);
+// Takes the slot for one text, on record as this process's; false when it
+// stayed taken (asked again as PostToOpenMailbox says).
+bool TakeAddSlot(AddMailbox* mailbox);
 // False when the text could not be handed over: the slot stayed taken
 // (another process's window is asked again while it exists, up to the
 // patience), or the window has gone.

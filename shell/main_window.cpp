@@ -72,7 +72,7 @@ static void InitMainWindow(HWND window, const char* tail)
     SetWindowIcons(window);
     DragAcceptFiles(window, TRUE);
     LoadSettings(window);
-    KeepAddGuard();
+    KeepAddSlotRecord();
     // Before the request, which may be long: later starts wait for this.
     OpenToLaterStarts(window);
     if (tail != NULL && *tail != '\0') {

@@ -2,6 +2,7 @@
 #include "scenario.h"
 
 #include <cderr.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <string>
@@ -355,10 +356,10 @@ TEST_F(Scenario, AStreamOfAddsIsDrawnOnceItPauses)
     EXPECT_STREQ("late.wav", last);
 }
 
-// A sender without the guard (an older version) killed while it held the
-// slot leaves the semaphore's count taken for as long as anyone keeps it
-// open, a stream's own handle included: the stream loses the text that
-// waited, not the rest.
+// A sender not on record (an older version) killed while it held the slot
+// leaves the semaphore's count taken for as long as anyone keeps it open, a
+// stream's own handle included: the stream loses the text that waited, not
+// the rest.
 TEST_F(Scenario, AStreamOutlivesASlotLeftTakenByAKilledSender)
 {
     Open();
@@ -376,44 +377,62 @@ TEST_F(Scenario, AStreamOutlivesASlotLeftTakenByAKilledSender)
 
 namespace {
 
-// A sender of ours that dies holding the guard and the slot: its thread's
-// end abandons the guard as a killed process's does.
-DWORD WINAPI TakeGuardAndSlotThenEnd(void*)
+void RecordHolder(DWORD pid)
 {
-    HANDLE guard = CreateMutexA(NULL, FALSE, ADD_GUARD_NAME);
-    HANDLE semaphore = OpenSemaphoreA(SYNCHRONIZE, FALSE, ADD_SEMAPHORE_NAME);
-    bool taken = guard != NULL && semaphore != NULL && WaitForSingleObject(guard, 0) == WAIT_OBJECT_0 &&
-                 WaitForSingleObject(semaphore, 0) == WAIT_OBJECT_0;
-    // Closing keeps the guard owned; the mailbox's handles keep both alive.
-    if (guard != NULL)
-        CloseHandle(guard);
-    if (semaphore != NULL)
-        CloseHandle(semaphore);
-    return taken ? 0 : 1;
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, ADD_HOLDER_NAME);
+    ASSERT_TRUE(mapping != NULL);
+    LONG* holder = static_cast<LONG*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
+    ASSERT_TRUE(holder != NULL);
+    *holder = static_cast<LONG>(pid);
+    UnmapViewOfFile(holder);
+    CloseHandle(mapping);
+}
+
+// Another process of the session that runs all along.
+DWORD RunningProcessBesideThisOne()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    DWORD found = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more && found == 0; more = Process32Next(snapshot, &entry))
+        if (entry.th32ProcessID != GetCurrentProcessId() && lstrcmpiA(entry.szExeFile, "explorer.exe") == 0)
+            found = entry.th32ProcessID;
+    CloseHandle(snapshot);
+    return found;
 }
 
 }  // namespace
 
-TEST_F(Scenario, ASenderOfOursThatDiesHoldingTheSlotCostsNoText)
+// The slot taken for good, as by a sender that was killed after it took it:
+// while the holder on record runs, the text that waited is lost as before;
+// once the holder on record has ended, its slot is taken over.
+TEST_F(Scenario, ASlotWhoseHolderOnRecordEndedIsTakenOverAndOneThatRunsIsNot)
 {
     Open();
     AddMailbox mailbox;
     ASSERT_TRUE(OpenAddMailbox(window, &mailbox));
-    HANDLE dying = CreateThread(NULL, 0, TakeGuardAndSlotThenEnd, NULL, 0, NULL);
-    ASSERT_TRUE(dying != NULL);
-    WaitForSingleObject(dying, INFINITE);
-    DWORD code = 1;
-    GetExitCodeThread(dying, &code);
-    CloseHandle(dying);
-    ASSERT_EQ(0u, code);
+    // Kept open throughout, as by any other process: the count stays taken.
+    HANDLE killed = OpenSemaphoreA(SYNCHRONIZE, FALSE, ADD_SEMAPHORE_NAME);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(killed, 0));
+
+    DWORD running = RunningProcessBesideThisOne();
+    ASSERT_NE(0u, running);
+    RecordHolder(running);
+    PostToOpenMailbox(&mailbox, "C:\\stream\\lost.wav");
+    EXPECT_TRUE(Items().empty());
+
+    // Process ids are multiples of four: this one names none.
+    RecordHolder(0x7FFFFFF1);
     PostToOpenMailbox(&mailbox, "C:\\stream\\waited.wav");
     PostToOpenMailbox(&mailbox, "C:\\stream\\next.wav");
     CloseAddMailbox(&mailbox);
     EXPECT_EQ((std::vector<std::string>{"waited.wav", "next.wav"}), Items());
-    // The count is one again: a sender without the guard gets the slot at once.
+    // The count is one again: a sender not on record gets the slot at once.
     HANDLE semaphore = CreateSemaphoreA(NULL, 1, 1, ADD_SEMAPHORE_NAME);
     ASSERT_TRUE(semaphore != NULL);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(semaphore, 0));
     ReleaseSemaphore(semaphore, 1, NULL);
     CloseHandle(semaphore);
+    CloseHandle(killed);
 }

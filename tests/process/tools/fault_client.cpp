@@ -1,7 +1,7 @@
 // A sender that goes wrong on purpose, for the reliability tests.
-//   fault_client --hold-slot EVENT    take the add mailbox's guard and slot as the
-//                                     player's sender does, set the named event,
-//                                     then wait to be killed
+//   fault_client --hold-slot EVENT    take the add mailbox's slot as the player's
+//                                     sender does, set the named event, then wait
+//                                     to be killed
 //   fault_client --hold-open EVENT    open the slot's semaphore without taking it,
 //                                     set the event, then wait to be killed
 #include <windows.h>
@@ -25,17 +25,15 @@ int main(int argc, char** argv)
 {
     if (argc < 3)
         return 2;
-    HANDLE semaphore = CreateSemaphoreA(NULL, 1, 1, ADD_SEMAPHORE_NAME);
-    if (semaphore == NULL)
-        return 1;
     if (strcmp(argv[1], "--hold-slot") == 0) {
-        HANDLE guard = CreateMutexA(NULL, FALSE, ADD_GUARD_NAME);
-        if (guard == NULL || WaitForSingleObject(guard, ADD_MAILBOX_WAIT_MS) != WAIT_OBJECT_0)
-            return 1;
-        if (WaitForSingleObject(semaphore, ADD_MAILBOX_WAIT_MS) != WAIT_OBJECT_0)
+        AddMailbox mailbox;
+        if (!OpenAddMailbox(NULL, &mailbox) || !TakeAddSlot(&mailbox))
             return 1;
         return SignalAndWait(argv[2]);
     }
+    HANDLE semaphore = CreateSemaphoreA(NULL, 1, 1, ADD_SEMAPHORE_NAME);
+    if (semaphore == NULL)
+        return 1;
     if (strcmp(argv[1], "--hold-open") == 0)
         return SignalAndWait(argv[2]);
     return 2;
