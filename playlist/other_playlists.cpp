@@ -159,11 +159,6 @@ void SaveM3u8Playlist(HWND window, const char* fileName)
     if (file == NULL)
         return;
     std::fprintf(file, "%s%s", M3U_HEADER, LINE_END);
-    int count = GetEntryCount(window);
-    for (int i = 0; i < count; ++i) {
-        PlaylistEntry* entry = GetEntry(window, i);
-        if (entry != NULL && entry->kind != ENTRY_CD_TRACK)
-            WriteM3u8Line(file, entry->path);
-    }
+    WriteEachFilePath(window, file, WriteM3u8Line);
     std::fclose(file);
 }

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <cstdint>
+#include <cstdio>
 
 #include "playlist_text.h"
 #include "other_playlists_text.h"
@@ -90,6 +91,9 @@ void ChooseMediaToAdd(HWND window);
 // players (M3U, M3U8, PLS) read and M3U8 written.
 void LoadPlaylistFile(HWND window, const char* fileName);
 void SavePlaylistFile(HWND window, const char* fileName);
+// One line for each entry that names a file, in the list's order; a CD
+// track has no path to write.
+void WriteEachFilePath(HWND window, std::FILE* file, void (*writeLine)(std::FILE* file, const char* path));
 // Stored lines: UTF-8 where the system can make it, else the legacy code
 // page of earlier versions; the program's own texts are in the process's.
 const int STORED_LINE_CAPACITY = 3 * TEXT_CAPACITY;

@@ -153,6 +153,16 @@ void LoadPlaylistFile(HWND window, const char* fileName)
     std::free(text);
 }
 
+void WriteEachFilePath(HWND window, std::FILE* file, void (*writeLine)(std::FILE* file, const char* path))
+{
+    int count = GetEntryCount(window);
+    for (int i = 0; i < count; ++i) {
+        PlaylistEntry* entry = GetEntry(window, i);
+        if (entry != NULL && entry->kind != ENTRY_CD_TRACK)
+            writeLine(file, entry->path);
+    }
+}
+
 void SavePlaylistFile(HWND window, const char* fileName)
 {
     // Text mode stores each line feed as CR LF.
@@ -160,12 +170,7 @@ void SavePlaylistFile(HWND window, const char* fileName)
     if (file == NULL)
         return;
     std::fprintf(file, "%s\n", PLAYLIST_HEADER);
-    int count = GetEntryCount(window);
-    for (int i = 0; i < count; ++i) {
-        PlaylistEntry* entry = GetEntry(window, i);
-        if (entry != NULL && entry->kind != ENTRY_CD_TRACK)
-            WriteStoredLine(file, entry->path);
-    }
+    WriteEachFilePath(window, file, WriteStoredLine);
     std::fclose(file);
 }
 
