@@ -29,3 +29,10 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
         target_link_libraries(${name} PRIVATE vireo_text)
     endforeach()
 endif()
+
+# The import test of the 32-bit build, runnable here too: tools/test-all runs
+# it against build/windows where the machine has no 32-bit Wine.
+if(VIREO_TESTS)
+    add_executable(vireo_imports_native ${CMAKE_SOURCE_DIR}/tests/packaging/imports_test.cpp)
+    target_link_libraries(vireo_imports_native PRIVATE GTest::gtest GTest::gtest_main)
+endif()

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <set>
@@ -197,8 +198,13 @@ std::set<Import> ReadAllowed(const std::string& path)
     return allowed;
 }
 
+// Beside this program, or in the folder VIREO_IMAGE_DIR names (the native
+// build reads the 32-bit image where no 32-bit Wine can run this test).
 std::string BesideThisProgram(const char* name)
 {
+    const char* folder = std::getenv("VIREO_IMAGE_DIR");
+    if (folder != nullptr && *folder != '\0')
+        return std::string(folder) + "/" + name;
     std::string self = ::testing::internal::GetArgvs()[0];
     size_t slash = self.find_last_of("\\/");
     return (slash == std::string::npos ? std::string() : self.substr(0, slash + 1)) + name;
