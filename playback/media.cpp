@@ -78,3 +78,38 @@ bool MediaHoldsCd()
 {
     return s_cdOpen;
 }
+
+bool PlayOpenMedia(HWND notifyWindow, bool cdTrack, int32_t startMs, int32_t lengthMs)
+{
+    char command[COMMAND_CAPACITY];
+    ComposePlayCommand(command, sizeof command, cdTrack, startMs, lengthMs);
+    return SendMediaCommand(command, NULL, 0, notifyWindow) == 0;
+}
+
+void PauseOpenMedia()
+{
+    // A stopped device keeps its position.
+    SendMediaCommand("stop VireoMedia wait", NULL, 0, NULL);
+}
+
+void ResumeOpenMedia(HWND notifyWindow)
+{
+    SendMediaCommand("play VireoMedia notify", NULL, 0, notifyWindow);
+}
+
+static int32_t QueryMediaMs(const char* command)
+{
+    char reply[PROGRESS_REPLY_CAPACITY];
+    SendMediaCommand(command, reply, PROGRESS_REPLY_CAPACITY, NULL);
+    return ParseReplyInteger(reply);
+}
+
+int32_t OpenMediaPositionMs()
+{
+    return QueryMediaMs("status VireoMedia position wait");
+}
+
+int32_t OpenMediaLengthMs()
+{
+    return QueryMediaMs("status VireoMedia length wait");
+}

@@ -18,10 +18,22 @@ extern UINT_PTR g_progressTimerId;
 
 // 0 on success. The reply buffer, when given, always ends up zero-terminated.
 int SendMediaCommand(const char* command, char* reply, UINT replyCapacity, HWND notifyWindow);
+
+// The one entry open for playback. The sequencer and the progress display
+// reach it only through these.
 void StopAndCloseMedia();
 // Opens a path or the CD device under the alias and sets the time format to
 // milliseconds; false when the open fails.
 bool OpenMediaElement(const char* element);
+// Starts the open entry from its start, a CD track over its own range; its
+// end or failure is posted to the window as MM_MCINOTIFY. False when refused.
+bool PlayOpenMedia(HWND notifyWindow, bool cdTrack, int32_t startMs, int32_t lengthMs);
+// Holds the open entry where it is, and goes on from there.
+void PauseOpenMedia();
+void ResumeOpenMedia(HWND notifyWindow);
+// Position and length in milliseconds; 0 when the layer does not say.
+int32_t OpenMediaPositionMs();
+int32_t OpenMediaLengthMs();
 // True while the device open under the alias is the CD.
 bool MediaHoldsCd();
 // True while the device open under the alias reports that it plays.

@@ -7,13 +7,6 @@
 #include "../shell/shell.h"
 #include "resource.h"
 
-static int32_t QueryMediaSeconds(const char* command)
-{
-    char reply[PROGRESS_REPLY_CAPACITY];
-    SendMediaCommand(command, reply, PROGRESS_REPLY_CAPACITY, NULL);
-    return ParseReplyInteger(reply) / 1000;
-}
-
 void CALLBACK OnProgressTick(HWND window, UINT, UINT_PTR, DWORD)
 {
     if (g_playState != PLAY_PLAYING) {
@@ -29,9 +22,7 @@ void CALLBACK OnProgressTick(HWND window, UINT, UINT_PTR, DWORD)
     if (entry == NULL)
         return;
 
-    char reply[PROGRESS_REPLY_CAPACITY];
-    SendMediaCommand("status VireoMedia position wait", reply, PROGRESS_REPLY_CAPACITY, NULL);
-    int32_t positionMs = ParseReplyInteger(reply);
+    int32_t positionMs = OpenMediaPositionMs();
     int32_t elapsed = 0;
     int32_t total = 0;
     if (entry->kind == ENTRY_CD_TRACK) {
@@ -39,7 +30,7 @@ void CALLBACK OnProgressTick(HWND window, UINT, UINT_PTR, DWORD)
         total = entry->lengthMs / 1000;
     } else {
         elapsed = positionMs / 1000;
-        total = QueryMediaSeconds("status VireoMedia length wait");
+        total = OpenMediaLengthMs() / 1000;
     }
 
     char text[PROGRESS_TEXT_CAPACITY];

@@ -122,9 +122,7 @@ static void ReportInvalid(HWND window, const char* name)
 static void StartCuedEntry(HWND window)
 {
     s_cued.waiting = false;
-    char command[COMMAND_CAPACITY];
-    ComposePlayCommand(command, sizeof command, s_cued.cdTrack, s_cued.startMs, s_cued.lengthMs);
-    if (SendMediaCommand(command, NULL, 0, window) != 0)
+    if (!PlayOpenMedia(window, s_cued.cdTrack, s_cued.startMs, s_cued.lengthMs))
         ReportInvalid(window, s_cued.name);
     else
         ++s_passStartedEntries;
@@ -136,7 +134,7 @@ void TogglePause(HWND window)
         g_playState = PLAY_PLAYING;
         bool cued = s_cued.waiting;
         if (!cued)
-            SendMediaCommand("play VireoMedia notify", NULL, 0, window);
+            ResumeOpenMedia(window);
         NotifyTrayIcon(NIM_MODIFY, window, g_playingIcon, NULL);
         SetStatusText(window, "Playback resumed.");
         GrayCommand(window, IDM_START);
@@ -147,7 +145,7 @@ void TogglePause(HWND window)
     } else {
         // A cued entry has not been started: there is nothing to stop.
         if (!s_cued.waiting)
-            SendMediaCommand("stop VireoMedia wait", NULL, 0, NULL);
+            PauseOpenMedia();
         g_playState = PLAY_PAUSED;
         NotifyTrayIcon(NIM_MODIFY, window, g_pausedIcon, NULL);
         SetStatusText(window, "Playback paused.");
@@ -239,9 +237,7 @@ static bool PlayEntry(HWND window, const PlaylistEntry* entry, const char* name)
 {
     bool cdTrack = entry->kind == ENTRY_CD_TRACK;
     OpenMediaElement(name);
-    char command[COMMAND_CAPACITY];
-    ComposePlayCommand(command, sizeof command, cdTrack, cdTrack ? entry->startMs : 0, entry->lengthMs);
-    return SendMediaCommand(command, NULL, 0, window) == 0;
+    return PlayOpenMedia(window, cdTrack, cdTrack ? entry->startMs : 0, entry->lengthMs);
 }
 
 void AdvancePlayback(HWND window, UINT message, WPARAM flags)
