@@ -1,0 +1,172 @@
+// The main window's layout as it grows: the list takes every extra pixel, the
+// groups of buttons keep their place against the right edge and the status
+// line against the bottom. The template's size is the smallest it can be.
+#include <windows.h>
+
+#include "shell.h"
+#include "resource.h"
+
+enum Anchor {
+    ANCHOR_RIGHT = 1,     // moves with the right edge
+    ANCHOR_BOTTOM = 2,    // moves with the bottom edge
+    STRETCH_WIDTH = 4,    // its right side follows the right edge
+    STRETCH_HEIGHT = 8    // its bottom side follows the bottom edge
+};
+
+struct Placed {
+    int id;
+    int anchors;
+};
+
+// Controls without an id (the group boxes) are found by their order.
+static const Placed PLACED[] = {
+    {IDC_PLAYLIST, STRETCH_WIDTH | STRETCH_HEIGHT},
+    {IDM_START, ANCHOR_RIGHT},
+    {IDM_PAUSE, ANCHOR_RIGHT},
+    {IDM_STOP, ANCHOR_RIGHT},
+    {IDC_AUTO_EXIT, ANCHOR_RIGHT},
+    {IDC_ADD, ANCHOR_RIGHT},
+    {IDC_REMOVE, ANCHOR_RIGHT},
+    {IDC_UP, ANCHOR_RIGHT},
+    {IDC_DOWN, ANCHOR_RIGHT},
+    {IDC_VOLUME_LABEL, ANCHOR_RIGHT},
+    {IDC_VOLUME, ANCHOR_RIGHT},
+    {IDCANCEL, ANCHOR_RIGHT},
+    {IDC_EXIT, ANCHOR_RIGHT},
+    {-1, ANCHOR_RIGHT},
+    {-1, ANCHOR_RIGHT},
+    {IDC_STATUS, ANCHOR_BOTTOM | STRETCH_WIDTH},
+    {IDC_TIME, ANCHOR_RIGHT | ANCHOR_BOTTOM},
+};
+static const int PLACED_COUNT = sizeof PLACED / sizeof PLACED[0];
+
+// Each control's place in the template's window, the template's client and
+// window sizes, and the DPI they were measured at.
+static HWND s_controls[PLACED_COUNT];
+static RECT s_places[PLACED_COUNT];
+static SIZE s_client = {0, 0};
+static SIZE s_window = {0, 0};
+static UINT s_dpi = STANDARD_DPI;
+// The window's place when last neither maximised nor minimised.
+static RECT s_restored = {0, 0, 0, 0};
+
+static int Scaled(int value, UINT dpi)
+{
+    return MulDiv(value, static_cast<int>(dpi), static_cast<int>(s_dpi));
+}
+
+// A template's id is a word: -1 comes back as 0xFFFF.
+static bool HasId(HWND child, int id)
+{
+    int own = GetDlgCtrlID(child);
+    return own == id || (id == -1 && own == static_cast<int>(static_cast<WORD>(-1)));
+}
+
+void RememberTemplateLayout(HWND window)
+{
+    HWND child = GetWindow(window, GW_CHILD);
+    for (int i = 0; i < PLACED_COUNT; ++i) {
+        // The controls come in template order; the hidden mailbox is passed over.
+        while (child != NULL && !HasId(child, PLACED[i].id))
+            child = GetWindow(child, GW_HWNDNEXT);
+        s_controls[i] = child;
+        SetRectEmpty(&s_places[i]);
+        if (child == NULL)
+            continue;
+        GetWindowRect(child, &s_places[i]);
+        MapWindowPoints(NULL, window, reinterpret_cast<POINT*>(&s_places[i]), 2);
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    RECT client;
+    GetClientRect(window, &client);
+    s_client.cx = client.right;
+    s_client.cy = client.bottom;
+    RECT outer;
+    GetWindowRect(window, &outer);
+    s_window.cx = outer.right - outer.left;
+    s_window.cy = outer.bottom - outer.top;
+    s_restored = outer;
+    s_dpi = WindowDpi(window);
+}
+
+void ForgetTemplateLayout()
+{
+    s_client.cx = s_client.cy = 0;
+    s_window.cx = s_window.cy = 0;
+}
+
+SIZE SmallestWindowSize(HWND window)
+{
+    UINT dpi = WindowDpi(window);
+    SIZE size = {Scaled(s_window.cx, dpi), Scaled(s_window.cy, dpi)};
+    return size;
+}
+
+void LimitWindowSize(HWND window, MINMAXINFO* limits)
+{
+    if (s_window.cx == 0)
+        return;  // asked before the template was measured
+    SIZE smallest = SmallestWindowSize(window);
+    limits->ptMinTrackSize.x = smallest.cx;
+    limits->ptMinTrackSize.y = smallest.cy;
+}
+
+void RememberRestoredPlace(HWND window)
+{
+    if (s_window.cx != 0 && !IsZoomed(window) && !IsIconic(window))
+        GetWindowRect(window, &s_restored);
+}
+
+RECT RestoredPlace(HWND window)
+{
+    RECT place;
+    if (IsZoomed(window) || IsIconic(window))
+        return s_restored;
+    GetWindowRect(window, &place);
+    return place;
+}
+
+static RECT PlaceFor(int i, UINT dpi, int extraWidth, int extraHeight)
+{
+    RECT place = {Scaled(s_places[i].left, dpi), Scaled(s_places[i].top, dpi), Scaled(s_places[i].right, dpi),
+                  Scaled(s_places[i].bottom, dpi)};
+    int anchors = PLACED[i].anchors;
+    if (anchors & ANCHOR_RIGHT)
+        OffsetRect(&place, extraWidth, 0);
+    if (anchors & ANCHOR_BOTTOM)
+        OffsetRect(&place, 0, extraHeight);
+    if (anchors & STRETCH_WIDTH)
+        place.right += extraWidth;
+    if (anchors & STRETCH_HEIGHT)
+        place.bottom += extraHeight;
+    return place;
+}
+
+void LayOutMainWindow(HWND window, WPARAM how)
+{
+    if (s_client.cx == 0 || how == SIZE_MINIMIZED)
+        return;
+    RememberRestoredPlace(window);
+    UINT dpi = WindowDpi(window);
+    RECT client;
+    GetClientRect(window, &client);
+    int extraWidth = client.right - Scaled(s_client.cx, dpi);
+    int extraHeight = client.bottom - Scaled(s_client.cy, dpi);
+    HDWP moves = BeginDeferWindowPos(PLACED_COUNT);
+    for (int i = 0; i < PLACED_COUNT; ++i) {
+        if (s_controls[i] == NULL)
+            continue;
+        RECT place = PlaceFor(i, dpi, extraWidth, extraHeight);
+        UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+        if (moves != NULL)
+            moves = DeferWindowPos(moves, s_controls[i], NULL, place.left, place.top, place.right - place.left,
+                                   place.bottom - place.top, flags);
+        else
+            SetWindowPos(s_controls[i], NULL, place.left, place.top, place.right - place.left,
+                         place.bottom - place.top, flags);
+    }
+    if (moves != NULL)
+        EndDeferWindowPos(moves);
+    // The group boxes draw no background of their own.
+    InvalidateRect(window, NULL, TRUE);
+}
