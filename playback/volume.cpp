@@ -16,13 +16,15 @@
 
 static int s_percent = FULL_VOLUME;
 
-static const DWORD SESSION_SYSTEMS_MAJOR_VERSION = 6;  // Windows Vista
 static const int DEVICE_VOLUME_PER_PERCENT = 10;       // "setaudio" counts to 1000
 static const DWORD LEVEL_MAXIMUM = 0xFFFF;             // waveOut and midiOut levels
 
+// Windows Vista brought the audio sessions, and with them GetTickCount64;
+// looked up rather than imported, as the older loaders require.
 static bool HasAudioSessions()
 {
-    return LOBYTE(LOWORD(GetVersion())) >= SESSION_SYSTEMS_MAJOR_VERSION;
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    return kernel != NULL && GetProcAddress(kernel, "GetTickCount64") != NULL;
 }
 
 // The one volume control of each playback line of each mixer.

@@ -22,6 +22,12 @@ static const int MARK_BOTTOM = 6;
 static const int EIGHTHS = 8;
 static const int DROP_LINE_WIDTH = 2;
 
+// FillRect takes a system colour's index plus one for a brush of that colour.
+static HBRUSH SystemColorBrush(int index)
+{
+    return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(index + 1));
+}
+
 static HFONT ListFont(HWND list)
 {
     return reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0));
@@ -56,11 +62,11 @@ static int RowHeight(HWND fontHolder)
 {
     HDC dc = GetDC(fontHolder);
     HGDIOBJ old = SelectObject(dc, ListFont(fontHolder));
-    TEXTMETRICA metrics;
-    int height = GetTextMetricsA(dc, &metrics) ? metrics.tmHeight : 0;
+    RECT line = {0, 0, 0, 0};
+    DrawTextA(dc, "Ag", -1, &line, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, old);
     ReleaseDC(fontHolder, dc);
-    return height > 0 ? height : GetSystemMetrics(SM_CYMENU);
+    return line.bottom > 0 ? line.bottom : GetSystemMetrics(SM_CYMENU);
 }
 
 // Sent while the list is made, before it has a font of its own: the
@@ -87,31 +93,29 @@ void RedrawListItem(HWND window, int index)
         InvalidateRect(list, &rect, FALSE);
 }
 
-static void DrawMark(HDC dc, const RECT* row, COLORREF color)
+// A play mark is a triangle, drawn row by row; a pause mark two bars.
+static void DrawMark(HDC dc, const RECT* row, HBRUSH ink)
 {
     int size = row->bottom - row->top;
     int left = row->left + size * MARK_LEFT / EIGHTHS;
     int right = row->left + size * MARK_RIGHT / EIGHTHS;
     int top = row->top + size * MARK_TOP / EIGHTHS;
     int bottom = row->top + size * MARK_BOTTOM / EIGHTHS;
-    HBRUSH brush = CreateSolidBrush(color);
     if (g_playState == PLAY_PAUSED) {
         int bar = (right - left + 2) / 3;
         RECT first = {left, top, left + bar, bottom};
         RECT second = {right - bar, top, right, bottom};
-        FillRect(dc, &first, brush);
-        FillRect(dc, &second, brush);
-    } else {
-        HPEN pen = CreatePen(PS_SOLID, 1, color);
-        HGDIOBJ oldPen = SelectObject(dc, pen);
-        HGDIOBJ oldBrush = SelectObject(dc, brush);
-        POINT corners[] = {{left, top}, {left, bottom}, {right, (top + bottom) / 2}};
-        Polygon(dc, corners, 3);
-        SelectObject(dc, oldBrush);
-        SelectObject(dc, oldPen);
-        DeleteObject(pen);
+        FillRect(dc, &first, ink);
+        FillRect(dc, &second, ink);
+        return;
     }
-    DeleteObject(brush);
+    int half = (bottom - top) / 2;
+    for (int y = top; y < bottom; ++y) {
+        int fromMiddle = y - top < half ? half - (y - top) : (y - top) - half;
+        int reach = half > 0 ? (right - left) * (half - fromMiddle) / half : 0;
+        RECT line = {left, y, left + (reach > 0 ? reach : 1), y + 1};
+        FillRect(dc, &line, ink);
+    }
 }
 
 // A line across the top of the item a dragged entry would land before, or
@@ -127,7 +131,7 @@ static void DrawDropLine(HDC dc, const DRAWITEMSTRUCT* item, int count)
         line.top = line.bottom - DROP_LINE_WIDTH;
     else
         return;
-    FillRect(dc, &line, GetSysColorBrush(COLOR_WINDOWTEXT));
+    FillRect(dc, &line, SystemColorBrush(COLOR_WINDOWTEXT));
 }
 
 void DrawPlaylistItem(HWND window, const DRAWITEMSTRUCT* item)
@@ -139,10 +143,9 @@ void DrawPlaylistItem(HWND window, const DRAWITEMSTRUCT* item)
         return;
     }
     bool selected = (item->itemState & ODS_SELECTED) != 0;
-    COLORREF text = GetSysColor(item->itemState & ODS_DISABLED ? COLOR_GRAYTEXT
-                                : selected                     ? COLOR_HIGHLIGHTTEXT
-                                                               : COLOR_WINDOWTEXT);
-    FillRect(dc, &item->rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    int textColor = item->itemState & ODS_DISABLED ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT;
+    COLORREF text = GetSysColor(textColor);
+    FillRect(dc, &item->rcItem, SystemColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
 
     HWND list = item->hwndItem;
     const PlaylistEntry* current = CurrentEntry();
@@ -150,7 +153,7 @@ void DrawPlaylistItem(HWND window, const DRAWITEMSTRUCT* item)
     RECT textRect = item->rcItem;
     textRect.left += (item->rcItem.bottom - item->rcItem.top) + MARK_GAP;
     if (isCurrent)
-        DrawMark(dc, &item->rcItem, text);
+        DrawMark(dc, &item->rcItem, SystemColorBrush(textColor));
 
     char itemText[TEXT_CAPACITY];
     GetEntryText(window, static_cast<int>(item->itemID), itemText);

@@ -155,9 +155,9 @@ static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM 
         return code;
     }
     case WM_KEYDOWN:
+        // The list lets go of the mouse at the button's release as ever.
         if (s_dragging && wParam == VK_ESCAPE) {
             EndDrag(list);
-            ReleaseCapture();
             return 0;
         }
         if (wParam == VK_RETURN) {

@@ -15,28 +15,28 @@ enum Anchor {
 
 struct Placed {
     int id;
+    const char* groupTitle;  // a group box has no id of its own
     int anchors;
 };
 
-// Controls without an id (the group boxes) are found by their order.
 static const Placed PLACED[] = {
-    {IDC_PLAYLIST, STRETCH_WIDTH | STRETCH_HEIGHT},
-    {IDM_START, ANCHOR_RIGHT},
-    {IDM_PAUSE, ANCHOR_RIGHT},
-    {IDM_STOP, ANCHOR_RIGHT},
-    {IDC_AUTO_EXIT, ANCHOR_RIGHT},
-    {IDC_ADD, ANCHOR_RIGHT},
-    {IDC_REMOVE, ANCHOR_RIGHT},
-    {IDC_UP, ANCHOR_RIGHT},
-    {IDC_DOWN, ANCHOR_RIGHT},
-    {IDC_VOLUME_LABEL, ANCHOR_RIGHT},
-    {IDC_VOLUME, ANCHOR_RIGHT},
-    {IDCANCEL, ANCHOR_RIGHT},
-    {IDC_EXIT, ANCHOR_RIGHT},
-    {-1, ANCHOR_RIGHT},
-    {-1, ANCHOR_RIGHT},
-    {IDC_STATUS, ANCHOR_BOTTOM | STRETCH_WIDTH},
-    {IDC_TIME, ANCHOR_RIGHT | ANCHOR_BOTTOM},
+    {IDC_PLAYLIST, NULL, STRETCH_WIDTH | STRETCH_HEIGHT},
+    {IDM_START, NULL, ANCHOR_RIGHT},
+    {IDM_PAUSE, NULL, ANCHOR_RIGHT},
+    {IDM_STOP, NULL, ANCHOR_RIGHT},
+    {IDC_AUTO_EXIT, NULL, ANCHOR_RIGHT},
+    {IDC_ADD, NULL, ANCHOR_RIGHT},
+    {IDC_REMOVE, NULL, ANCHOR_RIGHT},
+    {IDC_UP, NULL, ANCHOR_RIGHT},
+    {IDC_DOWN, NULL, ANCHOR_RIGHT},
+    {IDC_VOLUME_LABEL, NULL, ANCHOR_RIGHT},
+    {IDC_VOLUME, NULL, ANCHOR_RIGHT},
+    {IDCANCEL, NULL, ANCHOR_RIGHT},
+    {IDC_EXIT, NULL, ANCHOR_RIGHT},
+    {-1, "Play control", ANCHOR_RIGHT},
+    {-1, "Playlist selections", ANCHOR_RIGHT},
+    {IDC_STATUS, NULL, ANCHOR_BOTTOM | STRETCH_WIDTH},
+    {IDC_TIME, NULL, ANCHOR_RIGHT | ANCHOR_BOTTOM},
 };
 static const int PLACED_COUNT = sizeof PLACED / sizeof PLACED[0];
 
@@ -47,35 +47,35 @@ static RECT s_places[PLACED_COUNT];
 static SIZE s_client = {0, 0};
 static SIZE s_window = {0, 0};
 static UINT s_dpi = STANDARD_DPI;
-// The window's place when last neither maximised nor minimised.
+// The window's place when last neither maximised nor minimised, and whether
+// it is either now (as its last WM_SIZE said).
 static RECT s_restored = {0, 0, 0, 0};
+static bool s_zoomedOrIconic = false;
 
 static int Scaled(int value, UINT dpi)
 {
-    return MulDiv(value, static_cast<int>(dpi), static_cast<int>(s_dpi));
+    return value * static_cast<int>(dpi) / static_cast<int>(s_dpi);
 }
 
-// A template's id is a word: -1 comes back as 0xFFFF.
-static bool HasId(HWND child, int id)
+static HWND FindPlaced(HWND window, const Placed& placed)
 {
-    int own = GetDlgCtrlID(child);
-    return own == id || (id == -1 && own == static_cast<int>(static_cast<WORD>(-1)));
+    if (placed.groupTitle != NULL)
+        return FindWindowExA(window, NULL, "Button", placed.groupTitle);
+    return GetDlgItem(window, placed.id);
 }
 
 void RememberTemplateLayout(HWND window)
 {
-    HWND child = GetWindow(window, GW_CHILD);
     for (int i = 0; i < PLACED_COUNT; ++i) {
-        // The controls come in template order; the hidden mailbox is passed over.
-        while (child != NULL && !HasId(child, PLACED[i].id))
-            child = GetWindow(child, GW_HWNDNEXT);
-        s_controls[i] = child;
-        SetRectEmpty(&s_places[i]);
-        if (child == NULL)
+        HWND control = FindPlaced(window, PLACED[i]);
+        s_controls[i] = control;
+        RECT none = {0, 0, 0, 0};
+        s_places[i] = none;
+        if (control == NULL)
             continue;
-        GetWindowRect(child, &s_places[i]);
-        MapWindowPoints(NULL, window, reinterpret_cast<POINT*>(&s_places[i]), 2);
-        child = GetWindow(child, GW_HWNDNEXT);
+        GetWindowRect(control, &s_places[i]);
+        ScreenToClient(window, reinterpret_cast<POINT*>(&s_places[i].left));
+        ScreenToClient(window, reinterpret_cast<POINT*>(&s_places[i].right));
     }
     RECT client;
     GetClientRect(window, &client);
@@ -86,6 +86,7 @@ void RememberTemplateLayout(HWND window)
     s_window.cx = outer.right - outer.left;
     s_window.cy = outer.bottom - outer.top;
     s_restored = outer;
+    s_zoomedOrIconic = false;
     s_dpi = WindowDpi(window);
 }
 
@@ -113,14 +114,14 @@ void LimitWindowSize(HWND window, MINMAXINFO* limits)
 
 void RememberRestoredPlace(HWND window)
 {
-    if (s_window.cx != 0 && !IsZoomed(window) && !IsIconic(window))
+    if (s_window.cx != 0 && !s_zoomedOrIconic)
         GetWindowRect(window, &s_restored);
 }
 
 RECT RestoredPlace(HWND window)
 {
     RECT place;
-    if (IsZoomed(window) || IsIconic(window))
+    if (s_zoomedOrIconic)
         return s_restored;
     GetWindowRect(window, &place);
     return place;
@@ -144,7 +145,10 @@ static RECT PlaceFor(int i, UINT dpi, int extraWidth, int extraHeight)
 
 void LayOutMainWindow(HWND window, WPARAM how)
 {
-    if (s_client.cx == 0 || how == SIZE_MINIMIZED)
+    if (s_client.cx == 0)
+        return;
+    s_zoomedOrIconic = how == SIZE_MAXIMIZED || how == SIZE_MINIMIZED;
+    if (how == SIZE_MINIMIZED)
         return;
     RememberRestoredPlace(window);
     UINT dpi = WindowDpi(window);
@@ -152,21 +156,13 @@ void LayOutMainWindow(HWND window, WPARAM how)
     GetClientRect(window, &client);
     int extraWidth = client.right - Scaled(s_client.cx, dpi);
     int extraHeight = client.bottom - Scaled(s_client.cy, dpi);
-    HDWP moves = BeginDeferWindowPos(PLACED_COUNT);
     for (int i = 0; i < PLACED_COUNT; ++i) {
         if (s_controls[i] == NULL)
             continue;
         RECT place = PlaceFor(i, dpi, extraWidth, extraHeight);
-        UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-        if (moves != NULL)
-            moves = DeferWindowPos(moves, s_controls[i], NULL, place.left, place.top, place.right - place.left,
-                                   place.bottom - place.top, flags);
-        else
-            SetWindowPos(s_controls[i], NULL, place.left, place.top, place.right - place.left,
-                         place.bottom - place.top, flags);
+        SetWindowPos(s_controls[i], NULL, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    if (moves != NULL)
-        EndDeferWindowPos(moves);
     // The group boxes draw no background of their own.
     InvalidateRect(window, NULL, TRUE);
 }
