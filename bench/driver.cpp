@@ -9,6 +9,7 @@
 //   bench_driver queue RUNS VIREO LIST
 //   bench_driver look
 #include <windows.h>
+#include <mmsystem.h>
 #include <psapi.h>
 
 #include <algorithm>
@@ -583,6 +584,44 @@ static double CommandMs(HWND window, int selected, int command)
     return (Now() - start) * 1000;
 }
 
+// The media layer's own part of playing another entry: what the player asks
+// of it for each (halt and close the entry that plays, open the next, set its
+// time format, play it), done here on a file of the same list.
+static double MediaFloorMs(const std::string& path)
+{
+    std::string open = "open \"" + path + "\" alias BenchFloor wait";
+    if (mciSendStringA(open.c_str(), NULL, 0, NULL) != 0)
+        return -1;
+    mciSendStringA("play BenchFloor", NULL, 0, NULL);
+    Sleep(1000);
+    double start = Now();
+    mciSendStringA("stop BenchFloor", NULL, 0, NULL);
+    mciSendStringA("close BenchFloor", NULL, 0, NULL);
+    mciSendStringA(open.c_str(), NULL, 0, NULL);
+    mciSendStringA("set BenchFloor time format ms wait", NULL, 0, NULL);
+    mciSendStringA("play BenchFloor", NULL, 0, NULL);
+    double ms = (Now() - start) * 1000;
+    mciSendStringA("close BenchFloor", NULL, 0, NULL);
+    return ms;
+}
+
+// The first path of a .VireoList: the line after its header.
+static std::string FirstListedPath(const std::string& list)
+{
+    std::FILE* file = std::fopen(list.c_str(), "rb");
+    if (file == NULL)
+        return "";
+    char line[MAX_PATH * 3] = "";
+    std::fgets(line, sizeof line, file);
+    if (std::fgets(line, sizeof line, file) == NULL)
+        line[0] = '\0';
+    std::fclose(file);
+    std::string path = line;
+    while (!path.empty() && (path.back() == '\n' || path.back() == '\r'))
+        path.pop_back();
+    return path;
+}
+
 static void Report(const char* name, const std::vector<double>& times)
 {
     std::printf("queue_%s_ms %.2f\nqueue_%s_max_ms %.2f\n", name, Median(times), name,
@@ -607,7 +646,8 @@ static int Queue(int runs, const std::string& vireo, const std::string& list)
         return 1;
     }
     std::printf("queue_entries %d\nqueue_load_s %.1f\n", lines, loaded);
-    std::vector<double> play, remove, removePlaying, up, down, roundTrip;
+    std::vector<double> play, remove, removePlaying, up, down, roundTrip, mediaFloor;
+    std::string firstPath = FirstListedPath(list);
     for (int run = 0; run < runs; ++run) {
         // Spread over the list, the last runs near its end.
         int index = (run + 1) * (lines - 100) / runs;
@@ -618,6 +658,8 @@ static int Queue(int runs, const std::string& vireo, const std::string& list)
             return 1;
         }
         play.push_back(ms);
+        // As a listener would: the entry has played a while before the edits.
+        Sleep(1000);
         up.push_back(CommandMs(window, index + 20, IDC_UP));
         down.push_back(CommandMs(window, index + 30, IDC_DOWN));
         remove.push_back(CommandMs(window, index + 40, IDC_REMOVE));
@@ -626,6 +668,7 @@ static int Queue(int runs, const std::string& vireo, const std::string& list)
         double start = Now();
         Ask(window, WM_NULL, 0, 0);
         roundTrip.push_back((Now() - start) * 1000);
+        mediaFloor.push_back(MediaFloorMs(firstPath));
         std::printf("queue_play_run %.2f\nqueue_remove_run %.2f\nqueue_remove_playing_run %.2f\n"
                     "queue_up_run %.2f\nqueue_down_run %.2f\n",
                     play.back(), remove.back(), removePlaying.back(), up.back(), down.back());
@@ -643,6 +686,7 @@ static int Queue(int runs, const std::string& vireo, const std::string& list)
     Report("up", up);
     Report("down", down);
     Report("round_trip", roundTrip);
+    Report("media_floor", mediaFloor);
     return 0;
 }
 
