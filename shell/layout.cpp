@@ -48,8 +48,12 @@ static SIZE s_client = {0, 0};
 static SIZE s_window = {0, 0};
 static UINT s_dpi = STANDARD_DPI;
 // The window's place when last neither maximised nor minimised, and whether
-// it is either now (as its last WM_SIZE said).
+// it is either now (as its last WM_SIZE said). A maximise or minimise may
+// move the window before its WM_SIZE says so: the place that move replaced
+// is kept to be put back.
 static RECT s_restored = {0, 0, 0, 0};
+static RECT s_beforeLastMove = {0, 0, 0, 0};
+static bool s_movedSinceSize = false;
 static bool s_zoomedOrIconic = false;
 
 static int Scaled(int value, UINT dpi)
@@ -86,6 +90,7 @@ void RememberTemplateLayout(HWND window)
     s_window.cx = outer.right - outer.left;
     s_window.cy = outer.bottom - outer.top;
     s_restored = outer;
+    s_movedSinceSize = false;
     s_zoomedOrIconic = false;
     s_dpi = WindowDpi(window);
 }
@@ -114,8 +119,11 @@ void LimitWindowSize(HWND window, MINMAXINFO* limits)
 
 void RememberRestoredPlace(HWND window)
 {
-    if (s_window.cx != 0 && !s_zoomedOrIconic)
-        GetWindowRect(window, &s_restored);
+    if (s_window.cx == 0 || s_zoomedOrIconic)
+        return;
+    s_beforeLastMove = s_restored;
+    s_movedSinceSize = true;
+    GetWindowRect(window, &s_restored);
 }
 
 RECT RestoredPlace(HWND window)
@@ -147,10 +155,15 @@ void LayOutMainWindow(HWND window, WPARAM how)
 {
     if (s_client.cx == 0)
         return;
-    s_zoomedOrIconic = how == SIZE_MAXIMIZED || how == SIZE_MINIMIZED;
+    bool zoomedOrIconic = how == SIZE_MAXIMIZED || how == SIZE_MINIMIZED;
+    if (zoomedOrIconic && !s_zoomedOrIconic && s_movedSinceSize)
+        s_restored = s_beforeLastMove;
+    s_movedSinceSize = false;
+    s_zoomedOrIconic = zoomedOrIconic;
     if (how == SIZE_MINIMIZED)
         return;
-    RememberRestoredPlace(window);
+    if (!zoomedOrIconic)
+        GetWindowRect(window, &s_restored);
     UINT dpi = WindowDpi(window);
     RECT client;
     GetClientRect(window, &client);

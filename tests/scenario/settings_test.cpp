@@ -245,12 +245,15 @@ TEST_F(Settings, SizeAndVolumeAreKeptAndUnreasonableOnesGiveTheDefaults)
     const SIZE smallest = size();
     EXPECT_EQ(100, slider());
     SetWindowPos(window, NULL, 0, 0, smallest.cx + 100, smallest.cy + 50, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(window, NULL, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     for (int i = 0; i < 3; ++i)
         Command(IDM_VOLUME_DOWN);
     // Maximised at the end: the size it goes back to is kept.
     ShowWindow(window, SW_MAXIMIZE);
     ASSERT_TRUE(IsZoomed(window));
     Exit();
+    ExpectSaved("x", 40);
+    ExpectSaved("y", 30);
     ExpectSaved("width", smallest.cx + 100);
     ExpectSaved("height", smallest.cy + 50);
     ExpectSaved("volume", 70);
