@@ -14,12 +14,12 @@ static HFONT s_boldFrom = NULL;
 
 // The mark sits in a square as high as a row; a few pixels of room follow it.
 static const int MARK_GAP = 2;
-// The mark's corners, in eighths of the row height.
-static const int MARK_LEFT = 2;
-static const int MARK_RIGHT = 6;
-static const int MARK_TOP = 2;
-static const int MARK_BOTTOM = 6;
-static const int EIGHTHS = 8;
+// The mark's corners, in sixteenths of the row height.
+static const int MARK_LEFT = 4;
+static const int MARK_RIGHT = 12;
+static const int MARK_TOP = 3;
+static const int MARK_BOTTOM = 13;
+static const int SIXTEENTHS = 16;
 static const int DROP_LINE_WIDTH = 2;
 
 // FillRect takes a system colour's index plus one for a brush of that colour.
@@ -97,10 +97,10 @@ void RedrawListItem(HWND window, int index)
 static void DrawMark(HDC dc, const RECT* row, HBRUSH ink)
 {
     int size = row->bottom - row->top;
-    int left = row->left + size * MARK_LEFT / EIGHTHS;
-    int right = row->left + size * MARK_RIGHT / EIGHTHS;
-    int top = row->top + size * MARK_TOP / EIGHTHS;
-    int bottom = row->top + size * MARK_BOTTOM / EIGHTHS;
+    int left = row->left + size * MARK_LEFT / SIXTEENTHS;
+    int right = row->left + size * MARK_RIGHT / SIXTEENTHS;
+    int top = row->top + size * MARK_TOP / SIXTEENTHS;
+    int bottom = row->top + size * MARK_BOTTOM / SIXTEENTHS;
     if (g_playState == PLAY_PAUSED) {
         int bar = (right - left + 2) / 3;
         RECT first = {left, top, left + bar, bottom};
