@@ -585,8 +585,8 @@ static double CommandMs(HWND window, int selected, int command)
 }
 
 // The media layer's own part of playing another entry: what the player asks
-// of it for each (halt and close the entry that plays, open the next, set its
-// time format, play it), done here on a file of the same list.
+// of it for each (pause, halt and close the entry that plays, open the next,
+// set its time format, play it), done here on a file of the same list.
 static double MediaFloorMs(const std::string& path)
 {
     std::string open = "open \"" + path + "\" alias BenchFloor wait";
@@ -595,6 +595,7 @@ static double MediaFloorMs(const std::string& path)
     mciSendStringA("play BenchFloor", NULL, 0, NULL);
     Sleep(1000);
     double start = Now();
+    mciSendStringA("pause BenchFloor wait", NULL, 0, NULL);
     mciSendStringA("stop BenchFloor", NULL, 0, NULL);
     mciSendStringA("close BenchFloor", NULL, 0, NULL);
     mciSendStringA(open.c_str(), NULL, 0, NULL);

@@ -47,8 +47,17 @@ static void DropQueuedNotices()
     }
 }
 
+// Wine's wave device takes most of a second to stop a wave that plays, and
+// a hundredth of that to stop one paused first; a device that does not play
+// refuses the pause, which costs nothing.
+static void HoldStill()
+{
+    SendMediaCommand("pause VireoMedia wait", NULL, 0, NULL);
+}
+
 void StopAndCloseMedia()
 {
+    HoldStill();
     SendMediaCommand("stop VireoMedia", NULL, 0, NULL);
     SendMediaCommand("close VireoMedia", NULL, 0, NULL);
     s_cdOpen = false;
@@ -91,6 +100,7 @@ bool PlayOpenMedia(HWND notifyWindow, bool cdTrack, int32_t startMs, int32_t len
 void PauseOpenMedia()
 {
     // A stopped device keeps its position.
+    HoldStill();
     SendMediaCommand("stop VireoMedia wait", NULL, 0, NULL);
 }
 

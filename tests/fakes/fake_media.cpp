@@ -240,7 +240,9 @@ MCIERROR WINAPI FakeMciSendStringA(LPCSTR command, LPSTR reply, UINT capacity, H
         g_devices.erase(found);
         return 0;
     }
-    if (verb == "stop") {
+    // The halted play's aborted notice comes at the pause here, at the stop
+    // that follows on the real layer: the sequencer takes neither for an end.
+    if (verb == "stop" || verb == "pause") {
         Halt(device);
         return 0;
     }

@@ -321,7 +321,8 @@ TEST_F(PlaybackScenario, CueModeHoldsEachEntryAfterAFinishedOneUnstarted)
     Play(LENGTH_MS);
     EXPECT_EQ((std::vector<std::string>{"Finished playing e0.wav", "Playback paused."}), s_statusLog);
     // Opened and held at its start: a play stopped at once would be heard.
-    EXPECT_EQ((std::vector<std::string>{"status VireoMedia mode wait", "stop VireoMedia", "close VireoMedia",
+    EXPECT_EQ((std::vector<std::string>{"status VireoMedia mode wait", "pause VireoMedia wait", "stop VireoMedia",
+                                        "close VireoMedia",
                                         "open C:\\Media\\e1.wav alias VireoMedia wait",
                                         "set VireoMedia time format ms wait", "setaudio VireoMedia volume to 1000 wait"}),
               FakeMediaCommands());
