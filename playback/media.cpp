@@ -1,7 +1,10 @@
 // Every media command goes through mciSendStringA under the alias VireoMedia.
+// A file entry it cannot open goes to Media Foundation, and every call on
+// the open entry to whichever way opened it.
 #include <windows.h>
 #include <mmsystem.h>
 
+#include "foundation.h"
 #include "playback.h"
 
 // Whether the device open under the alias is the CD: a CD track added during
@@ -51,12 +54,15 @@ void StopAndCloseMedia()
 {
     SendMediaCommand("stop VireoMedia", NULL, 0, NULL);
     SendMediaCommand("close VireoMedia", NULL, 0, NULL);
+    CloseFoundationMedia();
     s_cdOpen = false;
     DropQueuedNotices();
 }
 
 bool MediaIsPlaying()
 {
+    if (FoundationHoldsMedia())
+        return FoundationIsPlaying();
     char mode[MODE_REPLY_CAPACITY];
     SendMediaCommand("status VireoMedia mode wait", mode, MODE_REPLY_CAPACITY, NULL);
     return lstrcmpiA(mode, "playing") == 0;
@@ -67,11 +73,15 @@ bool OpenMediaElement(const char* element)
     char command[COMMAND_CAPACITY];
     ComposeOpenCommand(command, sizeof command, element);
     int result = SendMediaCommand(command, NULL, 0, NULL);
-    s_cdOpen = (result == 0 && lstrcmpiA(element, CD_DEVICE_NAME) == 0);
+    bool cd = lstrcmpiA(element, CD_DEVICE_NAME) == 0;
+    s_cdOpen = (result == 0 && cd);
     if (result == 0)
         PinMediaDrivers();
     SendMediaCommand("set VireoMedia time format ms wait", NULL, 0, NULL);
-    return result == 0;
+    // A missing file is missing for Media Foundation too: not worth loading it.
+    if (result == 0 || cd || result == MCIERR_FILE_NOT_FOUND)
+        return result == 0;
+    return OpenFoundationMedia(element);
 }
 
 bool MediaHoldsCd()
@@ -81,6 +91,8 @@ bool MediaHoldsCd()
 
 bool PlayOpenMedia(HWND notifyWindow, bool cdTrack, int32_t startMs, int32_t lengthMs)
 {
+    if (FoundationHoldsMedia())
+        return PlayFoundationMedia(notifyWindow);
     char command[COMMAND_CAPACITY];
     ComposePlayCommand(command, sizeof command, cdTrack, startMs, lengthMs);
     return SendMediaCommand(command, NULL, 0, notifyWindow) == 0;
@@ -88,12 +100,20 @@ bool PlayOpenMedia(HWND notifyWindow, bool cdTrack, int32_t startMs, int32_t len
 
 void PauseOpenMedia()
 {
+    if (FoundationHoldsMedia()) {
+        PauseFoundationMedia();
+        return;
+    }
     // A stopped device keeps its position.
     SendMediaCommand("stop VireoMedia wait", NULL, 0, NULL);
 }
 
 void ResumeOpenMedia(HWND notifyWindow)
 {
+    if (FoundationHoldsMedia()) {
+        ResumeFoundationMedia(notifyWindow);
+        return;
+    }
     SendMediaCommand("play VireoMedia notify", NULL, 0, notifyWindow);
 }
 
@@ -106,10 +126,14 @@ static int32_t QueryMediaMs(const char* command)
 
 int32_t OpenMediaPositionMs()
 {
+    if (FoundationHoldsMedia())
+        return FoundationPositionMs();
     return QueryMediaMs("status VireoMedia position wait");
 }
 
 int32_t OpenMediaLengthMs()
 {
+    if (FoundationHoldsMedia())
+        return FoundationLengthMs();
     return QueryMediaMs("status VireoMedia length wait");
 }

@@ -38,6 +38,9 @@ int32_t OpenMediaLengthMs();
 bool MediaHoldsCd();
 // True while the device open under the alias reports that it plays.
 bool MediaIsPlaying();
+// The volume, 0 to 100, of entries played through Media Foundation: the
+// one that plays now and every later one.
+void SetFoundationVolume(int percent);
 
 void StartPlayback(HWND window);
 void StopPlayback(HWND window);

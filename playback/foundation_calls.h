@@ -1,0 +1,37 @@
+// The functions of Media Foundation (and of COM, which it needs) that Vireo
+// uses, found at run time: Windows before 7 has none of them, Windows 95
+// not even CoInitializeEx, and "N" editions without the media pack fail to
+// start them. Only the files of the Media Foundation way include this.
+#ifndef VIREO_FOUNDATION_CALLS_H
+#define VIREO_FOUNDATION_CALLS_H
+
+#include <windows.h>
+#include <mfapi.h>
+#include <mfidl.h>
+
+#include <cstdint>
+
+struct FoundationCalls {
+    HRESULT(WINAPI* coInitializeEx)(LPVOID, DWORD);
+    void(WINAPI* coUninitialize)();
+    HRESULT(WINAPI* startup)(ULONG, DWORD);
+    HRESULT(WINAPI* shutdown)();
+    HRESULT(WINAPI* createSourceResolver)(IMFSourceResolver**);
+    HRESULT(WINAPI* createTopology)(IMFTopology**);
+    HRESULT(WINAPI* createTopologyNode)(MF_TOPOLOGY_TYPE, IMFTopologyNode**);
+    HRESULT(WINAPI* createAudioRendererActivate)(IMFActivate**);
+    HRESULT(WINAPI* createMediaSession)(IMFAttributes*, IMFMediaSession**);
+    HRESULT(WINAPI* getService)(IUnknown*, REFGUID, REFIID, LPVOID*);
+};
+extern FoundationCalls g_foundation;
+
+// Loads and starts Media Foundation at the first call; false, then and at
+// every later call, when the system lacks it or it does not start.
+bool StartFoundation();
+
+// The media source and its topology for a file: its audio streams, each to
+// the system's audio renderer; its length in milliseconds (0 when the file
+// does not say). False when no source opens the file or it has no audio.
+bool OpenFoundationSource(const char* path, IMFMediaSource** source, IMFTopology** topology, int32_t* lengthMs);
+
+#endif
