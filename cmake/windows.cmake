@@ -15,6 +15,7 @@ set(VIREO_WIN32_SOURCES
     playback/foundation.cpp
     playback/foundation_calls.cpp
     playback/foundation_source.cpp
+    playback/foundation_watch.cpp
     playback/sequencer.cpp
     playback/progress.cpp
     shell/main_window.cpp
@@ -48,7 +49,7 @@ target_compile_definitions(vireo_objects PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 # Media Foundation's files ask its headers for Windows 7, the oldest system
 # this way plays on.
 set_source_files_properties(playback/foundation.cpp playback/foundation_calls.cpp playback/foundation_source.cpp
-    PROPERTIES COMPILE_DEFINITIONS "WINVER=0x0601;_WIN32_WINNT=0x0601")
+    playback/foundation_watch.cpp PROPERTIES COMPILE_DEFINITIONS "WINVER=0x0601;_WIN32_WINNT=0x0601")
 
 add_library(vireo_resources OBJECT res/vireo.rc)
 target_include_directories(vireo_resources PRIVATE ${CMAKE_SOURCE_DIR}/res)

@@ -34,4 +34,19 @@ bool StartFoundation();
 // does not say). False when no source opens the file or it has no audio.
 bool OpenFoundationSource(const char* path, IMFMediaSource** source, IMFTopology** topology, int32_t* lengthMs);
 
+// A thread of its own that waits for a session's events (foundation_watch.cpp).
+struct SessionWatch;
+SessionWatch* StartWatch(IMFMediaSession* session);
+// Whether the session's topology got ready, waiting a bounded time.
+bool AwaitTopology(SessionWatch* watch);
+// The window that hears the end or failure as MM_MCINOTIFY; NULL: none.
+// True when the session has finished already: the window has been told.
+bool ListenToWatch(SessionWatch* watch, HWND notifyWindow);
+// Listened to and not finished.
+bool WatchSaysPlaying(SessionWatch* watch);
+// After IMFMediaSession::Close: until its last event, for a bounded time.
+void AwaitClosed(SessionWatch* watch);
+// Once the session is shut down, which ends the thread's wait.
+void EndWatch(SessionWatch* watch);
+
 #endif
