@@ -13,6 +13,9 @@ add_executable(vireo_scenario_tests ${VIREO_SCENARIO_SOURCES}
 target_include_directories(vireo_scenario_tests PRIVATE ${CMAKE_SOURCE_DIR}/res)
 target_compile_definitions(vireo_scenario_tests PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(vireo_scenario_tests PRIVATE gtest gtest_main ${VIREO_SYSTEM_LIBRARIES} uxtheme)
+# The fake Media Foundation's functions are found by their plain names
+# among the test program's exports.
+target_link_options(vireo_scenario_tests PRIVATE -Wl,--kill-at)
 add_test(NAME scenario COMMAND vireo_scenario_tests)
 set_tests_properties(scenario PROPERTIES TIMEOUT 600)
 
