@@ -2,6 +2,7 @@
 // server: the default recording source is the monitor of the sink that
 // vireo.exe plays into, so what is recorded here is what a listener hears.
 #include "process_harness.h"
+#include "recording.h"
 
 #include <mmsystem.h>
 
@@ -15,222 +16,8 @@
 
 namespace {
 
-const int RATE = 22050;
 const int TONE_MS = 2000;
-const int PITCHES[] = {440, 880, 1320};
-// Analysis windows of 50 ms.
-const int WINDOW = RATE / 20;
-const int WINDOW_MS = 50;
-const int BUFFER_COUNT = 8;
-const int BUFFER_SAMPLES = RATE / 4;
-
-struct Recording {
-    HWAVEIN device = NULL;
-    WAVEHDR headers[BUFFER_COUNT] = {};
-    std::vector<short> buffers[BUFFER_COUNT];
-    std::vector<short> samples;
-    int next = 0;
-};
-
-bool StartRecording(Recording& recording)
-{
-    WAVEFORMATEX format = {};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 1;
-    format.nSamplesPerSec = RATE;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = 2;
-    format.nAvgBytesPerSec = RATE * 2;
-    if (waveInOpen(&recording.device, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR)
-        return false;
-    for (int i = 0; i < BUFFER_COUNT; ++i) {
-        recording.buffers[i].assign(BUFFER_SAMPLES, 0);
-        WAVEHDR& header = recording.headers[i];
-        header.lpData = reinterpret_cast<LPSTR>(recording.buffers[i].data());
-        header.dwBufferLength = BUFFER_SAMPLES * 2;
-        waveInPrepareHeader(recording.device, &header, sizeof header);
-        waveInAddBuffer(recording.device, &header, sizeof header);
-    }
-    return waveInStart(recording.device) == MMSYSERR_NOERROR;
-}
-
-// Takes the filled buffers in the order the driver fills them, which is the
-// order they were queued in, and hands them back.
-void Collect(Recording& recording, bool requeue)
-{
-    for (;;) {
-        WAVEHDR& header = recording.headers[recording.next];
-        if ((header.dwFlags & WHDR_DONE) == 0)
-            return;
-        const short* data = reinterpret_cast<const short*>(header.lpData);
-        recording.samples.insert(recording.samples.end(), data, data + header.dwBytesRecorded / 2);
-        header.dwFlags &= ~WHDR_DONE;
-        if (requeue)
-            waveInAddBuffer(recording.device, &header, sizeof header);
-        recording.next = (recording.next + 1) % BUFFER_COUNT;
-    }
-}
-
-void StopRecording(Recording& recording)
-{
-    waveInStop(recording.device);
-    waveInReset(recording.device);
-    Collect(recording, false);
-    for (WAVEHDR& header : recording.headers)
-        waveInUnprepareHeader(recording.device, &header, sizeof header);
-    waveInClose(recording.device);
-    recording.device = NULL;
-}
-
-// Records while waiting for check() to hold; false when the time is up.
-template <typename Check>
-bool RecordUntil(Recording& recording, Check check, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        Collect(recording, true);
-        if (check())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(20);
-    }
-}
-
-void RecordFor(Recording& recording, DWORD ms)
-{
-    RecordUntil(recording, [] { return false; }, ms);
-}
-
-// The sound server hands the recorder nothing until something plays, and
-// the start of the first sound is lost on the way: a silent sound first, so
-// that the first entry is heard from its start.
-bool WakeRecording(Recording& recording, const std::string& silence)
-{
-    PlaySoundA(silence.c_str(), NULL, SND_FILENAME | SND_SYNC | SND_NODEFAULT);
-    return RecordUntil(recording, [&] { return !recording.samples.empty(); }, 5000);
-}
-
-double ToneAmplitude(const short* samples, int count, int hz)
-{
-    double coefficient = 2.0 * std::cos(2.0 * 3.14159265358979 * hz / RATE);
-    double s1 = 0.0;
-    double s2 = 0.0;
-    for (int i = 0; i < count; ++i) {
-        double s = samples[i] + coefficient * s1 - s2;
-        s2 = s1;
-        s1 = s;
-    }
-    double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
-    return 2.0 * std::sqrt(std::max(power, 0.0)) / count;
-}
-
-// One stretch of the recording with a single dominant pitch (0: silence).
-struct ToneRun {
-    int hz;
-    int startMs;
-    int endMs;
-};
-
-// The pitch of each 50 ms window, gathered into runs of one pitch.
-std::vector<ToneRun> FindTones(const std::vector<short>& samples)
-{
-    std::vector<ToneRun> runs;
-    for (size_t at = 0; at + WINDOW <= samples.size(); at += WINDOW) {
-        const short* window = samples.data() + at;
-        double energy = 0.0;
-        for (int i = 0; i < WINDOW; ++i)
-            energy += static_cast<double>(window[i]) * window[i];
-        double peak = std::sqrt(2.0 * energy / WINDOW);  // a sine's amplitude from its mean square
-        int hz = 0;
-        if (peak > 1000.0) {
-            for (int pitch : PITCHES)
-                if (ToneAmplitude(window, WINDOW, pitch) > 0.7 * peak)
-                    hz = pitch;
-        }
-        int startMs = static_cast<int>(at / WINDOW) * WINDOW_MS;
-        if (!runs.empty() && runs.back().hz == hz)
-            runs.back().endMs = startMs + WINDOW_MS;
-        else
-            runs.push_back(ToneRun{hz, startMs, startMs + WINDOW_MS});
-    }
-    // Short stretches of another pitch inside a tone are windows straddling a
-    // change, and a dropout under load is no new start; a longer silence
-    // splits two tones of one pitch.
-    std::vector<ToneRun> tones;
-    for (const ToneRun& run : runs) {
-        if (run.hz == 0 || run.endMs - run.startMs < 150)
-            continue;
-        if (!tones.empty() && tones.back().hz == run.hz && run.startMs - tones.back().endMs < 500)
-            tones.back().endMs = run.endMs;
-        else
-            tones.push_back(run);
-    }
-    return tones;
-}
-
-std::string Describe(const std::vector<ToneRun>& tones)
-{
-    std::string text;
-    for (const ToneRun& run : tones)
-        text += std::to_string(run.hz) + " Hz " + std::to_string(run.startMs) + "-" + std::to_string(run.endMs) +
-                " ms; ";
-    return text;
-}
-
-std::vector<int> Pitches(const std::vector<ToneRun>& tones)
-{
-    std::vector<int> pitches;
-    for (const ToneRun& run : tones)
-        pitches.push_back(run.hz);
-    return pitches;
-}
-
-std::vector<int> Gaps(const std::vector<ToneRun>& tones)
-{
-    std::vector<int> gaps;
-    for (size_t i = 1; i < tones.size(); ++i)
-        gaps.push_back(tones[i].startMs - tones[i - 1].endMs);
-    return gaps;
-}
-
-// The longest stretch of near-silent samples around a change of tone, in
-// milliseconds: finer than the analysis windows. A sine stays this quiet
-// only for a few samples at each zero crossing.
-double SilenceAround(const std::vector<short>& samples, int fromMs, int toMs)
-{
-    size_t from = static_cast<size_t>(std::max(fromMs - 100, 0)) * RATE / 1000;
-    size_t to = std::min(samples.size(), static_cast<size_t>(toMs + 100) * RATE / 1000);
-    size_t longest = 0;
-    size_t quiet = 0;
-    for (size_t i = from; i < to; ++i) {
-        quiet = std::abs(samples[i]) < 300 ? quiet + 1 : 0;
-        longest = std::max(longest, quiet);
-    }
-    return 1000.0 * static_cast<double>(longest) / RATE;
-}
-
-// A player that crashed sits in the debugger and answers nothing: every
-// question to it gives up after a second rather than hang the test.
-const UINT ANSWER_WAIT_MS = 1000;
-
-std::string TextOf(HWND window, int id)
-{
-    char text[512] = "";
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(GetDlgItem(window, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, ANSWER_WAIT_MS, &result);
-    text[sizeof text - 1] = '\0';
-    return text;
-}
-
-int SelectedIndex(HWND window)
-{
-    DWORD_PTR result = static_cast<DWORD_PTR>(LB_ERR);
-    SendMessageTimeoutA(GetDlgItem(window, IDC_PLAYLIST), LB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, ANSWER_WAIT_MS,
-                        &result);
-    return static_cast<int>(result);
-}
+const std::vector<int> PITCHES = {440, 880, 1320};
 
 class SoundTest : public ProcessTest {
 protected:
@@ -307,7 +94,7 @@ TEST_F(SoundTest, ThreePitchesPlayInListOrder)
     PostCommand(window, IDM_START);
     ASSERT_TRUE(RecordToTheEnd(recording, 30000)) << Situation();
 
-    std::vector<ToneRun> tones = FindTones(recording.samples);
+    std::vector<ToneRun> tones = FindTones(recording.samples, PITCHES);
     ASSERT_EQ((std::vector<int>{440, 880, 1320}), Pitches(tones)) << Describe(tones);
     // Each entry is heard whole: none cut short or skipped into.
     for (const ToneRun& run : tones)
@@ -336,7 +123,7 @@ TEST_F(SoundTest, CueModeHoldsEachNextEntryUntilResumed)
     PostCommand(window, IDM_PAUSE);
     ASSERT_TRUE(RecordToTheEnd(recording, 15000)) << Situation();
 
-    std::vector<ToneRun> tones = FindTones(recording.samples);
+    std::vector<ToneRun> tones = FindTones(recording.samples, PITCHES);
     ASSERT_EQ((std::vector<int>{440, 880, 1320}), Pitches(tones)) << Describe(tones);
     // Nothing of a held pitch sounds before the resume: each follows a silence
     // of about the hold (less the sound server's latency), and in one piece.
@@ -443,7 +230,7 @@ TEST_F(ProcessTest, FilesNamedInAnyLanguageArriveByTheirNamesAndPlay)
     bool done = RecordUntil(recording, [&] { return TextOf(window, IDC_STATUS) == "Done with playlist."; }, 30000);
     StopRecording(recording);
     EXPECT_TRUE(done) << "status \"" << TextOf(window, IDC_STATUS) << "\"";
-    std::vector<ToneRun> tones = FindTones(recording.samples);
+    std::vector<ToneRun> tones = FindTones(recording.samples, PITCHES);
     EXPECT_EQ((std::vector<int>{440, 880, 1320}), Pitches(tones)) << Describe(tones);
     EXPECT_EQ(0, ExitVireo(window, vireo));
     CloseStarted(vireo);
@@ -492,7 +279,7 @@ TEST_F(ProcessTest, AnM3uPlaysItsRelativeMp3AndUrlEntriesInOrder)
     StopRecording(recording);
     EXPECT_TRUE(ended) << "still playing after 40 s: status \"" << TextOf(window, IDC_STATUS) << "\", time \""
                        << TextOf(window, IDC_TIME) << "\", selection " << SelectedIndex(window);
-    std::vector<ToneRun> tones = FindTones(recording.samples);
+    std::vector<ToneRun> tones = FindTones(recording.samples, PITCHES);
     EXPECT_EQ((std::vector<int>{440, 880, 1320}), Pitches(tones)) << Describe(tones);
     EXPECT_EQ(0, WaitForExit(vireo));
     CloseStarted(vireo);
