@@ -13,6 +13,7 @@ enum FoundationState {
     FOUNDATION_MISSING
 };
 static FoundationState s_state = FOUNDATION_UNTRIED;
+static bool s_workLeft = false;
 
 // Stores the address of a DLL's function in the slot; false when missing.
 template <typename Function>
@@ -41,10 +42,17 @@ static bool FindCalls()
            FindCall(pipeline, "MFGetService", &g_foundation.getService);
 }
 
-// Every MFStartup wants its MFShutdown before the program ends.
+void LeaveFoundationWork()
+{
+    s_workLeft = true;
+}
+
+// Every MFStartup wants its MFShutdown before the program ends; but one
+// would wait for ever for work that never returns.
 static void StopFoundation()
 {
-    g_foundation.shutdown();
+    if (!s_workLeft)
+        g_foundation.shutdown();
 }
 
 bool StartFoundation()

@@ -28,6 +28,8 @@ extern FoundationCalls g_foundation;
 // Loads and starts Media Foundation at the first call; false, then and at
 // every later call, when the system lacks it or it does not start.
 bool StartFoundation();
+// Some work of Media Foundation's was left running for good.
+void LeaveFoundationWork();
 
 // The media source and its topology for a file: its audio streams, each to
 // the system's audio renderer; its length in milliseconds (0 when the file

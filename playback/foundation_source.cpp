@@ -5,8 +5,13 @@
 #include "foundation_calls.h"
 
 #include <climits>
+#include <cstdlib>
 
 static const LONGLONG TICKS_PER_MS = 10000;  // Media Foundation counts in 100 ns
+// Wine's resolver never returns for some damaged files (an MP4 cut before
+// its index): the resolution runs on a thread of its own, waited for this
+// long, and is left to itself after that.
+static const DWORD RESOLVE_WAIT_MS = 5000;
 
 static int32_t StatedLengthMs(IMFPresentationDescriptor* presentation)
 {
@@ -91,14 +96,77 @@ static IMFMediaSource* ResolveSource(const WCHAR* url)
     return source;
 }
 
+// Whichever of the two threads is done with it last frees it.
+struct Resolution {
+    WCHAR url[MAX_PATH];
+    CRITICAL_SECTION guard;  // over the fields below
+    IMFMediaSource* source;
+    bool finished;
+    bool abandoned;          // the opener gave up waiting
+};
+
+static void FreeResolution(Resolution* resolution)
+{
+    DeleteCriticalSection(&resolution->guard);
+    std::free(resolution);
+}
+
+static DWORD WINAPI ResolveInBackground(LPVOID parameter)
+{
+    Resolution* resolution = static_cast<Resolution*>(parameter);
+    HRESULT com = g_foundation.coInitializeEx(NULL, COINIT_MULTITHREADED);
+    IMFMediaSource* source = ResolveSource(resolution->url);
+    EnterCriticalSection(&resolution->guard);
+    resolution->source = source;
+    resolution->finished = true;
+    bool abandoned = resolution->abandoned;
+    LeaveCriticalSection(&resolution->guard);
+    if (abandoned) {
+        if (source != NULL) {
+            source->Shutdown();
+            source->Release();
+        }
+        FreeResolution(resolution);
+    }
+    if (SUCCEEDED(com))
+        g_foundation.coUninitialize();
+    return 0;
+}
+
+// The file's media source, or NULL when none opens it in time.
+static IMFMediaSource* ResolveInTime(const char* path)
+{
+    Resolution* resolution = static_cast<Resolution*>(std::calloc(1, sizeof(Resolution)));
+    if (resolution == NULL)
+        return NULL;
+    InitializeCriticalSection(&resolution->guard);
+    DWORD threadId = 0;
+    HANDLE thread = NULL;
+    if (MultiByteToWideChar(CP_ACP, 0, path, -1, resolution->url, MAX_PATH) != 0)
+        thread = CreateThread(NULL, 0, ResolveInBackground, resolution, 0, &threadId);
+    if (thread == NULL) {
+        FreeResolution(resolution);
+        return NULL;
+    }
+    WaitForSingleObject(thread, RESOLVE_WAIT_MS);
+    CloseHandle(thread);
+    EnterCriticalSection(&resolution->guard);
+    bool finished = resolution->finished;
+    resolution->abandoned = !finished;
+    IMFMediaSource* source = resolution->source;
+    LeaveCriticalSection(&resolution->guard);
+    if (finished)
+        FreeResolution(resolution);
+    else
+        LeaveFoundationWork();
+    return source;
+}
+
 bool OpenFoundationSource(const char* path, IMFMediaSource** source, IMFTopology** topology, int32_t* lengthMs)
 {
     *source = NULL;
     *topology = NULL;
-    WCHAR url[MAX_PATH];
-    if (MultiByteToWideChar(CP_ACP, 0, path, -1, url, MAX_PATH) == 0)
-        return false;
-    IMFMediaSource* opened = ResolveSource(url);
+    IMFMediaSource* opened = ResolveInTime(path);
     if (opened == NULL)
         return false;
     IMFPresentationDescriptor* presentation = NULL;

@@ -100,6 +100,7 @@ std::string FakeFoundationLower(std::string text)
 
 void FakeFoundationReset()
 {
+    FakeFoundationReleaseHangs();
     FakeFoundationFiles().clear();
     FakeFoundationSessionsReset();
     g_fakeLiveSources = 0;

@@ -184,6 +184,8 @@ std::map<std::string, FakeFoundationFile>& FakeFoundationFiles();
 std::string FakeFoundationLower(std::string text);
 // Live sources, counted by the source part.
 extern int g_fakeLiveSources;
+// Lets every resolution that hangs return (a failure).
+void FakeFoundationReleaseHangs();
 
 // The parts handed out by the exported functions.
 IMFSourceResolver* NewFakeResolver();

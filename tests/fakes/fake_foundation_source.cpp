@@ -2,11 +2,15 @@
 // opens as a source of one audio stream, stating its length when it has one.
 #include "fake_foundation.h"
 
+#include <climits>
 #include <vector>
 
 int g_fakeLiveSources = 0;
 
 namespace {
+
+std::atomic<long> g_hanging{0};
+HANDLE g_hangsReleased = CreateSemaphoreA(NULL, 0, LONG_MAX, NULL);
 
 const UINT64 TICKS_PER_MS = 10000;
 
@@ -96,6 +100,11 @@ public:
             return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
         if (!found->second.opens)
             return MF_E_UNSUPPORTED_BYTESTREAM_TYPE;
+        if (found->second.hangs) {
+            ++g_hanging;
+            WaitForSingleObject(g_hangsReleased, INFINITE);
+            return E_FAIL;
+        }
         FakeSource* source = new FakeSource;
         source->state.path = path;
         source->state.file = found->second;
@@ -184,6 +193,13 @@ public:
 }  // namespace
 
 IMFSourceResolver* NewFakeResolver() { return new FakeResolver; }
+
+void FakeFoundationReleaseHangs()
+{
+    long hanging = g_hanging.exchange(0);
+    if (hanging > 0)
+        ReleaseSemaphore(g_hangsReleased, hanging, NULL);
+}
 IMFTopology* NewFakeTopology() { return new FakeTopology; }
 IMFTopologyNode* NewFakeNode(MF_TOPOLOGY_TYPE type) { return new FakeNode(type); }
 IMFActivate* NewFakeRenderer() { return new FakeRenderer; }

@@ -51,6 +51,7 @@ struct FakeFoundationFile {
     int playsMs = 10000;   // when its session ends
     int failsAtMs = -1;    // when its session fails instead (a cut or corrupt file, or one removed)
     bool opens = true;     // false: no source opens it (both ways refuse it)
+    bool hangs = false;    // its source is never resolved (until the next reset)
     bool decodes = true;   // false: no decoder for its kind (its topology fails)
 };
 void FakeFoundationReset();

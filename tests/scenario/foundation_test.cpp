@@ -211,14 +211,18 @@ TEST_F(FoundationScenario, TheVolumeReachesThePlayingEntryAndEveryLaterOne)
     EXPECT_FLOAT_EQ(1.0f, FakeFoundationVolume()) << "held to the range";
 }
 
-// Files both ways refuse, kinds without a decoder, plays that fail, no
-// length or a wrong one: each entry is reported or ends, and the next plays.
+// Files both ways refuse, one whose source never opens (given up after 5 s),
+// kinds without a decoder, plays that fail, no length or a wrong one: each
+// entry is reported or ends, and the next plays.
 TEST_F(FoundationScenario, FaultyFilesAreReportedOrEndAndTheNextPlays)
 {
     Open();
     FakeFoundationFile refused;
     refused.opens = false;
     AddFoundationFile("corrupt.flac", refused);
+    FakeFoundationFile stuck;
+    stuck.hangs = true;
+    AddFoundationFile("stuck.m4a", stuck);
     FakeFoundationFile undecodable;
     undecodable.decodes = false;
     AddFoundationFile("voice.opus", undecodable);
@@ -231,14 +235,14 @@ TEST_F(FoundationScenario, FaultyFilesAreReportedOrEndAndTheNextPlays)
     AddFoundationFile("long.flac", Lasting(1000, 3000));
     Command(IDM_START);
     Pump();
-    EXPECT_EQ(2, Selection()) << Status();
+    EXPECT_EQ(3, Selection()) << Status();
     EXPECT_EQ("C:\\Music\\cut.flac", FakeFoundationPath());
     EXPECT_EQ(1, FakeFoundationLiveSessions()) << "refused opens leave nothing behind";
     EXPECT_EQ(1, FakeFoundationLiveSources());
 
     Play(1500);
     EXPECT_EQ("C:\\Music\\cut.flac is not a valid media file.", Status());
-    EXPECT_EQ(3, Selection());
+    EXPECT_EQ(4, Selection());
 
     // Removed while paused: said at the resume, not while nobody listens.
     Play(1000);
@@ -249,16 +253,16 @@ TEST_F(FoundationScenario, FaultyFilesAreReportedOrEndAndTheNextPlays)
     Command(IDM_PAUSE);
     Pump();
     EXPECT_EQ("C:\\Music\\removed.flac is not a valid media file.", Status());
-    EXPECT_EQ(4, Selection());
+    EXPECT_EQ(5, Selection());
 
     Play(1000);
     Tick();
     EXPECT_EQ("0:01 of 0:00", Text(IDC_TIME));
     Play(1000);
-    EXPECT_EQ(5, Selection());
+    EXPECT_EQ(6, Selection());
     Play(1000);
     EXPECT_EQ("Finished playing short.flac", Status());
-    EXPECT_EQ(6, Selection());
+    EXPECT_EQ(7, Selection());
     Play(1500);
     Tick();
     EXPECT_EQ("0:01 of 0:01", Text(IDC_TIME));
