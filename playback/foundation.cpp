@@ -143,18 +143,14 @@ static void ReleaseEntry()
 
 void CloseFoundationMedia()
 {
-    SessionWatch* watch = s_entry.watch;
-    if (watch != NULL) {
-        ListenToWatch(watch, NULL);
-        // The closed event is the session's last; then it can be shut down.
-        if (SUCCEEDED(s_entry.session->Close()))
-            AwaitClosed(watch);
+    if (s_entry.watch != NULL) {
+        RetireWatch(s_entry.watch, s_entry.source);
+    } else {
+        // Nothing was started on a session without its thread.
+        if (s_entry.session != NULL)
+            s_entry.session->Shutdown();
+        if (s_entry.source != NULL)
+            s_entry.source->Shutdown();
     }
-    if (s_entry.source != NULL)
-        s_entry.source->Shutdown();
-    if (s_entry.session != NULL)
-        s_entry.session->Shutdown();
-    if (watch != NULL)
-        EndWatch(watch);
     ReleaseEntry();
 }

@@ -47,10 +47,13 @@ void LeaveFoundationWork()
     s_workLeft = true;
 }
 
-// Every MFStartup wants its MFShutdown before the program ends; but one
-// would wait for ever for work that never returns.
+// Every MFStartup wants its MFShutdown before the program ends, once the
+// sessions are shut down; but one would wait for ever for work that never
+// returns.
 static void StopFoundation()
 {
+    if (!FinishRetiredWatches())
+        s_workLeft = true;
     if (!s_workLeft)
         g_foundation.shutdown();
 }

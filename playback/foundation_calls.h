@@ -46,9 +46,11 @@ bool AwaitTopology(SessionWatch* watch);
 bool ListenToWatch(SessionWatch* watch, HWND notifyWindow);
 // Listened to and not finished.
 bool WatchSaysPlaying(SessionWatch* watch);
-// After IMFMediaSession::Close: until its last event, for a bounded time.
-void AwaitClosed(SessionWatch* watch);
-// Once the session is shut down, which ends the thread's wait.
-void EndWatch(SessionWatch* watch);
+// Closes the session and hands it over to its thread, which shuts it and
+// the source down once closed; the window's thread does not wait for that.
+void RetireWatch(SessionWatch* watch, IMFMediaSource* source);
+// For the program's end: waits for every retired session to finish, a
+// bounded time; false when one did not.
+bool FinishRetiredWatches();
 
 #endif

@@ -1,7 +1,8 @@
 // The thread that waits for a media session's events, one per session. It
 // turns the session's end or failure into the media control interface's
-// notice to the window that listens, and wakes an open waiting for its
-// topology and a close waiting for the session's last event.
+// notice to the window that listens, wakes an open waiting for its
+// topology, and shuts the session down once it has closed: the window's
+// thread goes on to the next entry meanwhile.
 #include "foundation_calls.h"
 
 #include <mmsystem.h>
@@ -12,30 +13,53 @@ static const DWORD OPEN_WAIT_MS = 5000;
 // The platform's own example waits 5 s for a close.
 static const DWORD CLOSE_WAIT_MS = 5000;
 static const DWORD WATCHER_END_WAIT_MS = 2000;
+// Sessions closing on their own threads; one that never closes holds a place.
+static const int RETIRED_CAPACITY = 16;
 
-// What the session's thread tells the window's thread. A watch whose thread
-// does not end is left to it rather than freed under it.
+// What the session's thread and the window's thread share. Only the
+// window's thread frees it, once the session's thread has ended; one whose
+// thread does not end is left to it.
 struct SessionWatch {
-    IMFMediaSession* session;  // the thread's own reference
+    IMFMediaSession* session;  // the watch's own references
+    IMFMediaSource* source;    // (the source's once retired)
     HANDLE ready;              // released when the topology is ready, or cannot be
-    HANDLE closed;             // released at MESessionClosed
     HANDLE thread;
+    DWORD retiredAt;
     CRITICAL_SECTION guard;    // over the fields below
     HWND notifyWindow;         // set while started and not paused
     bool failed;               // the open or the play failed
     bool finished;             // ended or failed since it opened
     WPARAM finishFlags;        // MCI_NOTIFY_SUCCESSFUL or MCI_NOTIFY_FAILURE
+    bool retired;              // closing: shut down at MESessionClosed
+    bool shutDown;
 };
+
+static SessionWatch* s_retired[RETIRED_CAPACITY];
+static int s_retiredCount = 0;
 
 static void PostFinish(SessionWatch* watch)
 {
     PostMessageA(watch->notifyWindow, MM_MCINOTIFY, watch->finishFlags, 0);
 }
 
+// The session, then its source, as the platform's example does; once, by
+// whichever thread comes first. Under the guard.
+static void ShutDownRetired(SessionWatch* watch)
+{
+    if (!watch->retired || watch->shutDown)
+        return;
+    watch->shutDown = true;
+    watch->session->Shutdown();
+    watch->source->Shutdown();
+}
+
 static void TakeSessionEvent(SessionWatch* watch, MediaEventType type, HRESULT status, UINT32 topologyStatus)
 {
+    // The session's last event: the shut-down ends this thread's wait.
     if (type == MESessionClosed) {
-        ReleaseSemaphore(watch->closed, 1, NULL);
+        EnterCriticalSection(&watch->guard);
+        ShutDownRetired(watch);
+        LeaveCriticalSection(&watch->guard);
         return;
     }
     bool failure = FAILED(status) || type == MEError;
@@ -78,7 +102,6 @@ static DWORD WINAPI WatchSession(LPVOID parameter)
         event->Release();
         TakeSessionEvent(watch, type, status, topologyStatus);
     }
-    watch->session->Release();
     if (SUCCEEDED(com))
         g_foundation.coUninitialize();
     return 0;
@@ -88,8 +111,6 @@ static void FreeWatch(SessionWatch* watch)
 {
     if (watch->ready != NULL)
         CloseHandle(watch->ready);
-    if (watch->closed != NULL)
-        CloseHandle(watch->closed);
     DeleteCriticalSection(&watch->guard);
     std::free(watch);
 }
@@ -102,8 +123,7 @@ SessionWatch* StartWatch(IMFMediaSession* session)
     InitializeCriticalSection(&watch->guard);
     watch->session = session;
     watch->ready = CreateSemaphoreA(NULL, 0, 1, NULL);
-    watch->closed = CreateSemaphoreA(NULL, 0, 1, NULL);
-    if (watch->ready == NULL || watch->closed == NULL) {
+    if (watch->ready == NULL) {
         FreeWatch(watch);
         return NULL;
     }
@@ -119,14 +139,6 @@ SessionWatch* StartWatch(IMFMediaSession* session)
     return watch;
 }
 
-// Called once the session is shut down, which ends the thread's wait.
-void EndWatch(SessionWatch* watch)
-{
-    bool ended = WaitForSingleObject(watch->thread, WATCHER_END_WAIT_MS) == WAIT_OBJECT_0;
-    CloseHandle(watch->thread);
-    if (ended)
-        FreeWatch(watch);
-}
 
 bool AwaitTopology(SessionWatch* watch)
 {
@@ -157,7 +169,77 @@ bool WatchSaysPlaying(SessionWatch* watch)
     return playing;
 }
 
-void AwaitClosed(SessionWatch* watch)
+// Frees a retired watch whose thread has ended within the wait; false when
+// it still runs.
+static bool ReleaseRetired(SessionWatch* watch, DWORD waitMs)
 {
-    WaitForSingleObject(watch->closed, CLOSE_WAIT_MS);
+    if (WaitForSingleObject(watch->thread, waitMs) != WAIT_OBJECT_0)
+        return false;
+    CloseHandle(watch->thread);
+    watch->session->Release();
+    watch->source->Release();
+    FreeWatch(watch);
+    return true;
+}
+
+// One that has not closed in the platform's time is shut down all the same.
+static void ForceLateShutDown(SessionWatch* watch, bool now)
+{
+    if (!now && GetTickCount() - watch->retiredAt < CLOSE_WAIT_MS)
+        return;
+    EnterCriticalSection(&watch->guard);
+    ShutDownRetired(watch);
+    LeaveCriticalSection(&watch->guard);
+}
+
+// Frees what has finished closing. With a wait, for the program's end:
+// each is given the close's time, then shut down; false when one of them
+// still runs after that.
+static bool SweepRetired(bool wait)
+{
+    bool all = true;
+    int kept = 0;
+    for (int i = 0; i < s_retiredCount; ++i) {
+        SessionWatch* watch = s_retired[i];
+        bool released = ReleaseRetired(watch, wait ? CLOSE_WAIT_MS : 0);
+        if (!released) {
+            ForceLateShutDown(watch, wait);
+            released = ReleaseRetired(watch, wait ? WATCHER_END_WAIT_MS : 0);
+        }
+        if (!released)
+            s_retired[kept++] = watch;
+        all = all && released;
+    }
+    s_retiredCount = kept;
+    return all;
+}
+
+void RetireWatch(SessionWatch* watch, IMFMediaSource* source)
+{
+    SweepRetired(false);
+    // A full list: the oldest is waited for, or left to its thread.
+    if (s_retiredCount == RETIRED_CAPACITY) {
+        SessionWatch* oldest = s_retired[0];
+        ForceLateShutDown(oldest, true);
+        ReleaseRetired(oldest, WATCHER_END_WAIT_MS);
+        for (int i = 1; i < s_retiredCount; ++i)
+            s_retired[i - 1] = s_retired[i];
+        --s_retiredCount;
+    }
+    source->AddRef();
+    watch->retiredAt = GetTickCount();
+    EnterCriticalSection(&watch->guard);
+    watch->notifyWindow = NULL;
+    watch->source = source;
+    watch->retired = true;
+    LeaveCriticalSection(&watch->guard);
+    s_retired[s_retiredCount++] = watch;
+    // Closes on the session's own queue; its thread takes it from there.
+    if (FAILED(watch->session->Close()))
+        ForceLateShutDown(watch, true);
+}
+
+bool FinishRetiredWatches()
+{
+    return SweepRetired(true);
 }

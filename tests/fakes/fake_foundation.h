@@ -183,7 +183,7 @@ struct FakeSourceState {
 std::map<std::string, FakeFoundationFile>& FakeFoundationFiles();
 std::string FakeFoundationLower(std::string text);
 // Live sources, counted by the source part.
-extern int g_fakeLiveSources;
+extern std::atomic<int> g_fakeLiveSources;
 // Lets every resolution that hangs return (a failure).
 void FakeFoundationReleaseHangs();
 

@@ -15,6 +15,8 @@ namespace {
 const auto TAKEN_WAIT = std::chrono::seconds(5);
 
 class FakeSession;
+// The program shuts its sessions down on their own threads.
+std::mutex g_liveGuard;
 std::vector<FakeSession*> g_liveSessions;
 
 struct QueuedEvent {
@@ -32,7 +34,11 @@ public:
     FakeClock* clock = new FakeClock;
     FakeVolume* volume = NULL;
 
-    FakeSession() { g_liveSessions.push_back(this); }
+    FakeSession()
+    {
+        std::lock_guard<std::mutex> lock(g_liveGuard);
+        g_liveSessions.push_back(this);
+    }
     ~FakeSession() override
     {
         Forget();
@@ -87,8 +93,11 @@ public:
     {
         std::unique_lock<std::mutex> lock(mutex);
         for (;;) {
-            if (shutDown)
+            if (shutDown) {
+                readerGone = true;
+                changed.notify_all();
                 return MF_E_SHUTDOWN;
+            }
             if (!events.empty())
                 break;
             if (flags == MF_EVENT_FLAG_NO_WAIT)
@@ -141,10 +150,17 @@ public:
         Queue(MESessionPaused);
         return S_OK;
     }
+    // As the real one, it only queues its last event; it then waits until
+    // the program's thread, having shut everything down, has gone, so that
+    // a test sees the close done.
     HRESULT STDMETHODCALLTYPE Close() override
     {
         playing = false;
+        if (!file.closes)
+            return S_OK;
         Queue(MESessionClosed);
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait_for(lock, TAKEN_WAIT, [this] { return readerGone; });
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Shutdown() override
@@ -177,6 +193,7 @@ private:
     }
     void Forget()
     {
+        std::lock_guard<std::mutex> lock(g_liveGuard);
         for (auto at = g_liveSessions.begin(); at != g_liveSessions.end(); ++at)
             if (*at == this) {
                 g_liveSessions.erase(at);
@@ -188,10 +205,12 @@ private:
     std::deque<QueuedEvent> events;
     bool waiting = false;
     bool shutDown = false;
+    bool readerGone = false;
 };
 
 FakeSession* Newest()
 {
+    std::lock_guard<std::mutex> lock(g_liveGuard);
     return g_liveSessions.empty() ? NULL : g_liveSessions.back();
 }
 
@@ -213,11 +232,13 @@ HRESULT FakeSessionService(IUnknown* object, REFGUID service, REFIID iid, void**
 
 void FakeFoundationSessionsReset()
 {
+    std::lock_guard<std::mutex> lock(g_liveGuard);
     g_liveSessions.clear();
 }
 
 int FakeFoundationLiveSessions()
 {
+    std::lock_guard<std::mutex> lock(g_liveGuard);
     return static_cast<int>(g_liveSessions.size());
 }
 

@@ -5,7 +5,7 @@
 #include <climits>
 #include <vector>
 
-int g_fakeLiveSources = 0;
+std::atomic<int> g_fakeLiveSources{0};
 
 namespace {
 

@@ -53,6 +53,7 @@ struct FakeFoundationFile {
     bool opens = true;     // false: no source opens it (both ways refuse it)
     bool hangs = false;    // its source is never resolved (until the next reset)
     bool decodes = true;   // false: no decoder for its kind (its topology fails)
+    bool closes = true;    // false: its session never says it has closed
 };
 void FakeFoundationReset();
 // A file the media control interface cannot open (error 281, as Wine says

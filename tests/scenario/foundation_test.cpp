@@ -211,12 +211,17 @@ TEST_F(FoundationScenario, TheVolumeReachesThePlayingEntryAndEveryLaterOne)
     EXPECT_FLOAT_EQ(1.0f, FakeFoundationVolume()) << "held to the range";
 }
 
-// Files both ways refuse, one whose source never opens (given up after 5 s),
-// kinds without a decoder, plays that fail, no length or a wrong one: each
-// entry is reported or ends, and the next plays.
+// A session that never says it has closed (shut down all the same once the
+// platform's 5 s have passed), files both ways refuse, one whose source
+// never opens (given up after 5 s), kinds without a decoder, plays that
+// fail, no length or a wrong one: each entry is reported or ends, the next
+// plays, and nothing stays open.
 TEST_F(FoundationScenario, FaultyFilesAreReportedOrEndAndTheNextPlays)
 {
     Open();
+    FakeFoundationFile deaf = Lasting(1000, 1000);
+    deaf.closes = false;
+    AddFoundationFile("deaf.flac", deaf);
     FakeFoundationFile refused;
     refused.opens = false;
     AddFoundationFile("corrupt.flac", refused);
@@ -235,14 +240,15 @@ TEST_F(FoundationScenario, FaultyFilesAreReportedOrEndAndTheNextPlays)
     AddFoundationFile("long.flac", Lasting(1000, 3000));
     Command(IDM_START);
     Pump();
-    EXPECT_EQ(3, Selection()) << Status();
+    Play(1000);
+    EXPECT_EQ(4, Selection()) << Status();
     EXPECT_EQ("C:\\Music\\cut.flac", FakeFoundationPath());
-    EXPECT_EQ(1, FakeFoundationLiveSessions()) << "refused opens leave nothing behind";
+    EXPECT_EQ(1, FakeFoundationLiveSessions()) << "refused opens leave nothing behind, nor does the deaf session";
     EXPECT_EQ(1, FakeFoundationLiveSources());
 
     Play(1500);
     EXPECT_EQ("C:\\Music\\cut.flac is not a valid media file.", Status());
-    EXPECT_EQ(4, Selection());
+    EXPECT_EQ(5, Selection());
 
     // Removed while paused: said at the resume, not while nobody listens.
     Play(1000);
@@ -253,16 +259,16 @@ TEST_F(FoundationScenario, FaultyFilesAreReportedOrEndAndTheNextPlays)
     Command(IDM_PAUSE);
     Pump();
     EXPECT_EQ("C:\\Music\\removed.flac is not a valid media file.", Status());
-    EXPECT_EQ(5, Selection());
+    EXPECT_EQ(6, Selection());
 
     Play(1000);
     Tick();
     EXPECT_EQ("0:01 of 0:00", Text(IDC_TIME));
     Play(1000);
-    EXPECT_EQ(6, Selection());
+    EXPECT_EQ(7, Selection());
     Play(1000);
     EXPECT_EQ("Finished playing short.flac", Status());
-    EXPECT_EQ(7, Selection());
+    EXPECT_EQ(8, Selection());
     Play(1500);
     Tick();
     EXPECT_EQ("0:01 of 0:01", Text(IDC_TIME));
