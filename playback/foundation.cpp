@@ -59,13 +59,19 @@ static void TakeSessionServices()
 bool OpenFoundationMedia(const char* path)
 {
     CloseFoundationMedia();
-    IMFTopology* topology = NULL;
-    if (!StartFoundation() || !OpenFoundationSource(path, &s_entry.source, &topology, &s_entry.lengthMs))
+    Resolution* resolution = StartFoundation() ? BeginResolve(path) : NULL;
+    if (resolution == NULL)
         return false;
-    bool ready = SUCCEEDED(g_foundation.createMediaSession(NULL, &s_entry.session)) &&
-                 (s_entry.watch = StartWatch(s_entry.session)) != NULL &&
+    // The session and its thread are made while the source resolves.
+    bool made = SUCCEEDED(g_foundation.createMediaSession(NULL, &s_entry.session)) &&
+                (s_entry.watch = StartWatch(s_entry.session)) != NULL;
+    s_entry.source = EndResolve(resolution);
+    IMFTopology* topology = NULL;
+    bool ready = made && s_entry.source != NULL &&
+                 OpenFoundationTopology(s_entry.source, &topology, &s_entry.lengthMs) &&
                  SUCCEEDED(s_entry.session->SetTopology(0, topology)) && AwaitTopology(s_entry.watch);
-    topology->Release();
+    if (topology != NULL)
+        topology->Release();
     if (!ready) {
         CloseFoundationMedia();
         return false;

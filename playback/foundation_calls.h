@@ -31,10 +31,16 @@ bool StartFoundation();
 // Some work of Media Foundation's was left running for good.
 void LeaveFoundationWork();
 
-// The media source and its topology for a file: its audio streams, each to
-// the system's audio renderer; its length in milliseconds (0 when the file
-// does not say). False when no source opens the file or it has no audio.
-bool OpenFoundationSource(const char* path, IMFMediaSource** source, IMFTopology** topology, int32_t* lengthMs);
+// Resolves a file's media source on a thread of its own; NULL when that
+// cannot even start.
+struct Resolution;
+Resolution* BeginResolve(const char* path);
+// The source, waiting a bounded time; NULL when none opened the file in time.
+IMFMediaSource* EndResolve(Resolution* resolution);
+// The topology that plays the source's audio streams, each to the system's
+// audio renderer, and the length the file states in milliseconds (0 when
+// it does not say). False when it has no audio or cannot be built.
+bool OpenFoundationTopology(IMFMediaSource* source, IMFTopology** topology, int32_t* lengthMs);
 
 // A thread of its own that waits for a session's events (foundation_watch.cpp).
 struct SessionWatch;
@@ -47,7 +53,8 @@ bool ListenToWatch(SessionWatch* watch, HWND notifyWindow);
 // Listened to and not finished.
 bool WatchSaysPlaying(SessionWatch* watch);
 // Closes the session and hands it over to its thread, which shuts it and
-// the source down once closed; the window's thread does not wait for that.
+// the source (if any) down once closed; the window's thread does not wait
+// for that.
 void RetireWatch(SessionWatch* watch, IMFMediaSource* source);
 // For the program's end: waits for every retired session to finish, a
 // bounded time; false when one did not.

@@ -99,6 +99,7 @@ static IMFMediaSource* ResolveSource(const WCHAR* url)
 // Whichever of the two threads is done with it last frees it.
 struct Resolution {
     WCHAR url[MAX_PATH];
+    HANDLE thread;           // the opener's
     CRITICAL_SECTION guard;  // over the fields below
     IMFMediaSource* source;
     bool finished;
@@ -133,23 +134,26 @@ static DWORD WINAPI ResolveInBackground(LPVOID parameter)
     return 0;
 }
 
-// The file's media source, or NULL when none opens it in time.
-static IMFMediaSource* ResolveInTime(const char* path)
+Resolution* BeginResolve(const char* path)
 {
     Resolution* resolution = static_cast<Resolution*>(std::calloc(1, sizeof(Resolution)));
     if (resolution == NULL)
         return NULL;
     InitializeCriticalSection(&resolution->guard);
     DWORD threadId = 0;
-    HANDLE thread = NULL;
     if (MultiByteToWideChar(CP_ACP, 0, path, -1, resolution->url, MAX_PATH) != 0)
-        thread = CreateThread(NULL, 0, ResolveInBackground, resolution, 0, &threadId);
-    if (thread == NULL) {
+        resolution->thread = CreateThread(NULL, 0, ResolveInBackground, resolution, 0, &threadId);
+    if (resolution->thread == NULL) {
         FreeResolution(resolution);
         return NULL;
     }
-    WaitForSingleObject(thread, RESOLVE_WAIT_MS);
-    CloseHandle(thread);
+    return resolution;
+}
+
+IMFMediaSource* EndResolve(Resolution* resolution)
+{
+    WaitForSingleObject(resolution->thread, RESOLVE_WAIT_MS);
+    CloseHandle(resolution->thread);
     EnterCriticalSection(&resolution->guard);
     bool finished = resolution->finished;
     resolution->abandoned = !finished;
@@ -162,18 +166,14 @@ static IMFMediaSource* ResolveInTime(const char* path)
     return source;
 }
 
-bool OpenFoundationSource(const char* path, IMFMediaSource** source, IMFTopology** topology, int32_t* lengthMs)
+bool OpenFoundationTopology(IMFMediaSource* source, IMFTopology** topology, int32_t* lengthMs)
 {
-    *source = NULL;
     *topology = NULL;
-    IMFMediaSource* opened = ResolveInTime(path);
-    if (opened == NULL)
-        return false;
     IMFPresentationDescriptor* presentation = NULL;
     IMFTopology* built = NULL;
-    bool playable = SUCCEEDED(opened->CreatePresentationDescriptor(&presentation)) &&
+    bool playable = SUCCEEDED(source->CreatePresentationDescriptor(&presentation)) &&
                     SUCCEEDED(g_foundation.createTopology(&built)) &&
-                    BuildAudioTopology(built, opened, presentation);
+                    BuildAudioTopology(built, source, presentation);
     if (playable)
         *lengthMs = StatedLengthMs(presentation);
     if (presentation != NULL)
@@ -181,11 +181,8 @@ bool OpenFoundationSource(const char* path, IMFMediaSource** source, IMFTopology
     if (!playable) {
         if (built != NULL)
             built->Release();
-        opened->Shutdown();
-        opened->Release();
         return false;
     }
-    *source = opened;
     *topology = built;
     return true;
 }

@@ -50,7 +50,8 @@ static void ShutDownRetired(SessionWatch* watch)
         return;
     watch->shutDown = true;
     watch->session->Shutdown();
-    watch->source->Shutdown();
+    if (watch->source != NULL)
+        watch->source->Shutdown();
 }
 
 static void TakeSessionEvent(SessionWatch* watch, MediaEventType type, HRESULT status, UINT32 topologyStatus)
@@ -177,7 +178,8 @@ static bool ReleaseRetired(SessionWatch* watch, DWORD waitMs)
         return false;
     CloseHandle(watch->thread);
     watch->session->Release();
-    watch->source->Release();
+    if (watch->source != NULL)
+        watch->source->Release();
     FreeWatch(watch);
     return true;
 }
@@ -226,7 +228,8 @@ void RetireWatch(SessionWatch* watch, IMFMediaSource* source)
             s_retired[i - 1] = s_retired[i];
         --s_retiredCount;
     }
-    source->AddRef();
+    if (source != NULL)
+        source->AddRef();
     watch->retiredAt = GetTickCount();
     EnterCriticalSection(&watch->guard);
     watch->notifyWindow = NULL;
