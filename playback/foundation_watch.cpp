@@ -219,14 +219,11 @@ static bool SweepRetired(bool wait)
 void RetireWatch(SessionWatch* watch, IMFMediaSource* source)
 {
     SweepRetired(false);
-    // A full list: the oldest is waited for, or left to its thread.
+    // A full list: the first is waited for, or left to its thread.
     if (s_retiredCount == RETIRED_CAPACITY) {
-        SessionWatch* oldest = s_retired[0];
-        ForceLateShutDown(oldest, true);
-        ReleaseRetired(oldest, WATCHER_END_WAIT_MS);
-        for (int i = 1; i < s_retiredCount; ++i)
-            s_retired[i - 1] = s_retired[i];
-        --s_retiredCount;
+        ForceLateShutDown(s_retired[0], true);
+        ReleaseRetired(s_retired[0], WATCHER_END_WAIT_MS);
+        s_retired[0] = s_retired[--s_retiredCount];
     }
     if (source != NULL)
         source->AddRef();
