@@ -33,9 +33,9 @@ GAP_TONE_MS = 1500
 GAP_LOW_HZ = 300.0
 GAP_HIGH_HZ = 1500.0
 # W: wave, F: FLAC, A: ALAC in an .m4a. Each pair of ways follows the other
-# several times: wave to wave, Media Foundation to Media Foundation, and
-# each way to the other.
-MIXED_KINDS = "WWWFFFAAWFWAWW"
+# several times: wave to wave, Media Foundation to Media Foundation (9 per
+# run, the first ALAC's among them), and each way to the other (10).
+MIXED_KINDS = "WWWWFFFFFAAAAAWFWAWFWAWW"
 
 
 def windows_path(path):
