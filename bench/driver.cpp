@@ -5,6 +5,7 @@
 //   bench_driver load RUNS VIREO VIREOLIST M3U
 //   bench_driver memory VIREO FLOOR LIST
 //   bench_driver cpu SECONDS VIREO FLOOR PLAYLIST WAVE
+//   bench_driver playing SECONDS VIREO PLAYLIST NAME   (Vireo alone, figures named NAME)
 //   bench_driver probe VIREO FLOOR LIST
 //   bench_driver queue RUNS VIREO LIST
 //   bench_driver look
@@ -476,12 +477,16 @@ static bool MeasurePlaying(const std::string& program, const std::string& tail, 
     double cpu1 = HostCpuSeconds(pid);
     double server1 = server != 0 ? HostCpuSeconds(server) : 0;
     double wall1 = Now();
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(child.info.hProcess, &memory, sizeof memory);
     End(child, window);
     if (!alive) {
         std::fprintf(stderr, "bench_driver: %s ended before %.0f s of play\n", name, seconds);
         return false;
     }
     std::printf("cpu_%s_s %.3f\ncpu_%s_wall_s %.3f\n", name, cpu1 - cpu0, name, wall1 - wall0);
+    std::printf("cpu_%s_ws_kib %.0f\n", name, memory.WorkingSetSize / 1024.0);
     if (server != 0)
         std::printf("cpu_%s_server_s %.3f\n", name, server1 - server0);
     return true;
@@ -724,6 +729,8 @@ int main(int argc, char** argv)
         return MemoryUse(argv[2], argv[3], argv[4]);
     if (what == "cpu" && argc == 7)
         return Cpu(std::atof(argv[2]), argv[3], argv[4], argv[5], argv[6]);
+    if (what == "playing" && argc == 6)
+        return MeasurePlaying(argv[3], std::string("/play ") + argv[4], std::atof(argv[2]), argv[5]) ? 0 : 1;
     if (what == "look")
         return Look();
     if (what == "queue" && argc == 5)

@@ -40,6 +40,9 @@ int32_t OpenMediaLengthMs();
 bool MediaHoldsCd();
 // True while the device open under the alias reports that it plays.
 bool MediaIsPlaying();
+// The volume, 0 to 100, of entries played through Media Foundation: the
+// one that plays now and every later one.
+void SetFoundationVolume(int percent);
 
 // The volume, 0 to 100: applied at once to what is open and to every entry
 // opened later. On Windows Vista and later it is Vireo's own volume in the

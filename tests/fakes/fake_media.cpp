@@ -106,7 +106,7 @@ MCIERROR Open(const std::vector<std::string>& words)
     } else {
         auto file = g_files.find(Lower(words[1]));
         if (file == g_files.end())
-            return FAKE_MCI_FILE_NOT_FOUND;
+            return FakeFoundationKnows(words[1]) ? FAKE_MCI_BAD_KEYWORD : FAKE_MCI_FILE_NOT_FOUND;
         device.lengthMs = file->second.lengthMs;
         device.playFails = file->second.playFails;
     }
@@ -272,6 +272,7 @@ void FakeMediaReset()
     g_noOutput = false;
     g_endsBeforeStopping = false;
     FakeVolumeWithoutShortNames(false);
+    FakeFoundationReset();
 }
 
 void FakeMediaAddFile(const std::string& path, int lengthMs, bool playFails)
@@ -287,6 +288,7 @@ void FakeMediaInsertCd(const std::vector<std::pair<int, int>>& tracks)
 
 void FakeMediaAdvance(int ms)
 {
+    FakeFoundationAdvance(ms);
     for (auto& entry : g_devices) {
         FakeDevice& device = entry.second;
         if (!device.playing)
