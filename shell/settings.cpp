@@ -101,13 +101,15 @@ void LoadSettings(HWND window)
     }
     RestoreWindowPosition(window, key);
     RestoreWindowSize(window, key);
-    ShowVolume(window, ReadVolume(key));
     for (int i = 0; i < OPTION_COUNT; ++i) {
         int32_t* flag = PlayOptionFlag(i);
         if (!ReadDword(key, OPTION_VALUE_NAMES[i], flag, true))
             *flag = 0;
     }
     RefreshOptionDisplay(window);
+    // Last: the media layer waits on threads of its own, and meanwhile
+    // handles messages other programs send, which may already change an option.
+    ShowVolume(window, ReadVolume(key));
     RegCloseKey(key);
 }
 
