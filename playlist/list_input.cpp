@@ -27,18 +27,30 @@ static int ListCount(HWND list)
     return static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
 }
 
-// The item under a point of the list's client area, or -1 for the empty
-// room below the last item and anywhere outside.
-static int ItemAt(HWND list, POINT point)
+// The height of the list's rows, when the point lies in its client area.
+static bool RowHeightAt(HWND list, POINT point, int* height)
 {
     RECT client;
     GetClientRect(list, &client);
     if (!PtInRect(&client, point))
+        return false;
+    *height = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+    return *height > 0;
+}
+
+static int TopIndex(HWND list)
+{
+    return static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0));
+}
+
+// The item under a point of the list's client area, or -1 for the empty
+// room below the last item and anywhere outside.
+static int ItemAt(HWND list, POINT point)
+{
+    int height = 0;
+    if (!RowHeightAt(list, point, &height))
         return -1;
-    int height = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
-    if (height <= 0)
-        return -1;
-    int index = static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0)) + point.y / height;
+    int index = TopIndex(list) + point.y / height;
     return index < ListCount(list) ? index : -1;
 }
 
@@ -46,14 +58,10 @@ static int ItemAt(HWND list, POINT point)
 // after it in the item's lower half; -1 outside the list.
 static int DropPlace(HWND list, POINT point)
 {
-    RECT client;
-    GetClientRect(list, &client);
-    if (!PtInRect(&client, point))
+    int height = 0;
+    if (!RowHeightAt(list, point, &height))
         return -1;
-    int height = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
-    if (height <= 0)
-        return -1;
-    int place = static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0)) + (point.y + height / 2) / height;
+    int place = TopIndex(list) + (point.y + height / 2) / height;
     int count = ListCount(list);
     return place < count ? place : count;
 }
