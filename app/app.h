@@ -50,4 +50,9 @@ void RunMainLoop(HWND window);
 // main window of this or of another process.
 void ApplyRequest(HWND window, const char* request);
 
+// Windows' restarts bring the player back with the restart request
+// (restart_text.h): called once the player's window exists. False where the
+// system has no such restart (before Vista) or refused it.
+bool RegisterForSystemRestart();
+
 #endif

@@ -5,12 +5,16 @@ set(VIREO_WIN32_SOURCES
     app/marker.cpp
     app/requests.cpp
     app/dde_server.cpp
+    app/restart.cpp
     playlist/playlist_list.cpp
     playlist/mailbox.cpp
     playlist/playlist_file.cpp
     playlist/other_playlists.cpp
     playlist/media_chooser.cpp
     playlist/drop.cpp
+    playlist/kept_queue_files.cpp
+    playlist/kept_queue_store.cpp
+    playlist/kept_queue_restore.cpp
     playback/media.cpp
     playback/sequencer.cpp
     playback/progress.cpp

@@ -306,7 +306,7 @@ static void LookUpFile(char* text, char* display)
     FindClose(search);
 }
 
-static PlaylistEntry* NewFileEntry(EntryKind kind, const char* path)
+PlaylistEntry* NewFileEntry(EntryKind kind, const char* path)
 {
     HANDLE heap = GetProcessHeap();
     PlaylistEntry* entry = static_cast<PlaylistEntry*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, sizeof(PlaylistEntry)));
@@ -324,7 +324,7 @@ static PlaylistEntry* NewFileEntry(EntryKind kind, const char* path)
     return entry;
 }
 
-static PlaylistEntry* NewCdEntry(int32_t startMs, int32_t lengthMs)
+PlaylistEntry* NewCdEntry(int32_t startMs, int32_t lengthMs)
 {
     PlaylistEntry* entry =
         static_cast<PlaylistEntry*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(PlaylistEntry)));

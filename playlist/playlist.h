@@ -10,6 +10,7 @@
 
 #include "playlist_text.h"
 #include "other_playlists_text.h"
+#include "kept_queue.h"
 
 // One per list item, on the process heap, owned by the item.
 struct PlaylistEntry {
@@ -31,6 +32,9 @@ void GetEntryText(HWND window, int index, char* text);
 
 // Releases the path text of a file entry, then the record.
 void FreeEntry(PlaylistEntry* entry);
+// The records as the mailbox makes them; null when memory ran out.
+PlaylistEntry* NewFileEntry(EntryKind kind, const char* path);
+PlaylistEntry* NewCdEntry(int32_t startMs, int32_t lengthMs);
 void RemoveEntry(HWND window, int index);
 void MoveEntry(HWND window, int from, int to);
 void RemoveSelectedEntry(HWND window);

@@ -51,6 +51,8 @@
 #define MSG_LIST_DONE       1278
 #define MSG_MENU_CLOSED     1690
 #define MSG_ADD_PENDING     21026
+/* Posted by the kept queue's writer when the queue could not be kept */
+#define MSG_QUEUE_NOT_KEPT  1300
 
 /* The tray icon's id and the progress timer's id */
 #define TRAY_ICON_ID        1000

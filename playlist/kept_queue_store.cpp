@@ -1,0 +1,336 @@
+// The kept queue of this process: the list is written at an idle moment once
+// its changes pause, the place apart from it, and the disk is left to a
+// thread of its own, so that neither the window nor a change of entry waits
+// for it (a flush may take long, the more so where the application-data
+// folder lies on a server).
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "playlist.h"
+#include "../shell/shell.h"
+#include "resource.h"
+
+const char QUEUE_NOT_KEPT_TEXT[] = "The playlist cannot be kept for the next start.";
+
+// Beside the progress timer (1000) and the add stream's (1001).
+static const UINT_PTR QUEUE_SAVE_TIMER_ID = 1002;
+static const UINT QUEUE_SAVE_TICK_MS = 100;
+// Changes that come closer together than this are one change.
+static const DWORD QUEUE_QUIET_MS = 250;
+// The header and the saved line lie well within this.
+static const DWORD SAVED_LINE_BYTES = 64;
+
+KeptQueueStore g_keptQueue;
+
+// What waits for the writing thread, under s_lock.
+static CRITICAL_SECTION s_lock;
+static HANDLE s_wake = NULL;
+static HANDLE s_idle = NULL;        // set while nothing waits or is written
+static bool s_writerStarted = false;
+static char* s_waitingText = NULL;
+static size_t s_waitingSize = 0;
+static bool s_placeWaiting = false;
+static KeptPlaceRecord s_waitingPlace;
+static HWND s_reportWindow = NULL;
+static bool s_failing = false;
+static bool s_lastQueueKept = true;
+
+// The main thread's own record of the place, and of a change to come.
+static const PlaylistEntry* s_current = NULL;
+static int s_currentHint = -1;
+static int32_t s_positionMs = 0;
+static bool s_saveTimerSet = false;
+static DWORD s_lastChangeTick = 0;
+
+static uint32_t SavedNumberOf(const char* name)
+{
+    char head[SAVED_LINE_BYTES + 1];
+    char tail[SAVED_LINE_BYTES];
+    DWORD headSize = 0;
+    DWORD tailSize = 0;
+    if (!ReadFileEnds(name, head, &headSize, tail, &tailSize, SAVED_LINE_BYTES))
+        return 0;
+    KeptLineBuffer lines;
+    InitKeptLines(&lines, head, headSize);
+    KeptLinesFilled(&lines, headSize);
+    KeptQueueReading reading;
+    BeginKeptQueueReading(&reading, NULL, 0);
+    KeptTextLine line;
+    KeptEntry entry;
+    while (TakeKeptLine(&lines, &line) == KEPT_TOOK_LINE && reading.saved == 0 &&
+           ReadKeptQueueLine(&reading, line.text, line.length, line.whole, &entry) == KEPT_LINE_OTHER) {
+    }
+    return reading.saved;
+}
+
+static uint32_t Later(uint32_t a, uint32_t b)
+{
+    return static_cast<int32_t>(a - b) > 0 ? a : b;
+}
+
+void ReadKeptNumbers(const KeptQueueFiles* files, uint32_t* saved, uint32_t* placeSequence)
+{
+    KeptPlaceRecord records[KEPT_PLACE_SLOTS];
+    ReadKeptPlaces(files, records);
+    *saved = Later(Later(SavedNumberOf(files->queue), SavedNumberOf(files->fresh)), SavedNumberOf(files->old));
+    *placeSequence = 0;
+    for (const KeptPlaceRecord& record : records)
+        if (record.valid) {
+            *saved = Later(*saved, record.saved);
+            *placeSequence = Later(*placeSequence, record.sequence);
+        }
+}
+
+// Every later write is numbered past what the files hold, so that no place
+// record of an earlier queue can be taken for one of the next.
+void OpenQueueStore(const char* folder)
+{
+    g_keptQueue.opened = true;
+    g_keptQueue.usable = NameKeptQueueFiles(folder, &g_keptQueue.files);
+    if (g_keptQueue.usable)
+        ReadKeptNumbers(&g_keptQueue.files, &g_keptQueue.saved, &g_keptQueue.placeSequence);
+}
+
+bool QueueStoreUsable()
+{
+    if (!g_keptQueue.opened) {
+        char folder[MAX_PATH];
+        if (FindKeptQueueFolder(folder, sizeof folder))
+            OpenQueueStore(folder);
+        g_keptQueue.opened = true;
+    }
+    return g_keptQueue.usable;
+}
+
+// A write that fails after one that worked is news, once.
+static void NoteOutcome(bool kept, bool queue)
+{
+    EnterCriticalSection(&s_lock);
+    bool news = !kept && !s_failing;
+    s_failing = !kept;
+    if (queue)
+        s_lastQueueKept = kept;
+    HWND window = s_reportWindow;
+    LeaveCriticalSection(&s_lock);
+    if (news && window != NULL)
+        PostMessageA(window, MSG_QUEUE_NOT_KEPT, 0, 0);
+}
+
+// Writes whatever waits until nothing does.
+static void WriteWaiting()
+{
+    for (;;) {
+        EnterCriticalSection(&s_lock);
+        char* text = s_waitingText;
+        size_t size = s_waitingSize;
+        bool placeWaiting = s_placeWaiting;
+        KeptPlaceRecord place = s_waitingPlace;
+        s_waitingText = NULL;
+        s_placeWaiting = false;
+        if (text == NULL && !placeWaiting)
+            SetEvent(s_idle);
+        LeaveCriticalSection(&s_lock);
+        if (text == NULL && !placeWaiting)
+            return;
+        // The queue first: the place may belong to it.
+        if (text != NULL) {
+            bool kept = KeepQueueText(&g_keptQueue.files, text, size);
+            std::free(text);
+            NoteOutcome(kept, true);
+        }
+        if (placeWaiting)
+            NoteOutcome(WriteKeptPlace(&g_keptQueue.files, place), false);
+    }
+}
+
+static DWORD WINAPI RunQueueWriter(LPVOID)
+{
+    for (;;) {
+        WaitForSingleObject(s_wake, INFINITE);
+        WriteWaiting();
+    }
+}
+
+// Without its thread (no memory for one) the writes are made on the
+// caller's, as they come.
+static void StartQueueWriter()
+{
+    if (s_writerStarted)
+        return;
+    s_writerStarted = true;
+    InitializeCriticalSection(&s_lock);
+    s_idle = CreateEventA(NULL, TRUE, TRUE, NULL);
+    s_wake = CreateEventA(NULL, FALSE, FALSE, NULL);
+    DWORD id = 0;
+    HANDLE thread = s_wake != NULL && s_idle != NULL ? CreateThread(NULL, 0, RunQueueWriter, NULL, 0, &id) : NULL;
+    if (thread != NULL) {
+        CloseHandle(thread);
+    } else if (s_wake != NULL) {
+        CloseHandle(s_wake);
+        s_wake = NULL;
+    }
+}
+
+// A newer queue takes the place of one that still waits: only the last counts.
+static void HandToWriter(char* text, size_t size, const KeptPlaceRecord* place)
+{
+    EnterCriticalSection(&s_lock);
+    if (text != NULL) {
+        std::free(s_waitingText);
+        s_waitingText = text;
+        s_waitingSize = size;
+    }
+    if (place != NULL) {
+        s_waitingPlace = *place;
+        s_placeWaiting = true;
+    }
+    if (s_idle != NULL)
+        ResetEvent(s_idle);
+    LeaveCriticalSection(&s_lock);
+    if (s_wake != NULL)
+        SetEvent(s_wake);
+    else
+        WriteWaiting();
+}
+
+// The current entry's index, looked for only when it has moved.
+static int IndexOfCurrent(HWND window)
+{
+    if (s_current == NULL)
+        return -1;
+    if (s_currentHint >= 0 && GetEntry(window, s_currentHint) == s_current)
+        return s_currentHint;
+    int count = GetEntryCount(window);
+    s_currentHint = -1;
+    for (int i = 0; i < count; ++i)
+        if (GetEntry(window, i) == s_current) {
+            s_currentHint = i;
+            break;
+        }
+    return s_currentHint;
+}
+
+static void AppendListEntry(KeptQueueText* text, HWND window, int index)
+{
+    char display[TEXT_CAPACITY];
+    char storedDisplay[STORED_LINE_CAPACITY];
+    char storedPath[STORED_LINE_CAPACITY];
+    GetEntryText(window, index, display);
+    const PlaylistEntry* entry = GetEntry(window, index);
+    KeptEntry kept = {ENTRY_OTHER, MakeStoredText(display, storedDisplay, sizeof storedDisplay), "", 0, 0};
+    if (entry != NULL && entry->kind == ENTRY_CD_TRACK) {
+        kept.kind = ENTRY_CD_TRACK;
+        kept.startMs = entry->startMs;
+        kept.lengthMs = entry->lengthMs;
+    } else if (entry != NULL) {
+        kept.kind = static_cast<EntryKind>(entry->kind);
+        kept.path = MakeStoredText(entry->path, storedPath, sizeof storedPath);
+    }
+    AppendKeptEntry(text, kept);
+}
+
+// The whole list as the file holds it; false when memory ran out.
+static bool ComposeQueue(HWND window, KeptQueueText* text)
+{
+    int current = IndexOfCurrent(window);
+    g_keptQueue.saved += 1;
+    BeginKeptQueueText(text, g_keptQueue.saved, current, current >= 0 ? s_positionMs : 0);
+    int count = GetEntryCount(window);
+    for (int i = 0; i < count && !text->failed; ++i)
+        AppendListEntry(text, window, i);
+    EndKeptQueueText(text);
+    if (text->failed)
+        FreeKeptQueueText(text);
+    return !text->failed;
+}
+
+// The writer is ready, and knows whom to tell; false when no store can be had.
+static bool ReadyToWrite(HWND window)
+{
+    StartQueueWriter();
+    EnterCriticalSection(&s_lock);
+    s_reportWindow = window;
+    LeaveCriticalSection(&s_lock);
+    return QueueStoreUsable();
+}
+
+// False when nothing could be handed over.
+static bool HandQueueToWriter(HWND window)
+{
+    KeptQueueText text;
+    if (!ReadyToWrite(window) || !ComposeQueue(window, &text)) {
+        NoteOutcome(false, true);
+        return false;
+    }
+    HandToWriter(text.text, text.length, NULL);
+    return true;
+}
+
+static void CALLBACK OnQueueSaveTimer(HWND window, UINT message, UINT_PTR id, DWORD time)
+{
+    if (GetTickCount() - s_lastChangeTick < QUEUE_QUIET_MS)
+        return;
+    KillTimer(window, QUEUE_SAVE_TIMER_ID);
+    s_saveTimerSet = false;
+    HandQueueToWriter(window);
+}
+
+void SaveQueueSoon(HWND window)
+{
+    s_lastChangeTick = GetTickCount();
+    if (s_saveTimerSet)
+        return;
+    // Without a timer nothing would come back for it: written now.
+    s_saveTimerSet = SetTimer(window, QUEUE_SAVE_TIMER_ID, QUEUE_SAVE_TICK_MS, OnQueueSaveTimer) != 0;
+    if (!s_saveTimerSet)
+        HandQueueToWriter(window);
+}
+
+void RememberQueuePlace(const PlaylistEntry* current, int32_t positionMs)
+{
+    s_current = current;
+    s_currentHint = -1;
+    s_positionMs = positionMs > 0 ? positionMs : 0;
+}
+
+void SaveQueuePosition(HWND window, const PlaylistEntry* current, int32_t positionMs)
+{
+    if (current != s_current)
+        RememberQueuePlace(current, positionMs);
+    s_positionMs = positionMs > 0 ? positionMs : 0;
+    // A change of the list still to be written brings the place with it;
+    // an index of the list as it is now would not fit the queue on disk.
+    if (s_saveTimerSet)
+        return;
+    if (!ReadyToWrite(window)) {
+        NoteOutcome(false, false);
+        return;
+    }
+    int index = IndexOfCurrent(window);
+    g_keptQueue.placeSequence += 1;
+    KeptPlaceRecord place = {true, g_keptQueue.saved, g_keptQueue.placeSequence, index, index >= 0 ? s_positionMs : 0};
+    HandToWriter(NULL, 0, &place);
+}
+
+bool SaveQueueNow(HWND window)
+{
+    if (s_saveTimerSet) {
+        KillTimer(window, QUEUE_SAVE_TIMER_ID);
+        s_saveTimerSet = false;
+    }
+    if (!HandQueueToWriter(window))
+        return false;
+    if (s_idle != NULL && WaitForSingleObject(s_idle, SAVE_QUEUE_WAIT_MS) != WAIT_OBJECT_0)
+        return false;
+    EnterCriticalSection(&s_lock);
+    bool kept = s_lastQueueKept;
+    LeaveCriticalSection(&s_lock);
+    return kept;
+}
+
+void ReportQueueNotKept(HWND window)
+{
+    SetStatusText(window, QUEUE_NOT_KEPT_TEXT);
+}
