@@ -28,6 +28,9 @@ void SaveQueuePosition(HWND window, const PlaylistEntry* current, int32_t positi
 // the session. False when the queue could not be kept.
 const DWORD SAVE_QUEUE_WAIT_MS = 5000;
 bool SaveQueueNow(HWND window);
+// Waits until everything handed over is written (at most timeoutMs): after
+// a last SaveQueuePosition at Exit. False when it is not yet.
+bool FinishQueueWrites(DWORD timeoutMs);
 
 // What a start found: the entries were put at the end of the list.
 struct RestoredQueue {
@@ -48,12 +51,11 @@ void ReportQueueNotKept(HWND window);
 
 // ---- The files ---------------------------------------------------------------
 
-// The queue, the one being written (which replaces it once whole), the one
-// it replaces on systems without an atomic replace, and the place apart.
+// The queue, the one being written (which replaces it once whole and
+// flushed), and the place apart.
 struct KeptQueueFiles {
     char queue[MAX_PATH];
     char fresh[MAX_PATH];
-    char old[MAX_PATH];
     char place[MAX_PATH];
 };
 // False when a name would not fit MAX_PATH: such a folder is refused.
@@ -65,9 +67,9 @@ bool FindKeptQueueFolder(char* folder, size_t capacity);
 // queue's place. False, with the last good queue left as it was, when it
 // could not be kept.
 bool KeepQueueText(const KeptQueueFiles* files, const char* text, size_t size);
-// Which file to restore: the newest complete one (fresh, then queue, then
-// old), else the first that starts as a kept queue (queue, old, fresh);
-// null when none does.
+// Which file to restore: the fresh one when it is complete, else the queue
+// when it starts as one (complete or not), else a fresh one that does; null
+// when none does.
 const char* PickKeptQueueFile(const KeptQueueFiles* files);
 // A complete fresh file left by a cut write is put in the queue's place, so
 // that the next write cannot cut the newest queue; the name to read.

@@ -3,10 +3,10 @@
 //
 // A write goes whole to "Queue.VireoQueue.new", is flushed, and then takes
 // the place of "Queue.VireoQueue": with ReplaceFile where the system has it
-// (Windows 2000 and later), else in steps (the old file renamed to
-// "Queue.VireoQueue.old", the new one renamed into place, the old one
-// deleted). Whichever step a crash or a power cut stops, a complete new
-// file or the old one is left, and a start takes the newest complete one.
+// (Windows 2000 and later), else in two steps (the old file deleted, the new
+// one renamed). Whichever step a crash or a power cut stops, the complete
+// new file or the old one is left, and a start takes the new one when it is
+// complete (it ends with the end marker), else the old one.
 #include <windows.h>
 
 #include <cstring>
@@ -16,7 +16,6 @@
 static const char APP_FOLDER_NAME[] = "Vireo";
 static const char QUEUE_NAME[] = "Queue.VireoQueue";
 static const char FRESH_NAME[] = "Queue.VireoQueue.new";
-static const char OLD_NAME[] = "Queue.VireoQueue.old";
 static const char PLACE_NAME[] = "Place.VireoQueue";
 // SHGetFolderPathA's folder and flags, written out: shell32 of 95 and NT 4.0
 // has no such function, so its header's declarations go unused.
@@ -34,7 +33,6 @@ bool NameKeptQueueFiles(const char* folder, KeptQueueFiles* files)
 {
     return JoinFolderPath(files->queue, MAX_PATH, folder, QUEUE_NAME) &&
            JoinFolderPath(files->fresh, MAX_PATH, folder, FRESH_NAME) &&
-           JoinFolderPath(files->old, MAX_PATH, folder, OLD_NAME) &&
            JoinFolderPath(files->place, MAX_PATH, folder, PLACE_NAME);
 }
 
@@ -104,30 +102,19 @@ static bool FileExists(const char* name)
     return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
 }
 
-// 95, 98, ME and NT 4.0 have no atomic replace: the old file steps aside
-// first, and the start's rule covers each moment in between.
-static bool ReplaceInSteps(const KeptQueueFiles* files)
-{
-    DeleteFileA(files->old);
-    return MoveFileA(files->queue, files->old) && MoveFileA(files->fresh, files->queue);
-}
-
-// The fresh file in the queue's place.
+// The fresh file, complete and flushed, in the queue's place. 95, 98, ME and
+// NT 4.0 have no atomic replace: between the two steps only the fresh file
+// is left, and the start's rule takes it.
 static bool PutFreshInPlace(const KeptQueueFiles* files)
 {
-    bool placed;
-    if (!FileExists(files->queue)) {
-        placed = MoveFileA(files->fresh, files->queue) != FALSE;
-    } else {
-        HMODULE kernel = GetModuleHandleA("kernel32.dll");
-        ReplaceFileFunction replace = reinterpret_cast<ReplaceFileFunction>(
-            reinterpret_cast<void*>(kernel != NULL ? GetProcAddress(kernel, "ReplaceFileA") : NULL));
-        placed = replace != NULL ? replace(files->queue, files->fresh, NULL, IGNORE_MERGE_ERRORS, NULL, NULL) != FALSE
-                                 : ReplaceInSteps(files);
-    }
-    if (placed)
-        DeleteFileA(files->old);
-    return placed;
+    if (!FileExists(files->queue))
+        return MoveFileA(files->fresh, files->queue) != FALSE;
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    ReplaceFileFunction replace = reinterpret_cast<ReplaceFileFunction>(
+        reinterpret_cast<void*>(kernel != NULL ? GetProcAddress(kernel, "ReplaceFileA") : NULL));
+    if (replace != NULL)
+        return replace(files->queue, files->fresh, NULL, IGNORE_MERGE_ERRORS, NULL, NULL) != FALSE;
+    return DeleteFileA(files->queue) && MoveFileA(files->fresh, files->queue);
 }
 
 bool KeepQueueText(const KeptQueueFiles* files, const char* text, size_t size)
@@ -161,30 +148,22 @@ static int Completeness(const char* name)
     return EndsWithKeptQueueEnd(tail, tailSize) ? 2 : 1;
 }
 
+// A complete fresh file is the newest queue: it is flushed before anything
+// else happens to the queue. Without a complete one, what can be read.
 const char* PickKeptQueueFile(const KeptQueueFiles* files)
 {
-    const char* newestFirst[] = {files->fresh, files->queue, files->old};
-    const char* surestFirst[] = {files->queue, files->old, files->fresh};
-    int found[3];
-    for (int i = 0; i < 3; ++i) {
-        found[i] = Completeness(newestFirst[i]);
-        if (found[i] == 2)
-            return newestFirst[i];
-    }
-    for (const char* name : surestFirst)
-        for (int i = 0; i < 3; ++i)
-            if (newestFirst[i] == name && found[i] == 1)
-                return name;
-    return NULL;
+    int fresh = Completeness(files->fresh);
+    if (fresh == 2)
+        return files->fresh;
+    int queue = Completeness(files->queue);
+    if (queue > 0)
+        return files->queue;
+    return fresh > 0 ? files->fresh : NULL;
 }
 
 const char* SettleKeptQueue(const KeptQueueFiles* files, const char* picked)
 {
-    if (picked == files->fresh && PutFreshInPlace(files))
-        return files->queue;
-    if (picked == files->old && !FileExists(files->queue) && MoveFileA(files->old, files->queue))
-        return files->queue;
-    return picked;
+    return picked == files->fresh && PutFreshInPlace(files) ? files->queue : picked;
 }
 
 // Over itself, unflushed: the other slot stands if this write is cut.

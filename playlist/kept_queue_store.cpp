@@ -74,7 +74,7 @@ void ReadKeptNumbers(const KeptQueueFiles* files, uint32_t* saved, uint32_t* pla
 {
     KeptPlaceRecord records[KEPT_PLACE_SLOTS];
     ReadKeptPlaces(files, records);
-    *saved = Later(Later(SavedNumberOf(files->queue), SavedNumberOf(files->fresh)), SavedNumberOf(files->old));
+    *saved = Later(SavedNumberOf(files->queue), SavedNumberOf(files->fresh));
     *placeSequence = 0;
     for (const KeptPlaceRecord& record : records)
         if (record.valid) {
@@ -314,15 +314,18 @@ void SaveQueuePosition(HWND window, const PlaylistEntry* current, int32_t positi
     HandToWriter(NULL, 0, &place);
 }
 
+bool FinishQueueWrites(DWORD timeoutMs)
+{
+    return !s_writerStarted || s_idle == NULL || WaitForSingleObject(s_idle, timeoutMs) == WAIT_OBJECT_0;
+}
+
 bool SaveQueueNow(HWND window)
 {
     if (s_saveTimerSet) {
         KillTimer(window, QUEUE_SAVE_TIMER_ID);
         s_saveTimerSet = false;
     }
-    if (!HandQueueToWriter(window))
-        return false;
-    if (s_idle != NULL && WaitForSingleObject(s_idle, SAVE_QUEUE_WAIT_MS) != WAIT_OBJECT_0)
+    if (!HandQueueToWriter(window) || !FinishQueueWrites(SAVE_QUEUE_WAIT_MS))
         return false;
     EnterCriticalSection(&s_lock);
     bool kept = s_lastQueueKept;
