@@ -195,30 +195,41 @@ static void HandToWriter(char* text, size_t size, const KeptPlaceRecord* place)
         WriteWaiting();
 }
 
+// The list control is found once for a whole pass over it: under Wine
+// finding a dialog's control asks the server each time.
+static const PlaylistEntry* EntryOf(HWND list, int index)
+{
+    LRESULT data = SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
+    return data != LB_ERR ? reinterpret_cast<const PlaylistEntry*>(data) : NULL;
+}
+
 // The current entry's index, looked for only when it has moved.
-static int IndexOfCurrent(HWND window)
+static int IndexOfCurrent(HWND list)
 {
     if (s_current == NULL)
         return -1;
-    if (s_currentHint >= 0 && GetEntry(window, s_currentHint) == s_current)
+    if (s_currentHint >= 0 && EntryOf(list, s_currentHint) == s_current)
         return s_currentHint;
-    int count = GetEntryCount(window);
+    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
     s_currentHint = -1;
     for (int i = 0; i < count; ++i)
-        if (GetEntry(window, i) == s_current) {
+        if (EntryOf(list, i) == s_current) {
             s_currentHint = i;
             break;
         }
     return s_currentHint;
 }
 
-static void AppendListEntry(KeptQueueText* text, HWND window, int index)
+static void AppendListEntry(KeptQueueText* text, HWND list, int index)
 {
-    char display[TEXT_CAPACITY];
+    char display[TEXT_CAPACITY] = "";
     char storedDisplay[STORED_LINE_CAPACITY];
     char storedPath[STORED_LINE_CAPACITY];
-    GetEntryText(window, index, display);
-    const PlaylistEntry* entry = GetEntry(window, index);
+    // LB_GETTEXT has no bound: an item longer than the buffer is left empty.
+    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length != LB_ERR && length < TEXT_CAPACITY)
+        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(display));
+    const PlaylistEntry* entry = EntryOf(list, index);
     KeptEntry kept = {ENTRY_OTHER, MakeStoredText(display, storedDisplay, sizeof storedDisplay), "", 0, 0};
     if (entry != NULL && entry->kind == ENTRY_CD_TRACK) {
         kept.kind = ENTRY_CD_TRACK;
@@ -234,12 +245,13 @@ static void AppendListEntry(KeptQueueText* text, HWND window, int index)
 // The whole list as the file holds it; false when memory ran out.
 static bool ComposeQueue(HWND window, KeptQueueText* text)
 {
-    int current = IndexOfCurrent(window);
+    HWND list = GetDlgItem(window, IDC_PLAYLIST);
+    int current = IndexOfCurrent(list);
     g_keptQueue.saved += 1;
     BeginKeptQueueText(text, g_keptQueue.saved, current, current >= 0 ? s_positionMs : 0);
-    int count = GetEntryCount(window);
+    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count && !text->failed; ++i)
-        AppendListEntry(text, window, i);
+        AppendListEntry(text, list, i);
     EndKeptQueueText(text);
     if (text->failed)
         FreeKeptQueueText(text);
@@ -308,7 +320,7 @@ void SaveQueuePosition(HWND window, const PlaylistEntry* current, int32_t positi
         NoteOutcome(false, false);
         return;
     }
-    int index = IndexOfCurrent(window);
+    int index = IndexOfCurrent(GetDlgItem(window, IDC_PLAYLIST));
     g_keptQueue.placeSequence += 1;
     KeptPlaceRecord place = {true, g_keptQueue.saved, g_keptQueue.placeSequence, index, index >= 0 ? s_positionMs : 0};
     HandToWriter(NULL, 0, &place);
