@@ -14,6 +14,7 @@ set(VIREO_WIN32_SOURCES
     playlist/drop.cpp
     playlist/kept_queue_files.cpp
     playlist/kept_queue_store.cpp
+    playlist/kept_queue_writer.cpp
     playlist/kept_queue_restore.cpp
     playback/media.cpp
     playback/sequencer.cpp

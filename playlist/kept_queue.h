@@ -95,6 +95,15 @@ bool QueueStoreUsable();
 // The queue's saved number and the newest place record's, as the files hold them.
 void ReadKeptNumbers(const KeptQueueFiles* files, uint32_t* saved, uint32_t* placeSequence);
 
+// The writing thread, started once (the window is told of failures); what
+// is handed to it, a newer queue in place of one still waiting; a write's
+// outcome, news when it fails after one that worked; whether the last queue
+// written was kept.
+void StartQueueWriter(HWND window);
+void HandToWriter(char* text, size_t size, const KeptPlaceRecord* place);
+void NoteOutcome(bool kept, bool queue);
+bool LastQueueKept();
+
 // The place a restore found, remembered for the writes to come.
 void RememberQueuePlace(const PlaylistEntry* current, int32_t positionMs);
 // The queue into the list from the files given (RestoreQueue's work).

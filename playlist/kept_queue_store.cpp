@@ -1,11 +1,8 @@
-// The kept queue of this process: the list is written at an idle moment once
-// its changes pause, the place apart from it, and the disk is left to a
-// thread of its own, so that neither the window nor a change of entry waits
-// for it (a flush may take long, the more so where the application-data
-// folder lies on a server).
+// The kept queue of this process: its files and numbers, and the list
+// composed at an idle moment once its changes pause, the place apart from
+// it; the disk is left to the writing thread (kept_queue_writer.cpp).
 #include <windows.h>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "playlist.h"
@@ -23,19 +20,6 @@ static const DWORD QUEUE_QUIET_MS = 250;
 static const DWORD SAVED_LINE_BYTES = 64;
 
 KeptQueueStore g_keptQueue;
-
-// What waits for the writing thread, under s_lock.
-static CRITICAL_SECTION s_lock;
-static HANDLE s_wake = NULL;
-static HANDLE s_idle = NULL;        // set while nothing waits or is written
-static bool s_writerStarted = false;
-static char* s_waitingText = NULL;
-static size_t s_waitingSize = 0;
-static bool s_placeWaiting = false;
-static KeptPlaceRecord s_waitingPlace;
-static HWND s_reportWindow = NULL;
-static bool s_failing = false;
-static bool s_lastQueueKept = true;
 
 // The main thread's own record of the place, and of a change to come.
 static const PlaylistEntry* s_current = NULL;
@@ -104,97 +88,6 @@ bool QueueStoreUsable()
     return g_keptQueue.usable;
 }
 
-// A write that fails after one that worked is news, once.
-static void NoteOutcome(bool kept, bool queue)
-{
-    EnterCriticalSection(&s_lock);
-    bool news = !kept && !s_failing;
-    s_failing = !kept;
-    if (queue)
-        s_lastQueueKept = kept;
-    HWND window = s_reportWindow;
-    LeaveCriticalSection(&s_lock);
-    if (news && window != NULL)
-        PostMessageA(window, MSG_QUEUE_NOT_KEPT, 0, 0);
-}
-
-// Writes whatever waits until nothing does.
-static void WriteWaiting()
-{
-    for (;;) {
-        EnterCriticalSection(&s_lock);
-        char* text = s_waitingText;
-        size_t size = s_waitingSize;
-        bool placeWaiting = s_placeWaiting;
-        KeptPlaceRecord place = s_waitingPlace;
-        s_waitingText = NULL;
-        s_placeWaiting = false;
-        if (text == NULL && !placeWaiting)
-            SetEvent(s_idle);
-        LeaveCriticalSection(&s_lock);
-        if (text == NULL && !placeWaiting)
-            return;
-        // The queue first: the place may belong to it.
-        if (text != NULL) {
-            bool kept = KeepQueueText(&g_keptQueue.files, text, size);
-            std::free(text);
-            NoteOutcome(kept, true);
-        }
-        if (placeWaiting)
-            NoteOutcome(WriteKeptPlace(&g_keptQueue.files, place), false);
-    }
-}
-
-static DWORD WINAPI RunQueueWriter(LPVOID)
-{
-    for (;;) {
-        WaitForSingleObject(s_wake, INFINITE);
-        WriteWaiting();
-    }
-}
-
-// Without its thread (no memory for one) the writes are made on the
-// caller's, as they come.
-static void StartQueueWriter()
-{
-    if (s_writerStarted)
-        return;
-    s_writerStarted = true;
-    InitializeCriticalSection(&s_lock);
-    s_idle = CreateEventA(NULL, TRUE, TRUE, NULL);
-    s_wake = CreateEventA(NULL, FALSE, FALSE, NULL);
-    DWORD id = 0;
-    HANDLE thread = s_wake != NULL && s_idle != NULL ? CreateThread(NULL, 0, RunQueueWriter, NULL, 0, &id) : NULL;
-    if (thread != NULL) {
-        CloseHandle(thread);
-    } else if (s_wake != NULL) {
-        CloseHandle(s_wake);
-        s_wake = NULL;
-    }
-}
-
-// A newer queue takes the place of one that still waits: only the last counts.
-static void HandToWriter(char* text, size_t size, const KeptPlaceRecord* place)
-{
-    EnterCriticalSection(&s_lock);
-    if (text != NULL) {
-        std::free(s_waitingText);
-        s_waitingText = text;
-        s_waitingSize = size;
-    }
-    if (place != NULL) {
-        s_waitingPlace = *place;
-        s_placeWaiting = true;
-    }
-    if (s_idle != NULL)
-        ResetEvent(s_idle);
-    LeaveCriticalSection(&s_lock);
-    if (s_wake != NULL)
-        SetEvent(s_wake);
-    else
-        WriteWaiting();
-}
-
 // The list control is found once for a whole pass over it: under Wine
 // finding a dialog's control asks the server each time.
 static const PlaylistEntry* EntryOf(HWND list, int index)
@@ -261,10 +154,7 @@ static bool ComposeQueue(HWND window, KeptQueueText* text)
 // The writer is ready, and knows whom to tell; false when no store can be had.
 static bool ReadyToWrite(HWND window)
 {
-    StartQueueWriter();
-    EnterCriticalSection(&s_lock);
-    s_reportWindow = window;
-    LeaveCriticalSection(&s_lock);
+    StartQueueWriter(window);
     return QueueStoreUsable();
 }
 
@@ -326,23 +216,13 @@ void SaveQueuePosition(HWND window, const PlaylistEntry* current, int32_t positi
     HandToWriter(NULL, 0, &place);
 }
 
-bool FinishQueueWrites(DWORD timeoutMs)
-{
-    return !s_writerStarted || s_idle == NULL || WaitForSingleObject(s_idle, timeoutMs) == WAIT_OBJECT_0;
-}
-
 bool SaveQueueNow(HWND window)
 {
     if (s_saveTimerSet) {
         KillTimer(window, QUEUE_SAVE_TIMER_ID);
         s_saveTimerSet = false;
     }
-    if (!HandQueueToWriter(window) || !FinishQueueWrites(SAVE_QUEUE_WAIT_MS))
-        return false;
-    EnterCriticalSection(&s_lock);
-    bool kept = s_lastQueueKept;
-    LeaveCriticalSection(&s_lock);
-    return kept;
+    return HandQueueToWriter(window) && FinishQueueWrites(SAVE_QUEUE_WAIT_MS) && LastQueueKept();
 }
 
 void ReportQueueNotKept(HWND window)
