@@ -38,9 +38,11 @@ struct RestoredQueue {
     int32_t positionMs;             // the place in it
     unsigned long added;
     unsigned long passedOver;       // lines that named no entry the list can hold
+    bool held;                      // a kept queue is there but cannot be read
 };
 // The kept queue into the list, before anything else touches the store;
-// nothing is looked up on disk. False when there was none to read.
+// nothing is looked up on disk. False when there was none to read; one that
+// is held is left alone: nothing is kept in its place this run.
 bool RestoreQueue(HWND window, RestoredQueue* restored);
 
 // A write that failed after one that worked (or the first of the run) posts
@@ -69,11 +71,15 @@ bool FindKeptQueueFolder(char* folder, size_t capacity);
 bool KeepQueueText(const KeptQueueFiles* files, const char* text, size_t size);
 // Which file to restore: the fresh one when it is complete, else the queue
 // when it starts as one (complete or not), else a fresh one that does; null
-// when none does.
-const char* PickKeptQueueFile(const KeptQueueFiles* files);
+// when none does. held: the queue is there (a file another program holds,
+// a folder) but cannot be read.
+const char* PickKeptQueueFile(const KeptQueueFiles* files, bool* held);
 // A complete fresh file left by a cut write is put in the queue's place, so
 // that the next write cannot cut the newest queue; the name to read.
 const char* SettleKeptQueue(const KeptQueueFiles* files, const char* picked);
+// A kept file opened for reading, asked again for a while when another
+// program holds it.
+HANDLE OpenKeptFile(const char* name, DWORD flags);
 // The first bytes of a file, and the last; false when it cannot be read.
 bool ReadFileEnds(const char* name, char* head, DWORD* headSize, char* tail, DWORD* tailSize, DWORD capacity);
 bool WriteKeptPlace(const KeptQueueFiles* files, const KeptPlaceRecord& record);

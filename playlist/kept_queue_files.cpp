@@ -25,6 +25,10 @@ static const DWORD ONLY_CURRENT_PATH = 0;            // SHGFP_TYPE_CURRENT
 static const DWORD IGNORE_MERGE_ERRORS = 0x00000002; // REPLACEFILE_IGNORE_MERGE_ERRORS
 // Enough of either end of a file to tell its header and its end marker.
 static const DWORD END_BYTES = 32;
+// A file another program holds (a virus scanner, a backup) is asked for a
+// while before it counts as held.
+static const int HELD_ATTEMPTS = 5;
+static const DWORD HELD_PAUSE_MS = 100;
 
 typedef HRESULT(WINAPI* FolderPathFunction)(HWND, int, HANDLE, DWORD, LPSTR);
 typedef BOOL(WINAPI* ReplaceFileFunction)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID);
@@ -122,9 +126,19 @@ bool KeepQueueText(const KeptQueueFiles* files, const char* text, size_t size)
     return WriteWholeFile(files->fresh, text, size) && PutFreshInPlace(files);
 }
 
+HANDLE OpenKeptFile(const char* name, DWORD flags)
+{
+    for (int attempt = 1;; ++attempt) {
+        HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, flags, NULL);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION || attempt == HELD_ATTEMPTS)
+            return file;
+        Sleep(HELD_PAUSE_MS);
+    }
+}
+
 bool ReadFileEnds(const char* name, char* head, DWORD* headSize, char* tail, DWORD* tailSize, DWORD capacity)
 {
-    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE file = OpenKeptFile(name, 0);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD size = GetFileSize(file, NULL);
@@ -136,29 +150,42 @@ bool ReadFileEnds(const char* name, char* head, DWORD* headSize, char* tail, DWO
     return read;
 }
 
-// 0: no kept queue; 1: it starts as one; 2: it is complete.
-static int Completeness(const char* name)
+enum Completeness {
+    HELD = -1,          // there, but it cannot be read
+    NOT_A_QUEUE = 0,    // missing, or no kept queue
+    STARTS = 1,         // it starts as one
+    COMPLETE = 2
+};
+
+static Completeness CompletenessOf(const char* name)
 {
     char head[END_BYTES];
     char tail[END_BYTES];
     DWORD headSize = 0;
     DWORD tailSize = 0;
-    if (!ReadFileEnds(name, head, &headSize, tail, &tailSize, END_BYTES) || !HasKeptQueueHeader(head, headSize))
-        return 0;
-    return EndsWithKeptQueueEnd(tail, tailSize) ? 2 : 1;
+    if (!ReadFileEnds(name, head, &headSize, tail, &tailSize, END_BYTES)) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? NOT_A_QUEUE : HELD;
+    }
+    if (!HasKeptQueueHeader(head, headSize))
+        return NOT_A_QUEUE;
+    return EndsWithKeptQueueEnd(tail, tailSize) ? COMPLETE : STARTS;
 }
 
 // A complete fresh file is the newest queue: it is flushed before anything
-// else happens to the queue. Without a complete one, what can be read.
-const char* PickKeptQueueFile(const KeptQueueFiles* files)
+// else happens to the queue. Without a complete one, what can be read; a
+// queue that is there but cannot be read is left alone.
+const char* PickKeptQueueFile(const KeptQueueFiles* files, bool* held)
 {
-    int fresh = Completeness(files->fresh);
-    if (fresh == 2)
+    Completeness fresh = CompletenessOf(files->fresh);
+    *held = false;
+    if (fresh == COMPLETE)
         return files->fresh;
-    int queue = Completeness(files->queue);
-    if (queue > 0)
+    Completeness queue = CompletenessOf(files->queue);
+    *held = queue == HELD;
+    if (queue >= STARTS)
         return files->queue;
-    return fresh > 0 ? files->fresh : NULL;
+    return fresh == STARTS && queue == NOT_A_QUEUE ? files->fresh : NULL;
 }
 
 const char* SettleKeptQueue(const KeptQueueFiles* files, const char* picked)

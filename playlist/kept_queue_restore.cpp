@@ -83,17 +83,23 @@ static void RestoreLines(HANDLE file, char* buffer, HWND list, KeptQueueReading*
     }
 }
 
-bool RestoreQueueFrom(HWND window, const KeptQueueFiles* files, RestoredQueue* restored)
+static void RestoreNothing(RestoredQueue* restored)
 {
     restored->current = -1;
     restored->positionMs = 0;
     restored->added = 0;
     restored->passedOver = 0;
-    const char* picked = PickKeptQueueFile(files);
+    restored->held = false;
+}
+
+bool RestoreQueueFrom(HWND window, const KeptQueueFiles* files, RestoredQueue* restored)
+{
+    RestoreNothing(restored);
+    const char* picked = PickKeptQueueFile(files, &restored->held);
     if (picked == NULL)
         return false;
     const char* name = SettleKeptQueue(files, picked);
-    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    HANDLE file = OpenKeptFile(name, FILE_FLAG_SEQUENTIAL_SCAN);
     char* buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, READ_BUFFER_BYTES + 1));
     if (file == INVALID_HANDLE_VALUE || buffer == NULL) {
         if (file != INVALID_HANDLE_VALUE)
@@ -120,12 +126,12 @@ bool RestoreQueueFrom(HWND window, const KeptQueueFiles* files, RestoredQueue* r
 
 bool RestoreQueue(HWND window, RestoredQueue* restored)
 {
-    if (!QueueStoreUsable()) {
-        restored->current = -1;
-        restored->positionMs = 0;
-        restored->added = 0;
-        restored->passedOver = 0;
+    RestoreNothing(restored);
+    if (!QueueStoreUsable())
         return false;
-    }
-    return RestoreQueueFrom(window, &g_keptQueue.files, restored);
+    bool found = RestoreQueueFrom(window, &g_keptQueue.files, restored);
+    // Writing over a queue no one has read would lose it.
+    if (restored->held)
+        g_keptQueue.usable = false;
+    return found;
 }

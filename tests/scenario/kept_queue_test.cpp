@@ -154,7 +154,7 @@ TEST_F(KeptQueueScenario, WhatIsKeptComesBackWithTheCurrentEntryAndItsPlace)
     EXPECT_EQ(0, NotKeptNotices());
 }
 
-TEST_F(KeptQueueScenario, AFolderThatCannotBeWrittenKeepsTheLastGoodQueueAndSaysSoOnce)
+TEST_F(KeptQueueScenario, WhereTheQueueCannotBeKeptTheLastGoodOneStaysAndThatIsSaidOnce)
 {
     Open();
     Add("C:\\Waves\\one.wav");
@@ -177,6 +177,27 @@ TEST_F(KeptQueueScenario, AFolderThatCannotBeWrittenKeepsTheLastGoodQueueAndSays
     FakeReadOnlyFolder(folder);
     EXPECT_FALSE(SaveQueueNow(window));
     EXPECT_EQ(1, NotKeptNotices());
+
+    // A queue another program holds, or a folder in its place, is left alone
+    // rather than replaced by what this run would keep.
+    FakeReadOnlyFolder("");
+    ASSERT_TRUE(SaveQueueNow(window));
+    const std::string kept = ReadFileBytes(files.queue);
+    HANDLE holder = CreateFileA(files.queue, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    RestoredQueue restored;
+    EXPECT_FALSE(RestoreQueue(window, &restored));
+    EXPECT_TRUE(restored.held);
+    EXPECT_FALSE(SaveQueueNow(window));
+    CloseHandle(holder);
+    EXPECT_EQ(kept, ReadFileBytes(files.queue));
+    OpenQueueStore(folder.c_str());
+    RemoveFiles();
+    ASSERT_TRUE(CreateDirectoryA(files.queue, NULL));
+    EXPECT_FALSE(RestoreQueue(window, &restored));
+    EXPECT_TRUE(restored.held);
+    EXPECT_FALSE(SaveQueueNow(window));
+    RemoveDirectoryA(files.queue);
 
     // A folder whose names would not fit is refused whole.
     KeptQueueFiles longNames;
