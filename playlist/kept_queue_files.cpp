@@ -40,8 +40,8 @@ bool NameKeptQueueFiles(const char* folder, KeptQueueFiles* files)
            JoinFolderPath(files->place, MAX_PATH, folder, PLACE_NAME);
 }
 
-// Shell32 has it from Windows 2000 and ME on; SHFolder.dll brings it to 95,
-// 98 and NT 4.0 where a later Internet Explorer or a program installed it.
+// Shell32 has it from Windows 2000 on; SHFolder.dll, which programs may
+// install, brings it to 95, 98, ME and NT 4.0.
 static FolderPathFunction FindFolderPathFunction()
 {
     HMODULE shell = GetModuleHandleA("shell32.dll");
