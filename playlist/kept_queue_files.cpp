@@ -17,12 +17,13 @@ static const char APP_FOLDER_NAME[] = "Vireo";
 static const char QUEUE_NAME[] = "Queue.VireoQueue";
 static const char FRESH_NAME[] = "Queue.VireoQueue.new";
 static const char PLACE_NAME[] = "Place.VireoQueue";
-// SHGetFolderPathA's folder and flags, written out: shell32 of 95 and NT 4.0
-// has no such function, so its header's declarations go unused.
-static const int APPDATA_FOLDER = 0x001a;            // CSIDL_APPDATA
-static const int CREATE_FOLDER = 0x8000;             // CSIDL_FLAG_CREATE
-static const DWORD ONLY_CURRENT_PATH = 0;            // SHGFP_TYPE_CURRENT
-static const DWORD IGNORE_MERGE_ERRORS = 0x00000002; // REPLACEFILE_IGNORE_MERGE_ERRORS
+// The values of CSIDL_APPDATA, CSIDL_FLAG_CREATE, SHGFP_TYPE_CURRENT and
+// REPLACEFILE_IGNORE_MERGE_ERRORS: the functions are looked up at run time,
+// and the headers that name them are not needed for that.
+static const int APPDATA_FOLDER = 0x001a;
+static const int CREATE_FOLDER = 0x8000;
+static const DWORD ONLY_CURRENT_PATH = 0;
+static const DWORD IGNORE_MERGE_ERRORS = 0x00000002;
 // Enough of either end of a file to tell its header and its end marker.
 static const DWORD END_BYTES = 32;
 // A file another program holds (a virus scanner, a backup) is asked for a

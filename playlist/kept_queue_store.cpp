@@ -3,7 +3,6 @@
 // it; the disk is left to the writing thread (kept_queue_writer.cpp).
 #include <windows.h>
 
-#include <cstring>
 
 #include "playlist.h"
 #include "../shell/shell.h"
