@@ -29,6 +29,6 @@ target_link_libraries(bench_restore_floor PRIVATE user32 kernel32)
 add_executable(bench_driver bench/driver.cpp)
 target_include_directories(bench_driver PRIVATE ${CMAKE_SOURCE_DIR}/res)
 target_compile_definitions(bench_driver PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
-target_link_libraries(bench_driver PRIVATE user32 kernel32 psapi)
+target_link_libraries(bench_driver PRIVATE user32 kernel32 psapi winmm)
 
 add_custom_target(bench DEPENDS vireo bench_floor bench_forward_floor bench_driver bench_kept_queue bench_restore_floor)

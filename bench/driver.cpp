@@ -6,8 +6,10 @@
 //   bench_driver memory VIREO FLOOR LIST
 //   bench_driver cpu SECONDS VIREO FLOOR PLAYLIST WAVE
 //   bench_driver probe VIREO FLOOR LIST
+//   bench_driver queue RUNS VIREO LIST
 //   bench_driver look
 #include <windows.h>
+#include <mmsystem.h>
 #include <psapi.h>
 
 #include <algorithm>
@@ -533,6 +535,161 @@ static int Probe(const std::string& vireo, const std::string& floor, const std::
     return 0;
 }
 
+// ---- The queue in the user's hands, with many entries ---------------------
+
+static LRESULT Ask(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(control, message, wParam, lParam, SMTO_NORMAL, 10000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+static std::string StatusText(HWND window)
+{
+    char text[300] = "";
+    Ask(GetDlgItem(window, IDC_STATUS), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Milliseconds from posting a double click on the entry to the player saying
+// it plays it: the clicks wait in its queue behind nothing else.
+static double DoubleClickMs(HWND window, int index)
+{
+    HWND list = GetDlgItem(window, IDC_PLAYLIST);
+    Ask(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+    int top = static_cast<int>(Ask(list, LB_GETTOPINDEX, 0, 0));
+    int height = static_cast<int>(Ask(list, LB_GETITEMHEIGHT, 0, 0));
+    Ask(GetDlgItem(window, IDC_STATUS), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("-"));
+    LPARAM at = MAKELPARAM(20, (index - top) * height + height / 2);
+    double start = Now();
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    while (StatusText(window) == "-") {
+        if (Now() - start > 10)
+            return -1;
+    }
+    double ms = (Now() - start) * 1000;
+    return Ask(list, LB_GETCURSEL, 0, 0) == index ? ms : -1;
+}
+
+// Milliseconds of one command on a selected entry, sent and so handled whole
+// when the send returns.
+static double CommandMs(HWND window, int selected, int command)
+{
+    Ask(GetDlgItem(window, IDC_PLAYLIST), LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+    double start = Now();
+    Ask(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    return (Now() - start) * 1000;
+}
+
+// The media layer's own part of playing another entry: what the player asks
+// of it for each (halt and close the entry that plays, open the next, set its
+// time format, play it), done here on a file of the same list.
+static double MediaFloorMs(const std::string& path)
+{
+    std::string open = "open \"" + path + "\" alias BenchFloor wait";
+    if (mciSendStringA(open.c_str(), NULL, 0, NULL) != 0)
+        return -1;
+    mciSendStringA("play BenchFloor", NULL, 0, NULL);
+    Sleep(1000);
+    double start = Now();
+    mciSendStringA("stop BenchFloor", NULL, 0, NULL);
+    mciSendStringA("close BenchFloor", NULL, 0, NULL);
+    mciSendStringA(open.c_str(), NULL, 0, NULL);
+    mciSendStringA("set BenchFloor time format ms wait", NULL, 0, NULL);
+    mciSendStringA("play BenchFloor", NULL, 0, NULL);
+    double ms = (Now() - start) * 1000;
+    mciSendStringA("close BenchFloor", NULL, 0, NULL);
+    return ms;
+}
+
+// The first path of a .VireoList: the line after its header.
+static std::string FirstListedPath(const std::string& list)
+{
+    std::FILE* file = std::fopen(list.c_str(), "rb");
+    if (file == NULL)
+        return "";
+    char line[MAX_PATH * 3] = "";
+    std::fgets(line, sizeof line, file);
+    if (std::fgets(line, sizeof line, file) == NULL)
+        line[0] = '\0';
+    std::fclose(file);
+    std::string path = line;
+    while (!path.empty() && (path.back() == '\n' || path.back() == '\r'))
+        path.pop_back();
+    return path;
+}
+
+static void Report(const char* name, const std::vector<double>& times)
+{
+    std::printf("queue_%s_ms %.2f\nqueue_%s_max_ms %.2f\n", name, Median(times), name,
+                times.empty() ? 0.0 : *std::max_element(times.begin(), times.end()));
+}
+
+// A player holding the list's entries, all playable, plays one entry after
+// another by a double click, and removes and moves entries while one plays;
+// a round trip that does nothing is the floor.
+static int Queue(int runs, const std::string& vireo, const std::string& list)
+{
+    int lines = CountLines(list);
+    Child running;
+    HWND window = StartShown(running, vireo, "");
+    if (window == NULL)
+        return 1;
+    Sleep(300);
+    double loaded = TimeRun(vireo, "/load " + list);
+    if (loaded < 0 || ListCount(window) != lines) {
+        std::fprintf(stderr, "bench_driver: /load gave %d entries of %d\n", ListCount(window), lines);
+        End(running, window);
+        return 1;
+    }
+    std::printf("queue_entries %d\nqueue_load_s %.1f\n", lines, loaded);
+    std::vector<double> play, remove, removePlaying, up, down, roundTrip, mediaFloor;
+    std::string firstPath = FirstListedPath(list);
+    for (int run = 0; run < runs; ++run) {
+        // Spread over the list, the last runs near its end.
+        int index = (run + 1) * (lines - 100) / runs;
+        double ms = DoubleClickMs(window, index);
+        if (ms < 0) {
+            std::fprintf(stderr, "bench_driver: the double click on entry %d played nothing\n", index);
+            End(running, window);
+            return 1;
+        }
+        play.push_back(ms);
+        // As a listener would: the entry has played a while before the edits.
+        Sleep(1000);
+        up.push_back(CommandMs(window, index + 20, IDC_UP));
+        down.push_back(CommandMs(window, index + 30, IDC_DOWN));
+        remove.push_back(CommandMs(window, index + 40, IDC_REMOVE));
+        // The entry that plays: the one after it opens and plays.
+        removePlaying.push_back(CommandMs(window, index, IDC_REMOVE));
+        double start = Now();
+        Ask(window, WM_NULL, 0, 0);
+        roundTrip.push_back((Now() - start) * 1000);
+        mediaFloor.push_back(MediaFloorMs(firstPath));
+        std::printf("queue_play_run %.2f\nqueue_remove_run %.2f\nqueue_remove_playing_run %.2f\n"
+                    "queue_up_run %.2f\nqueue_down_run %.2f\n",
+                    play.back(), remove.back(), removePlaying.back(), up.back(), down.back());
+        std::fflush(stdout);
+    }
+    bool removed = ListCount(window) == lines - 2 * runs;
+    End(running, window);
+    if (!removed) {
+        std::fprintf(stderr, "bench_driver: the removes did not all take\n");
+        return 1;
+    }
+    Report("play", play);
+    Report("remove", remove);
+    Report("remove_playing", removePlaying);
+    Report("up", up);
+    Report("down", down);
+    Report("round_trip", roundTrip);
+    Report("media_floor", mediaFloor);
+    return 0;
+}
+
 // What the running player shows: for finding out why a run went wrong.
 static int Look()
 {
@@ -568,6 +725,8 @@ int main(int argc, char** argv)
         return Cpu(std::atof(argv[2]), argv[3], argv[4], argv[5], argv[6]);
     if (what == "look")
         return Look();
+    if (what == "queue" && argc == 5)
+        return Queue(std::atoi(argv[2]), argv[3], argv[4]);
     if (what == "probe" && argc == 5)
         return Probe(argv[2], argv[3], argv[4]);
     std::fprintf(stderr, "usage: see the top of bench/driver.cpp\n");

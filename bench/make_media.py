@@ -9,6 +9,7 @@ WORK/memory.VireoList    10,000 paths that do not exist
 WORK/load.m3u            the same 10,000 paths as another player's playlist
 WORK/gap.VireoList       12 rising tones of 1.5 s, one after another
 WORK/cpu.VireoList       one 45 s tone
+WORK/queue.VireoList     10,000 playable entries: the 45 s tone, each its own link
 WORK/kept/Queue.VireoQueue  the 10,000 entries of memory.VireoList as a kept queue
 Paths are written as the Windows side sees them (Z: is the root).
 """
@@ -113,6 +114,16 @@ def main():
     long_tone = os.path.join(work, "long.wav")
     write_wave(long_tone, sweep(45000, 440, 440, 0.2))
     write_list(os.path.join(work, "cpu.VireoList"), [windows_path(long_tone)])
+
+    queue = os.path.join(work, "queue")
+    os.makedirs(queue, exist_ok=True)
+    queued = []
+    for i in range(MEMORY_LINES):
+        target = os.path.join(queue, "Queued tone %05d.wav" % i)
+        if not os.path.exists(target):
+            os.link(long_tone, target)
+        queued.append(windows_path(target))
+    write_list(os.path.join(work, "queue.VireoList"), queued)
 
 
 if __name__ == "__main__":

@@ -7,6 +7,8 @@ set(VIREO_WIN32_SOURCES
     app/dde_server.cpp
     app/restart.cpp
     playlist/playlist_list.cpp
+    playlist/list_drawing.cpp
+    playlist/list_input.cpp
     playlist/mailbox.cpp
     playlist/playlist_file.cpp
     playlist/other_playlists.cpp
@@ -17,7 +19,10 @@ set(VIREO_WIN32_SOURCES
     playlist/kept_queue_writer.cpp
     playlist/kept_queue_restore.cpp
     playback/media.cpp
-    playback/sequencer.cpp
+    playback/play_commands.cpp
+    playback/advance.cpp
+    playback/current_entry.cpp
+    playback/volume.cpp
     playback/progress.cpp
     shell/main_window.cpp
     shell/tray.cpp
@@ -25,6 +30,8 @@ set(VIREO_WIN32_SOURCES
     shell/settings.cpp
     shell/about.cpp
     shell/dpi.cpp
+    shell/layout.cpp
+    shell/volume_slider.cpp
 )
 
 set(VIREO_SYSTEM_LIBRARIES user32 gdi32 kernel32 advapi32 shell32 comctl32 comdlg32 msvfw32 winmm)

@@ -71,6 +71,8 @@ bool OpenMediaElement(const char* element)
     if (result == 0)
         PinMediaDrivers();
     SendMediaCommand("set VireoMedia time format ms wait", NULL, 0, NULL);
+    if (result == 0)
+        ApplyMediaVolume();
     return result == 0;
 }
 

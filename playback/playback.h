@@ -1,10 +1,12 @@
-// Media commands, the playback sequencer, the shuffle order and the progress display.
+// Media commands, the playback sequencer, the current entry, the shuffle
+// order, the volume and the progress display.
 #ifndef VIREO_PLAYBACK_H
 #define VIREO_PLAYBACK_H
 
 #include <windows.h>
 
 #include "playback_text.h"
+#include "shuffle_order.h"
 
 enum PlayStateValue {
     PLAY_PLAYING = 0,
@@ -39,19 +41,84 @@ bool MediaHoldsCd();
 // True while the device open under the alias reports that it plays.
 bool MediaIsPlaying();
 
+// The volume, 0 to 100: applied at once to what is open and to every entry
+// opened later. On Windows Vista and later it is Vireo's own volume in the
+// system's mixer; on earlier systems the sound card's wave and MIDI levels.
+const int FULL_VOLUME = 100;
+void SetMediaVolume(int percent);
+int MediaVolume();
+// Gives the entry just opened the volume: its own device's where it has one.
+void ApplyMediaVolume();
+
+// The play commands.
 void StartPlayback(HWND window);
 void StopPlayback(HWND window);
 void TogglePause(HWND window);
 void StepSelection(HWND window, int delta);
+// Plays the entry at index now, in every play state: a stopped player
+// starts there, a playing or paused one leaves its entry for this one. In
+// shuffle mode the entry counts as played in this pass; in cue mode it plays.
+void PlayEntryNow(HWND window, int index);
+
+// The advance from one entry to the next.
 void AdvancePlayback(HWND window, UINT message, WPARAM flags);
 void FinishPlaylist(HWND window);
 // Called by the progress tick: an end notice set aside because the device
 // still played is taken as this entry's end once the device has stopped.
 void SettleDoubtfulEnd(HWND window);
 void UpdateStepCommands(HWND window);
-
-// A fresh shuffle order for the playlist's current item count.
+// A fresh shuffle order of the playlist's entries.
 void BuildShuffleOrder(HWND window);
+
+// The current entry: the one that plays or is paused, the sequencer's own
+// record (the list's selection is the user's). Null and -1 when none.
+const PlaylistEntry* CurrentEntry();
+int CurrentEntryIndex(HWND window);
+
+// Every change of the list and of the current entry passes here, once it is
+// made: index is the item appended, removed or moved (to toIndex), or the
+// new current entry's (-1 for none).
+enum QueueChange {
+    QUEUE_APPENDED,
+    QUEUE_REMOVED,
+    QUEUE_MOVED,
+    QUEUE_CLEARED,
+    QUEUE_CURRENT
+};
+void QueueChanged(HWND window, QueueChange change, int index, int toIndex);
+
+// An entry about to be released: the sequencer lets go of it (the current
+// entry is stopped) and it leaves the shuffle order. True when it was the
+// current entry: once it is gone, PlayOnAfterRemoval goes on from there.
+bool ReleaseFromPlayback(HWND window, const PlaylistEntry* entry, int index);
+void PlayOnAfterRemoval(HWND window);
+
+// The sequencer's own parts share these.
+// The entry at index becomes the current one, and the selection follows it.
+void MakeCurrent(HWND window, int index);
+// No entry is current; the next in list order is the one after afterIndex.
+void ForgetCurrent(HWND window, int afterIndex);
+// The index the advance goes on from in list order.
+int AdvanceBaseIndex(HWND window);
+// Next and Previous while paused move where the advance goes on from.
+void MoveAdvanceBase(int delta);
+// Posted advances carry the current entry's generation: one that arrives
+// after another entry has become current is out of date.
+WPARAM CurrentGeneration();
+void PostAdvance(HWND window);
+// Opens and starts the entry at index as the current one; with cue, opens it
+// and holds it unstarted, paused. A failure is reported and skipped.
+void StartEntry(HWND window, int index, bool cue);
+// The entry cue mode holds opened but not started.
+bool CueHeld();
+void DropCue();
+void StartCuedEntry(HWND window);
+// Entries started in this pass: a repeat pass that started none ends.
+void BeginPass();
+bool PassStartedAny();
+bool ShuffleBuilt();
+void ForgetShuffleOrder();
+void ForgetDoubtfulEnd();
 
 void CALLBACK OnProgressTick(HWND window, UINT message, UINT_PTR id, DWORD time);
 

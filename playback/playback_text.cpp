@@ -1,7 +1,6 @@
 #include "playback_text.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 const char MEDIA_ALIAS[] = "VireoMedia";
@@ -75,66 +74,4 @@ void AppendItemName(char* out, size_t capacity, const char* itemText)
     if (length + 1 >= capacity)
         return;
     std::snprintf(out + length, capacity - length, " in %s", itemText);
-}
-
-// Generator state; every step wraps modulo 2^32.
-static uint32_t s_randomState = 1;
-
-ShuffleOrder g_shuffleOrder = {nullptr, 0, 0};
-
-void SeedRandom(uint32_t seed)
-{
-    s_randomState = seed;
-}
-
-int NextRandom()
-{
-    s_randomState = s_randomState * 214013u + 2531011u;
-    return static_cast<int>((s_randomState >> 16) & 0x7FFFu);
-}
-
-void ClearShuffleOrder()
-{
-    std::free(g_shuffleOrder.indices);
-    g_shuffleOrder.indices = nullptr;
-    g_shuffleOrder.count = 0;
-    g_shuffleOrder.cursor = 0;
-}
-
-void BuildShuffleOrderOfCount(int32_t count)
-{
-    if (count < 0)
-        return;
-    if (g_shuffleOrder.indices != nullptr)
-        ClearShuffleOrder();
-    int32_t* indices = nullptr;
-    if (count > 0)
-        indices = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * static_cast<size_t>(count)));
-    if (count > 0 && indices == nullptr)
-        count = 0;  // no memory: an empty order, which ends the pass at once
-    g_shuffleOrder.indices = indices;
-    g_shuffleOrder.count = count;
-    g_shuffleOrder.cursor = -1;
-    for (int32_t i = 0; i < count; ++i)
-        indices[i] = i;
-    for (int32_t j = 1; j < count; ++j) {
-        int32_t k = NextRandom() % (j + 1);
-        int32_t swap = indices[j];
-        indices[j] = indices[k];
-        indices[k] = swap;
-    }
-}
-
-int32_t NextShuffleIndex()
-{
-    g_shuffleOrder.cursor += 1;
-    if (g_shuffleOrder.cursor < g_shuffleOrder.count)
-        return g_shuffleOrder.indices[g_shuffleOrder.cursor];
-    g_shuffleOrder.cursor = g_shuffleOrder.count;
-    return -1;
-}
-
-bool ShuffleOrderExhausted()
-{
-    return g_shuffleOrder.cursor == g_shuffleOrder.count;
 }

@@ -1,5 +1,4 @@
-// Media command texts, reading replies, the progress text and the shuffle
-// order with its generator. No platform calls.
+// Media command texts, reading replies and the progress text. No platform calls.
 #ifndef VIREO_PLAYBACK_TEXT_H
 #define VIREO_PLAYBACK_TEXT_H
 
@@ -40,24 +39,5 @@ void FormatProgressText(char* out, size_t capacity, int32_t elapsed, int32_t tot
 void AppendItemName(char* out, size_t capacity, const char* itemText);
 // Holds the time text, " in " and a 259-character item text.
 const size_t PROGRESS_TEXT_CAPACITY = 320;
-
-// The program's own pseudo-random generator: state 1 until seeded.
-void SeedRandom(uint32_t seed);
-int NextRandom();
-
-// Playlist indices in playing order, with the position handed out last.
-struct ShuffleOrder {
-    int32_t* indices;
-    int32_t count;
-    int32_t cursor;
-};
-extern ShuffleOrder g_shuffleOrder;
-
-// A fresh order of 0 .. count-1; count < 0 leaves the order as it was.
-void BuildShuffleOrderOfCount(int32_t count);
-// Moves the cursor on; the index there, or -1 once the order is exhausted.
-int32_t NextShuffleIndex();
-bool ShuffleOrderExhausted();
-void ClearShuffleOrder();
 
 #endif

@@ -16,9 +16,8 @@ void CALLBACK OnProgressTick(HWND window, UINT, UINT_PTR, DWORD)
     SettleDoubtfulEnd(window);
     if (g_playState != PLAY_PLAYING || !IsWindow(window))
         return;
-    int current = GetSelectedIndex(window);
-    const PlaylistEntry* entry = current >= 0 ? GetEntry(window, current) : NULL;
-    // The list was emptied during playback: nothing to tell the time of.
+    const PlaylistEntry* entry = CurrentEntry();
+    // Between two entries: nothing to tell the time of.
     if (entry == NULL)
         return;
 
@@ -37,7 +36,7 @@ void CALLBACK OnProgressTick(HWND window, UINT, UINT_PTR, DWORD)
     FormatProgressText(text, sizeof text, elapsed, total);
     SetDlgItemTextA(window, IDC_TIME, text);
     char item[TEXT_CAPACITY];
-    GetEntryText(window, current, item);
+    GetEntryText(window, CurrentEntryIndex(window), item);
     AppendItemName(text, sizeof text, item);
     NotifyTrayIcon(NIM_MODIFY, window, g_playingIcon, text);
 }

@@ -387,6 +387,7 @@ static void AppendEntry(HWND window, const char* display, PlaylistEntry* entry)
     }
     SendDlgItemMessageA(window, IDC_PLAYLIST, LB_SETITEMDATA, static_cast<WPARAM>(index),
                         reinterpret_cast<LPARAM>(entry));
+    QueueChanged(window, QUEUE_APPENDED, static_cast<int>(index), static_cast<int>(index));
 }
 
 void AddEntryFromMailbox(HWND window)

@@ -24,9 +24,13 @@ struct PlaylistEntry {
 
 // The list control, as the other subsystems use it.
 int GetSelectedIndex(HWND window);
+// Selects the item (none for -1); Remove, Up and Down are offered while an
+// item is selected.
 void SelectIndex(HWND window, int index);
 int GetEntryCount(HWND window);
 PlaylistEntry* GetEntry(HWND window, int index);
+// The index of the item that carries the entry, or -1.
+int FindEntryIndex(HWND window, const PlaylistEntry* entry);
 // Copies the item text into a TEXT_CAPACITY buffer; the empty text for no item.
 void GetEntryText(HWND window, int index, char* text);
 
@@ -35,14 +39,32 @@ void FreeEntry(PlaylistEntry* entry);
 // The records as the mailbox makes them; null when memory ran out.
 PlaylistEntry* NewFileEntry(EntryKind kind, const char* path);
 PlaylistEntry* NewCdEntry(int32_t startMs, int32_t lengthMs);
+// The one place entries are released; the current entry is let go first.
 void RemoveEntry(HWND window, int index);
 void MoveEntry(HWND window, int from, int to);
+// Every entry removed, playback stopped first.
+void ClearPlaylist(HWND window);
 void RemoveSelectedEntry(HWND window);
 void MoveSelectionUp(HWND window);
 void MoveSelectionDown(HWND window);
+void PlaySelectedEntry(HWND window);
 void HandlePlaylistNotification(HWND window, int code);
-void LockListEditing(HWND window);
-void UnlockListEditing(HWND window);
+void UpdateEditingButtons(HWND window);
+
+// The list's drawing: each item's text, the current entry in bold with a
+// play or pause mark, and where a dragged entry would land.
+void MeasurePlaylistItem(HWND window, MEASUREITEMSTRUCT* item);
+void DrawPlaylistItem(HWND window, const DRAWITEMSTRUCT* item);
+void RedrawListItem(HWND window, int index);
+// The item height again for the list's font, after a change of DPI.
+void FitListItemHeight(HWND window);
+void ReleaseListDrawing();
+// The list's own keys and mouse: Enter plays the selected entry, Delete
+// removes it, a double click plays the entry clicked, a drag moves one.
+void WatchListInput(HWND window);
+// The place a dragged entry would be dropped before (the count: after the
+// last), or -1 while nothing is dragged.
+int ListDropMark();
 
 // The add mailbox.
 extern const char ADD_SEMAPHORE_NAME[];      // "VireoAddSemaphore"

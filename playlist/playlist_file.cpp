@@ -205,11 +205,8 @@ void ChoosePlaylistToLoad(HWND window)
     char file[TEXT_CAPACITY];
     if (ChoosePlaylistFile(window, LOAD_CAPTION, LOAD_FILTER, LOAD_CHOOSER_FLAGS, file) == 0)
         return;
-    int count = GetEntryCount(window);
-    if (count != 0 && AskClearBeforeLoad(window)) {
-        for (int i = 0; i < count; ++i)
-            RemoveEntry(window, 0);
-    }
+    if (GetEntryCount(window) != 0 && AskClearBeforeLoad(window))
+        ClearPlaylist(window);
     LoadPlaylistFile(window, file);
 }
 

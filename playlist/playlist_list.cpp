@@ -1,4 +1,6 @@
 // The playlist list control: each item owns the PlaylistEntry stored with it.
+// The list can be edited in every play state; the sequencer keeps its own
+// record of the entry that plays.
 #include <windows.h>
 
 #include "playlist.h"
@@ -15,9 +17,18 @@ int GetSelectedIndex(HWND window)
     return static_cast<int>(SendToList(window, LB_GETCURSEL, 0, 0));
 }
 
+void UpdateEditingButtons(HWND window)
+{
+    BOOL selected = GetSelectedIndex(window) >= 0;
+    EnableWindow(GetDlgItem(window, IDC_REMOVE), selected);
+    EnableWindow(GetDlgItem(window, IDC_UP), selected);
+    EnableWindow(GetDlgItem(window, IDC_DOWN), selected);
+}
+
 void SelectIndex(HWND window, int index)
 {
     SendToList(window, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    UpdateEditingButtons(window);
 }
 
 int GetEntryCount(HWND window)
@@ -33,6 +44,18 @@ PlaylistEntry* GetEntry(HWND window, int index)
     return reinterpret_cast<PlaylistEntry*>(data);
 }
 
+int FindEntryIndex(HWND window, const PlaylistEntry* entry)
+{
+    if (entry == NULL)
+        return -1;
+    HWND list = GetDlgItem(window, IDC_PLAYLIST);
+    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i)
+        if (SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0) == reinterpret_cast<LRESULT>(entry))
+            return i;
+    return -1;
+}
+
 void GetEntryText(HWND window, int index, char* text)
 {
     text[0] = '\0';
@@ -43,13 +66,6 @@ void GetEntryText(HWND window, int index, char* text)
     SendToList(window, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
 }
 
-static void SetEditingButtons(HWND window, BOOL enabled)
-{
-    EnableWindow(GetDlgItem(window, IDC_REMOVE), enabled);
-    EnableWindow(GetDlgItem(window, IDC_UP), enabled);
-    EnableWindow(GetDlgItem(window, IDC_DOWN), enabled);
-}
-
 void FreeEntry(PlaylistEntry* entry)
 {
     if (entry->kind != ENTRY_CD_TRACK)
@@ -57,12 +73,44 @@ void FreeEntry(PlaylistEntry* entry)
     HeapFree(GetProcessHeap(), 0, entry);
 }
 
-void RemoveEntry(HWND window, int index)
+// Deletes the item and releases its entry, which the sequencer lets go of
+// first; true when that was the current entry.
+static bool DeleteItem(HWND window, int index)
 {
     PlaylistEntry* entry = GetEntry(window, index);
+    bool wasCurrent = ReleaseFromPlayback(window, entry, index);
     if (entry != NULL)
         FreeEntry(entry);
     SendToList(window, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    QueueChanged(window, QUEUE_REMOVED, index, index);
+    return wasCurrent;
+}
+
+void RemoveEntry(HWND window, int index)
+{
+    if (index < 0 || index >= GetEntryCount(window))
+        return;
+    bool wasCurrent = DeleteItem(window, index);
+    UpdateEditingButtons(window);
+    if (wasCurrent)
+        PlayOnAfterRemoval(window);
+}
+
+void ClearPlaylist(HWND window)
+{
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_STOP, 0), 0);
+    HWND list = GetDlgItem(window, IDC_PLAYLIST);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    for (int i = GetEntryCount(window) - 1; i >= 0; --i) {
+        PlaylistEntry* entry = GetEntry(window, i);
+        if (entry != NULL)
+            FreeEntry(entry);
+    }
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, NULL, TRUE);
+    QueueChanged(window, QUEUE_CLEARED, -1, -1);
+    UpdateEditingButtons(window);
 }
 
 void MoveEntry(HWND window, int from, int to)
@@ -76,21 +124,25 @@ void MoveEntry(HWND window, int from, int to)
         // The list refused the item: put it back at the end rather than lose its entry.
         index = SendToList(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
         if (index < 0) {
+            // Nothing holds the entry now: it goes as a removed one does.
+            bool wasCurrent = ReleaseFromPlayback(window, entry, from);
             if (entry != NULL)
                 FreeEntry(entry);
+            QueueChanged(window, QUEUE_REMOVED, from, from);
+            UpdateEditingButtons(window);
+            if (wasCurrent)
+                PlayOnAfterRemoval(window);
             return;
         }
     }
     SendToList(window, LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry));
+    QueueChanged(window, QUEUE_MOVED, from, static_cast<int>(index));
     SelectIndex(window, static_cast<int>(index));
 }
 
 void RemoveSelectedEntry(HWND window)
 {
-    int selection = GetSelectedIndex(window);
-    if (selection < 0)
-        return;
-    RemoveEntry(window, selection);
+    RemoveEntry(window, GetSelectedIndex(window));
 }
 
 void MoveSelectionUp(HWND window)
@@ -111,32 +163,13 @@ void MoveSelectionDown(HWND window)
     MoveEntry(window, selection, selection + 1);
 }
 
+void PlaySelectedEntry(HWND window)
+{
+    PlayEntryNow(window, GetSelectedIndex(window));
+}
+
 void HandlePlaylistNotification(HWND window, int code)
 {
-    switch (code) {
-    case LBN_SELCHANGE:
-        if (GetSelectedIndex(window) < 0)
-            LockListEditing(window);
-        else if (g_playState == PLAY_STOPPED)
-            UnlockListEditing(window);
-        break;
-    case LBN_SELCANCEL:
-        LockListEditing(window);
-        break;
-    default:
-        break;
-    }
-}
-
-void LockListEditing(HWND window)
-{
-    EnableWindow(GetDlgItem(window, IDC_PLAYLIST), FALSE);
-    SetEditingButtons(window, FALSE);
-}
-
-void UnlockListEditing(HWND window)
-{
-    EnableWindow(GetDlgItem(window, IDC_PLAYLIST), TRUE);
-    if (GetSelectedIndex(window) >= 0)
-        SetEditingButtons(window, TRUE);
+    if (code == LBN_SELCHANGE || code == LBN_SELCANCEL)
+        UpdateEditingButtons(window);
 }

@@ -26,6 +26,8 @@
 #define IDC_STATUS          1012
 #define IDC_TIME            1013
 #define IDC_MAILBOX         1014
+#define IDC_VOLUME          1017
+#define IDC_VOLUME_LABEL    1018
 
 /* Controls of the about box */
 #define IDC_WEBLINK         1016
@@ -44,6 +46,10 @@
 #define IDM_CUE_MODE        40019
 #define IDM_REPEAT          40020
 #define IDM_SHUFFLE         40021
+#define IDM_CLEAR_PLAYLIST  40022
+#define IDM_VOLUME_UP       40023
+#define IDM_VOLUME_DOWN     40024
+#define IDM_PLAY_SELECTED   40025
 
 /* Private window messages (above the platform's user message base) */
 #define MSG_TRAY            1276

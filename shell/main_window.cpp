@@ -71,6 +71,8 @@ static void InitMainWindow(HWND window, const char* tail)
     SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(classIcon));
     SetWindowIcons(window);
     DragAcceptFiles(window, TRUE);
+    WatchListInput(window);
+    RememberTemplateLayout(window);
     LoadSettings(window);
     KeepAddSlotRecord();
     // Before the request, which may be long: later starts wait for this.
@@ -127,6 +129,7 @@ static void OnOtherMessage(HWND window, UINT message)
 static void OnMainDpiChanged(HWND window, const RECT* suggested)
 {
     FollowDpiChange(window, suggested);
+    FitListItemHeight(window);
     SetWindowIcons(window);
     ReloadTrayPictures(window, false);
 }
@@ -136,6 +139,8 @@ static void OnMainDestroy(HWND window)
     ReleaseWindowIcons(window);
     EndAddStream(window);
     SaveSettings(window);
+    ReleaseListDrawing();
+    ForgetTemplateLayout();
     PostQuitMessage(1);
 }
 
@@ -144,6 +149,7 @@ static void OnMainCommand(HWND window, int id, int code)
     switch (id) {
     case IDCANCEL:          HideMainWindow(window); break;
     case IDC_PLAYLIST:      HandlePlaylistNotification(window, code); break;
+    case IDM_PLAY_SELECTED: PlaySelectedEntry(window); break;
     case IDC_ADD:           ChooseMediaToAdd(window); break;
     case IDC_REMOVE:        RemoveSelectedEntry(window); break;
     case IDC_EXIT:          ExitVireo(window); break;
@@ -155,10 +161,13 @@ static void OnMainCommand(HWND window, int id, int code)
     case IDM_START:         StartPlayback(window); break;
     case IDM_OPEN_PLAYLIST: ChoosePlaylistToLoad(window); break;
     case IDM_SAVE_PLAYLIST: ChoosePlaylistToSave(window); break;
+    case IDM_CLEAR_PLAYLIST: ClearPlaylist(window); break;
     case IDM_ABOUT:         ShowAboutBox(window); break;
     case IDM_HELP:          OpenHelpPage(window); break;
     case IDM_NEXT:          StepSelection(window, +1); break;
     case IDM_PREVIOUS:      StepSelection(window, -1); break;
+    case IDM_VOLUME_UP:     StepVolume(window, +VOLUME_STEP); break;
+    case IDM_VOLUME_DOWN:   StepVolume(window, -VOLUME_STEP); break;
     case IDM_CUE_MODE:
     case IDM_REPEAT:
     case IDM_SHUFFLE:       ToggleOption(window, id - IDM_CUE_MODE); break;
@@ -182,6 +191,12 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_HOTKEY:       HandleMediaKey(window, static_cast<int>(wParam)); break;
     case WM_ENDSESSION:   OnEndSession(window, static_cast<BOOL>(wParam)); break;
     case WM_DPICHANGED:   OnMainDpiChanged(window, reinterpret_cast<const RECT*>(lParam)); break;
+    case WM_SIZE:         LayOutMainWindow(window, wParam); break;
+    case WM_MOVE:         RememberRestoredPlace(window); break;
+    case WM_GETMINMAXINFO: LimitWindowSize(window, reinterpret_cast<MINMAXINFO*>(lParam)); break;
+    case WM_MEASUREITEM:  MeasurePlaylistItem(window, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_DRAWITEM:     DrawPlaylistItem(window, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_HSCROLL:      OnVolumeSlider(window, reinterpret_cast<HWND>(lParam)); break;
     case WM_SETTINGCHANGE:
     case WM_DISPLAYCHANGE: ReloadTrayPictures(window, true); break;
     default:              OnOtherMessage(window, message); break;

@@ -1,7 +1,9 @@
-// Window position and the three options, kept per user in the registry.
+// Window position and size, the three options and the volume, kept per user
+// in the registry.
 #include <windows.h>
 
 #include "shell.h"
+#include "../playback/playback.h"
 #include "resource.h"
 
 const char SETTINGS_KEY[] = "Software\\Tallgrass\\Vireo";
@@ -57,6 +59,36 @@ static void RestoreWindowPosition(HWND window, HKEY key)
     SetWindowPos(window, NULL, x, y, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
 }
 
+// The virtual screen spans every monitor; 95 and NT 4.0 know only the one.
+static int ScreenSpan(int virtualMetric, int screenMetric)
+{
+    int span = GetSystemMetrics(virtualMetric);
+    return span > 0 ? span : GetSystemMetrics(screenMetric);
+}
+
+// A size smaller than the template's or larger than every screen together
+// is nobody's: the window keeps the template's.
+static void RestoreWindowSize(HWND window, HKEY key)
+{
+    int32_t width = 0;
+    int32_t height = 0;
+    if (!ReadDword(key, "width", &width, true) || !ReadDword(key, "height", &height, true))
+        return;
+    SIZE smallest = SmallestWindowSize(window);
+    if (width < smallest.cx || height < smallest.cy || width > ScreenSpan(SM_CXVIRTUALSCREEN, SM_CXSCREEN) ||
+        height > ScreenSpan(SM_CYVIRTUALSCREEN, SM_CYSCREEN))
+        return;
+    SetWindowPos(window, NULL, 0, 0, width, height, SWP_NOZORDER | SWP_NOMOVE);
+}
+
+static int ReadVolume(HKEY key)
+{
+    int32_t volume = FULL_VOLUME;
+    if (key == NULL || !ReadDword(key, "volume", &volume, true) || volume < 0 || volume > FULL_VOLUME)
+        return FULL_VOLUME;
+    return volume;
+}
+
 void LoadSettings(HWND window)
 {
     HKEY key = NULL;
@@ -64,9 +96,12 @@ void LoadSettings(HWND window)
         for (int i = 0; i < OPTION_COUNT; ++i)
             *PlayOptionFlag(i) = 0;
         RefreshOptionDisplay(window);
+        ShowVolume(window, FULL_VOLUME);
         return;
     }
     RestoreWindowPosition(window, key);
+    RestoreWindowSize(window, key);
+    ShowVolume(window, ReadVolume(key));
     for (int i = 0; i < OPTION_COUNT; ++i) {
         int32_t* flag = PlayOptionFlag(i);
         if (!ReadDword(key, OPTION_VALUE_NAMES[i], flag, true))
@@ -78,14 +113,17 @@ void LoadSettings(HWND window)
 
 void SaveSettings(HWND window)
 {
-    RECT rect;
-    GetWindowRect(window, &rect);
+    // A maximised window keeps the place it goes back to.
+    RECT rect = RestoredPlace(window);
     HKEY key = NULL;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_WRITE, NULL, &key,
                         NULL) != ERROR_SUCCESS)
         return;
     WriteDword(key, "x", rect.left);
     WriteDword(key, "y", rect.top);
+    WriteDword(key, "width", rect.right - rect.left);
+    WriteDword(key, "height", rect.bottom - rect.top);
+    WriteDword(key, "volume", MediaVolume());
     for (int i = 0; i < OPTION_COUNT; ++i)
         WriteDword(key, OPTION_VALUE_NAMES[i], *PlayOptionFlag(i));
     RegCloseKey(key);

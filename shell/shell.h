@@ -45,6 +45,23 @@ void SaveSettings(HWND window);
 void ToggleOption(HWND window, int index);
 void RefreshOptionDisplay(HWND window);
 
+// The volume slider and the tray's Volume up and down, in steps of a tenth.
+const int VOLUME_STEP = 10;
+void ShowVolume(HWND window, int percent);
+void OnVolumeSlider(HWND window, HWND control);
+void StepVolume(HWND window, int delta);
+
+// The main window grows: the list takes every extra pixel. Measured from the
+// template as the window starts; its size is the smallest allowed.
+void RememberTemplateLayout(HWND window);
+void ForgetTemplateLayout();
+SIZE SmallestWindowSize(HWND window);
+void LimitWindowSize(HWND window, MINMAXINFO* limits);
+void LayOutMainWindow(HWND window, WPARAM how);
+void RememberRestoredPlace(HWND window);
+// Where the window goes back to when it is neither maximised nor minimised.
+RECT RestoredPlace(HWND window);
+
 // The DPI a window is drawn at, a system size at a DPI, and the move to
 // the place the system suggests when a window's DPI changes.
 const UINT STANDARD_DPI = 96;

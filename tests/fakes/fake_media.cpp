@@ -32,6 +32,8 @@ struct FakeDevice {
     UINT id = 0;
     // Ended and notified, still saying it plays until the clock moves on.
     bool stopping = false;
+    // Its own volume, 0 to 1000, where it has one; -1 until set.
+    int volume = -1;
 };
 
 std::map<std::string, FakeFile> g_files;
@@ -147,6 +149,20 @@ MCIERROR Play(FakeDevice& device, const std::vector<std::string>& words, HWND no
     return 0;
 }
 
+// Like the MPEG device, an MP3's takes a volume of its own; the wave
+// audio device knows no such command.
+MCIERROR SetAudio(FakeDevice& device, const std::vector<std::string>& words)
+{
+    std::string element = Lower(device.element);
+    if (element.size() < 4 || element.compare(element.size() - 4, 4, ".mp3") != 0)
+        return FAKE_MCI_UNRECOGNIZED;
+    // setaudio <alias> volume to N [wait]
+    if (words.size() < 5 || Lower(words[2]) != "volume" || Lower(words[3]) != "to")
+        return FAKE_MCI_BAD_KEYWORD;
+    device.volume = std::atoi(words[4].c_str());
+    return 0;
+}
+
 MCIERROR Status(FakeDevice& device, const std::vector<std::string>& words, LPSTR reply, UINT capacity)
 {
     // status <alias> position|length [track N] wait
@@ -234,6 +250,8 @@ MCIERROR WINAPI FakeMciSendStringA(LPCSTR command, LPSTR reply, UINT capacity, H
         return Play(device, words, notify);
     if (verb == "status")
         return Status(device, words, reply, capacity);
+    if (verb == "setaudio")
+        return SetAudio(device, words);
     return FAKE_MCI_BAD_KEYWORD;
 }
 
@@ -306,6 +324,12 @@ bool FakeMediaPlaying(const std::string& alias)
 {
     auto found = g_devices.find(Lower(alias));
     return found != g_devices.end() && found->second.playing;
+}
+
+int FakeMediaVolume(const std::string& alias)
+{
+    auto found = g_devices.find(Lower(alias));
+    return found == g_devices.end() ? -1 : found->second.volume;
 }
 
 int FakeMediaPosition(const std::string& alias)

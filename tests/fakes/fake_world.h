@@ -14,6 +14,7 @@
 // Error numbers the real layer gives (measured under Wine).
 const int FAKE_MCI_NOT_OPEN = 263;
 const int FAKE_MCI_NO_CD = 266;
+const int FAKE_MCI_UNRECOGNIZED = 261;
 const int FAKE_MCI_FILE_NOT_FOUND = 275;
 const int FAKE_MCI_BAD_KEYWORD = 281;
 const int FAKE_MCI_ALIAS_IN_USE = 289;
@@ -33,6 +34,9 @@ void FakeMediaClearCommands();
 std::string FakeMediaElement(const std::string& alias);
 bool FakeMediaPlaying(const std::string& alias);
 int FakeMediaPosition(const std::string& alias);
+// The volume an open device of its own was given (0 to 1000), -1 for none:
+// an MP3's device takes one, a wave file's does not.
+int FakeMediaVolume(const std::string& alias);
 // A status query with a scripted failure: the next position queries fail.
 void FakeMediaFailPositionQueries(bool fail);
 // No sound output: file plays are taken, then post MCI_NOTIFY_FAILURE at once.

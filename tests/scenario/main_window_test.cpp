@@ -14,7 +14,8 @@ struct ExpectedControl {
 };
 
 const ExpectedControl MAIN_CONTROLS[] = {
-    {IDC_PLAYLIST, "ListBox", "", 0x50A10101, {8, 7, 113, 98}},
+    // Owner-drawn, keeping its texts: LBS_OWNERDRAWFIXED | LBS_HASSTRINGS.
+    {IDC_PLAYLIST, "ListBox", "", 0x50A10151, {8, 7, 113, 116}},
     {IDM_START, "Button", "&Start", 0x50010001, {138, 16, 45, 14}},
     {IDM_PAUSE, "Button", "&Pause", 0x58010000, {195, 16, 45, 14}},
     {IDM_STOP, "Button", "S&top", 0x58010000, {252, 16, 45, 14}},
@@ -24,13 +25,15 @@ const ExpectedControl MAIN_CONTROLS[] = {
     {IDC_REMOVE, "Button", "&Remove", 0x58010000, {186, 63, 41, 14}},
     {IDC_UP, "Button", "&Up", 0x58010000, {234, 63, 28, 14}},
     {IDC_DOWN, "Button", "&Down", 0x58010000, {269, 63, 28, 14}},
-    {IDCANCEL, "Button", "&Hide", 0x50010000, {129, 91, 50, 14}},
-    {IDC_EXIT, "Button", "E&xit (and cancel playback)", 0x50010000, {187, 91, 100, 14}},
+    {IDC_VOLUME_LABEL, "Static", "&Volume", 0x50020000, {133, 93, 30, 8}},
+    {IDC_VOLUME, "msctls_trackbar32", "", 0x50010001, {165, 89, 136, 15}},
+    {IDCANCEL, "Button", "&Hide", 0x50010000, {129, 110, 50, 14}},
+    {IDC_EXIT, "Button", "E&xit (and cancel playback)", 0x50010000, {187, 110, 100, 14}},
     {0xFFFF, "Button", "Play control", 0x50000007, {129, 5, 176, 43}},
     {0xFFFF, "Button", "Playlist selections", 0x50000007, {129, 52, 176, 32}},
-    {IDC_STATUS, "Static", "Vireo ready", 0x50020000, {8, 113, 237, 8}},
-    {IDC_TIME, "Static", "", 0x50020002, {234, 113, 71, 8}},
-    {IDC_MAILBOX, "Static", ".", 0x40020000, {8, 103, 30, 8}},
+    {IDC_STATUS, "Static", "Vireo ready", 0x50020000, {8, 131, 237, 8}},
+    {IDC_TIME, "Static", "", 0x50020002, {234, 131, 71, 8}},
+    {IDC_MAILBOX, "Static", ".", 0x40020000, {8, 121, 30, 8}},
 };
 
 // Reads one sz_Or_Ord field of a dialog template: a text, or 0xFFFF and an ordinal.
@@ -69,12 +72,13 @@ TEST_F(Scenario, TemplateHoldsTheDesignedStyleWordsTextsAndPlaces)
     HRSRC found = FindResourceA(g_instance, MAKEINTRESOURCEA(IDD_MAIN), MAKEINTRESOURCEA(5));
     ASSERT_TRUE(found != NULL);
     const DLGTEMPLATE* dialog = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(g_instance, found)));
-    EXPECT_EQ(0x80C800C0u, dialog->style);
+    // WS_THICKFRAME and WS_MAXIMIZEBOX: the window grows.
+    EXPECT_EQ(0x80CD00C0u, dialog->style);
     EXPECT_EQ(0u, dialog->dwExtendedStyle);
     EXPECT_EQ(0, dialog->x);
     EXPECT_EQ(0, dialog->y);
     EXPECT_EQ(313, dialog->cx);
-    EXPECT_EQ(127, dialog->cy);
+    EXPECT_EQ(145, dialog->cy);
     ASSERT_EQ(sizeof MAIN_CONTROLS / sizeof MAIN_CONTROLS[0], static_cast<size_t>(dialog->cdit));
     std::string text;
     WORD ordinal = 0;
@@ -116,7 +120,7 @@ TEST_F(Scenario, RunningWindowHasTheControlsInTemplateOrderAndPlace)
     GetClassNameA(window, text, sizeof text);
     EXPECT_STREQ("#32770", text);
     DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
-    EXPECT_EQ(0u, style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+    EXPECT_EQ(static_cast<DWORD>(WS_MAXIMIZEBOX | WS_THICKFRAME), style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
     EXPECT_NE(0u, style & WS_SYSMENU);
 
     HWND child = GetWindow(window, GW_CHILD);

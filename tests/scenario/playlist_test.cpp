@@ -69,8 +69,8 @@ TEST_F(Scenario, UpDownAndRemoveMoveTheSameRecordsAndLeaveTheButtonsAlone)
     EXPECT_EQ((std::vector<std::string>{"one.wav", "four.rmi", "three.avi", "five.wav"}), Items());
     EXPECT_EQ((std::vector<PlaylistEntry*>{r[0], r[3], r[2], r[4]}), Records(window));
     EXPECT_EQ(-1, Selection());
-    EXPECT_TRUE(Enabled(IDC_REMOVE) && Enabled(IDC_UP) && Enabled(IDC_DOWN));
-    // With nothing selected the buttons do nothing.
+    EXPECT_FALSE(Enabled(IDC_REMOVE) || Enabled(IDC_UP) || Enabled(IDC_DOWN));
+    // With nothing selected the commands, sent all the same, do nothing.
     Command(IDC_REMOVE);
     Command(IDC_UP);
     Command(IDC_DOWN);
@@ -123,7 +123,9 @@ TEST_F(Scenario, MovedEntriesKeepTheirCdNumbersAndFullTexts)
     EXPECT_EQ(longText, Items()[1]);
 }
 
-TEST_F(Scenario, SelectionNotificationsLockAndUnlockTheEditingControls)
+// The list is the user's in every play state: it is never disabled, and
+// Remove, Up and Down are offered whenever an entry is selected.
+TEST_F(Scenario, TheListStaysOpenAndTheButtonsFollowTheSelection)
 {
     Open();
     FakeMediaAddFile("C:\\a.wav", 5000);
@@ -133,34 +135,28 @@ TEST_F(Scenario, SelectionNotificationsLockAndUnlockTheEditingControls)
         return std::vector<bool>{Enabled(IDC_PLAYLIST), Enabled(IDC_REMOVE), Enabled(IDC_UP), Enabled(IDC_DOWN)};
     };
     const std::vector<bool> all{true, true, true, true};
-    const std::vector<bool> none{false, false, false, false};
     const std::vector<bool> listOnly{true, false, false, false};
     EXPECT_EQ(listOnly, editing());
 
     UserSelects(window, 1);
     EXPECT_EQ(all, editing());
-    Notify(window, LBN_DBLCLK);
-    EXPECT_EQ(all, editing());
-    // A change that leaves nothing selected locks everything, the list too.
     UserSelects(window, -1);
-    EXPECT_EQ(none, editing());
+    EXPECT_EQ(listOnly, editing());
 
-    // While playing a selection change unlocks nothing; Stop unlocks the list,
-    // and with no selection enables no button.
+    // Playing: the entry that starts is selected, and the user may select another.
     Command(IDM_START);
     Pump();
     ASSERT_EQ(PLAY_PLAYING, g_playState);
+    EXPECT_EQ(all, editing());
     UserSelects(window, 1);
-    EXPECT_EQ(none, editing());
-    Command(IDM_STOP);
+    EXPECT_EQ(all, editing());
+    Command(IDM_PAUSE);
+    UserSelects(window, -1);
     EXPECT_EQ(listOnly, editing());
-
     UserSelects(window, 0);
     EXPECT_EQ(all, editing());
-    // Unlocking never disables: after Remove the buttons stay enabled.
-    Command(IDC_REMOVE);
-    UnlockListEditing(window);
-    EXPECT_EQ(all, editing());
+    Command(IDM_STOP);
+    EXPECT_EQ(listOnly, editing()) << "Stop clears the selection";
     Notify(window, LBN_SELCANCEL);
-    EXPECT_EQ(none, editing());
+    EXPECT_EQ(listOnly, editing());
 }

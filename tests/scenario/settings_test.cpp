@@ -1,5 +1,7 @@
-// Window position and options kept in the real registry between runs.
+// Window position, size, options and volume kept in the real registry between runs.
 #include "scenario.h"
+
+#include <commctrl.h>
 
 #include <cstring>
 
@@ -76,7 +78,7 @@ protected:
     }
 };
 
-TEST_F(Settings, FirstRunStartsClearAtTheTemplatePlaceAndExitStoresAllFive)
+TEST_F(Settings, FirstRunStartsClearAtTheTemplatePlaceAndExitStoresEveryValue)
 {
     Open();
     for (int id : {IDM_CUE_MODE, IDM_REPEAT, IDM_SHUFFLE})
@@ -96,6 +98,8 @@ TEST_F(Settings, FirstRunStartsClearAtTheTemplatePlaceAndExitStoresAllFive)
     ExpectSaved("cue mode", 1);
     ExpectSaved("repeat", 0);
     ExpectSaved("random", 0);
+    ExpectSaved("volume", 100);
+    EXPECT_TRUE(ReadStored("width").found && ReadStored("height").found);
 }
 
 TEST_F(Settings, StoredFlagsShowAndAreSavedBackAsHeldUntilToggled)
@@ -225,4 +229,63 @@ TEST_F(Settings, RepeatToggledDuringPlaybackIsReadAtTheListsEnd)
     Play(1000);
     EXPECT_EQ(PLAY_STOPPED, g_playState);
     EXPECT_EQ("Done with playlist.", Status());
+}
+
+// The window's size and the volume are kept beside the position; a size or
+// volume nobody could have set gives the template's size and full volume.
+TEST_F(Settings, SizeAndVolumeAreKeptAndUnreasonableOnesGiveTheDefaults)
+{
+    auto size = [&] {
+        RECT rect;
+        GetWindowRect(window, &rect);
+        return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+    };
+    auto slider = [&] { return static_cast<int>(SendDlgItemMessageA(window, IDC_VOLUME, TBM_GETPOS, 0, 0)); };
+    Open();
+    const SIZE smallest = size();
+    EXPECT_EQ(100, slider());
+    SetWindowPos(window, NULL, 0, 0, smallest.cx + 100, smallest.cy + 50, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(window, NULL, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    for (int i = 0; i < 3; ++i)
+        Command(IDM_VOLUME_DOWN);
+    // Maximised at the end: the size it goes back to is kept.
+    ShowWindow(window, SW_MAXIMIZE);
+    ASSERT_TRUE(IsZoomed(window));
+    Exit();
+    ExpectSaved("x", 40);
+    ExpectSaved("y", 30);
+    ExpectSaved("width", smallest.cx + 100);
+    ExpectSaved("height", smallest.cy + 50);
+    ExpectSaved("volume", 70);
+
+    Open();
+    EXPECT_EQ(smallest.cx + 100, size().cx);
+    EXPECT_EQ(smallest.cy + 50, size().cy);
+    EXPECT_EQ(70, slider());
+    EXPECT_EQ(70, MediaVolume());
+    Exit();
+
+    struct Case {
+        const char* what;
+        int32_t width;
+        int32_t height;
+        int32_t volume;
+    };
+    const Case cases[] = {
+        {"smaller than the template", 40, 30, 101},
+        {"larger than every screen", 100000, smallest.cy + 50, -5},
+        {"no height", smallest.cx + 100, 0, 100000},
+    };
+    for (const Case& c : cases) {
+        DeleteSettingsKey();
+        PutDword("width", c.width);
+        if (c.height != 0)
+            PutDword("height", c.height);
+        PutDword("volume", c.volume);
+        Open();
+        EXPECT_EQ(smallest.cx, size().cx) << c.what;
+        EXPECT_EQ(smallest.cy, size().cy) << c.what;
+        EXPECT_EQ(100, slider()) << c.what;
+        Exit();
+    }
 }
