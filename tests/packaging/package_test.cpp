@@ -392,6 +392,7 @@ static void RemoveInstallation()
     for (const char* name : ASSOCIATION_KEYS)
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, (CLASSES + std::string(name)).c_str());
     DeleteSettings();
+    DeleteKeptQueue();
 }
 
 class PackageTest : public ::testing::Test {
