@@ -22,6 +22,7 @@ set(VIREO_WIN32_SOURCES
     playback/play_commands.cpp
     playback/advance.cpp
     playback/current_entry.cpp
+    playback/kept_place.cpp
     playback/volume.cpp
     playback/progress.cpp
     shell/main_window.cpp

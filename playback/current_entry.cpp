@@ -114,6 +114,11 @@ void QueueChanged(HWND window, QueueChange change, int index, int toIndex)
     case QUEUE_CURRENT:
         break;
     }
+    // Kept for the next start: the list once its changes pause, the place at once.
+    if (change == QUEUE_CURRENT)
+        KeepNewCurrent(window, index);
+    else
+        SaveQueueSoon(window);
 }
 
 bool ReleaseFromPlayback(HWND window, const PlaylistEntry* entry, int index)

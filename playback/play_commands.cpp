@@ -75,6 +75,9 @@ void StartPlayback(HWND window)
     DropCue();
     ForgetCurrent(window, -1);
     SelectIndex(window, -1);
+    // The first Start after a start goes on where the kept queue was left.
+    if (ResumeRestoredPlace(window))
+        return;
     // The first entry opens after this command has returned.
     PostAdvance(window);
 }
@@ -84,6 +87,7 @@ void StopPlayback(HWND window)
     // Sent while stopped (from another program, a stale menu): nothing to stop.
     if (g_playState == PLAY_STOPPED)
         return;
+    KeepPlayingPlace(window);
     ReleaseMediaKeys(window);
     StopAndCloseMedia();
     DropCue();
@@ -117,6 +121,7 @@ void TogglePause(HWND window)
         return;
     }
     // A cued entry has not been started: there is nothing to stop.
+    KeepPlayingPlace(window);
     if (!CueHeld())
         PauseOpenMedia();
     g_playState = PLAY_PAUSED;
@@ -190,6 +195,7 @@ void FinishPlaylist(HWND window)
         return;
     }
     SendCommand(window, IDM_STOP);
+    KeepNoPlace(window);
     SetStatusText(window, "Done with playlist.");
     // Auto exit is not offered while repeat is on, even when a pass that
     // played nothing ends the playback.

@@ -24,6 +24,8 @@ void SaveQueueSoon(HWND window);
 // a small record apart from the entries, unless a change of the list still
 // waits to be written, which then carries it.
 void SaveQueuePosition(HWND window, const PlaylistEntry* current, int32_t positionMs);
+// An entry about to be released is no longer the kept place.
+void ForgetKeptEntry(const PlaylistEntry* entry);
 // Everything now, waited for (at most SAVE_QUEUE_WAIT_MS): Exit, the end of
 // the session. False when the queue could not be kept.
 const DWORD SAVE_QUEUE_WAIT_MS = 5000;

@@ -130,8 +130,12 @@ bool RestoreQueue(HWND window, RestoredQueue* restored)
     if (!QueueStoreUsable())
         return false;
     bool found = RestoreQueueFrom(window, &g_keptQueue.files, restored);
-    // Writing over a queue no one has read would lose it.
-    if (restored->held)
+    // Writing over a queue no one has read would lose it; the user is told
+    // once, as when a write fails.
+    if (restored->held) {
         g_keptQueue.usable = false;
+        StartQueueWriter(window);
+        NoteOutcome(false, true);
+    }
     return found;
 }

@@ -196,6 +196,13 @@ void RememberQueuePlace(const PlaylistEntry* current, int32_t positionMs)
     s_positionMs = positionMs > 0 ? positionMs : 0;
 }
 
+void ForgetKeptEntry(const PlaylistEntry* entry)
+{
+    // The change of the list that follows writes the queue without it.
+    if (entry == s_current)
+        RememberQueuePlace(NULL, 0);
+}
+
 void SaveQueuePosition(HWND window, const PlaylistEntry* current, int32_t positionMs)
 {
     if (current != s_current)

@@ -162,3 +162,11 @@ bool EndsWithKeptQueueEnd(const char* tail, size_t length)
     return length > marker && std::memcmp(tail + length - marker, KEPT_QUEUE_END, marker) == 0 &&
            tail[length - marker - 1] == '\n';
 }
+
+void FormatKeptPassedOverText(char* out, size_t capacity, unsigned long count)
+{
+    if (count == 1)
+        std::snprintf(out, capacity, "Passed over 1 line of the kept playlist that could not be read.");
+    else
+        std::snprintf(out, capacity, "Passed over %lu lines of the kept playlist that could not be read.", count);
+}

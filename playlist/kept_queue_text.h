@@ -62,6 +62,10 @@ void FreeKeptQueueText(KeptQueueText* out);
 
 // ---- Reading ---------------------------------------------------------------
 
+// "Passed over 2 lines of the kept playlist that could not be read."
+const size_t KEPT_PASSED_OVER_CAPACITY = 96;
+void FormatKeptPassedOverText(char* out, size_t capacity, unsigned long count);
+
 // Whether the file's first bytes are the header line's, and whether its
 // last line is the end marker: a complete file has both.
 bool HasKeptQueueHeader(const char* head, size_t length);

@@ -59,6 +59,9 @@
 #define MSG_ADD_PENDING     21026
 /* Posted by the kept queue's writer when the queue could not be kept */
 #define MSG_QUEUE_NOT_KEPT  1300
+/* Plays the entry at the list index in wParam now: "/play" and Explorer's
+   "Play" from the first entry they appended */
+#define MSG_PLAY_ENTRY      1301
 
 /* The tray icon's id and the progress timer's id */
 #define TRAY_ICON_ID        1000

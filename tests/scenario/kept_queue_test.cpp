@@ -34,10 +34,12 @@ protected:
         for (const char* name : {files.queue, files.fresh, files.place})
             DeleteFileA(name);
     }
+    // Emptied behind the store's back: a removal would be kept in its turn.
     void ClearList()
     {
-        while (GetEntryCount(window) > 0)
-            RemoveEntry(window, 0);
+        for (int i = 0; i < GetEntryCount(window); ++i)
+            FreeEntry(GetEntry(window, i));
+        SendDlgItemMessageA(window, IDC_PLAYLIST, LB_RESETCONTENT, 0, 0);
     }
     // Each entry as the list holds it: its text, and its path or its place on the disc.
     std::vector<std::string> Entries()
