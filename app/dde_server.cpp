@@ -71,10 +71,14 @@ static HDDEDATA CarryOutExecute(HSZ topic, HDDEDATA data)
     if (!IsWindow(s_ddeWindow))
         return Answer(false);
     int lostBefore = g_undeliveredAdds;
-    if (ClassifyRequest(request) == REQUEST_PLAY && SelectionGoesOn() && g_playState != PLAY_STOPPED) {
+    bool play = ClassifyRequest(request) == REQUEST_PLAY;
+    if (play && SelectionGoesOn() && g_playState != PLAY_STOPPED) {
         AppendRequest(s_ddeWindow, request);
         NotePlayRequest();
     } else {
+        // Another verb is another selection.
+        if (!play)
+            s_playNoted = false;
         ApplyRequest(s_ddeWindow, request);
     }
     return Answer(g_undeliveredAdds == lostBefore);
