@@ -17,7 +17,11 @@ protected:
     {
         Scenario::SetUp();
         FakeFilesReset();
-        folder = ScratchFolder("vireo-kept");
+        // The world's own folder (tools/winerun): the temporary folder is
+        // shared with every other world.
+        char found[MAX_PATH];
+        ASSERT_TRUE(FindKeptQueueFolder(found, sizeof found));
+        folder = found;
         ASSERT_TRUE(NameKeptQueueFiles(folder.c_str(), &files));
         RemoveFiles();
         OpenQueueStore(folder.c_str());
