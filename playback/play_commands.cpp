@@ -120,8 +120,8 @@ void TogglePause(HWND window)
             StartCuedEntry(window);
         return;
     }
-    // A cued entry has not been started: there is nothing to stop.
     KeepPlayingPlace(window);
+    // A cued entry has not been started: there is nothing to stop.
     if (!CueHeld())
         PauseOpenMedia();
     g_playState = PLAY_PAUSED;
