@@ -129,14 +129,22 @@ static void ExitVireo(HWND window)
     DestroyWindow(window);
 }
 
+// The restart manager's end of the session (ENDSESSION_CLOSEAPP): the player
+// must end so that its files can be replaced; Windows starts it again later.
+static const LPARAM CLOSE_FOR_RESTART = 0x1;
+
 // At log-off and shutdown the process is ended without its window being
 // destroyed: what Exit and the window's end would do is done now, with
 // nothing else waited for than the kept queue's write. A cancelled end
 // changes nothing.
-static void OnEndSession(HWND window, BOOL ending)
+static void OnEndSession(HWND window, BOOL ending, LPARAM how)
 {
     if (!ending)
         return;
+    if ((how & CLOSE_FOR_RESTART) != 0) {
+        ExitVireo(window);
+        return;
+    }
     KeepPlayingPlace(window);
     ReleasePlayer(window);
     SaveSettings(window);
@@ -221,7 +229,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case MSG_QUEUE_NOT_KEPT: ReportQueueNotKept(window); break;
     case WM_DROPFILES:    AddDroppedFiles(window, reinterpret_cast<HDROP>(wParam)); break;
     case WM_HOTKEY:       HandleMediaKey(window, static_cast<int>(wParam)); break;
-    case WM_ENDSESSION:   OnEndSession(window, static_cast<BOOL>(wParam)); break;
+    case WM_ENDSESSION:   OnEndSession(window, static_cast<BOOL>(wParam), lParam); break;
     case WM_DPICHANGED:   OnMainDpiChanged(window, reinterpret_cast<const RECT*>(lParam)); break;
     case WM_SIZE:         LayOutMainWindow(window, wParam); break;
     case WM_MOVE:         RememberRestoredPlace(window); break;

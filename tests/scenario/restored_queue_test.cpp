@@ -249,6 +249,12 @@ TEST_F(RestoredQueueScenario, ARequestAtAFirstStartIsCarriedOutOnTheKeptQueue)
     EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(window, IDC_AUTO_EXIT));
     ASSERT_EQ(1u, FakeRestartRegistrations().size()) << "registered once the window exists";
     EXPECT_EQ(L"/restart", FakeRestartRegistrations()[0].commandLine);
+    // Closed by the restart manager to be started again: it ends, the queue kept.
+    DeleteFileA(KeptFiles().queue);
+    EXPECT_TRUE(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP));
+    SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_NE(std::string::npos, KeptQueueBytes().find("entry\twave\tb.wav\tC:\\Waves\\b.wav\r\nend\r\n"));
 }
 
 // Explorer's "Play" on a selection of playlists: one execute after another,
