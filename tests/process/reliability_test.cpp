@@ -511,6 +511,8 @@ TEST_F(Reliability, WrongSettingValuesAreIgnored)
             std::string what = std::string("\"") + name + "\" as " + value.what;
             ++tally.tried;
             ClearRegistry();
+            // Each start from an empty queue: the one before kept its entry.
+            DeleteKeptQueue();
             // Usable values everywhere else: position 40,50 and repeat on.
             WriteSetting("x", REG_DWORD, Dword(40));
             WriteSetting("y", REG_DWORD, Dword(50));
