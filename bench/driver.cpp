@@ -5,6 +5,7 @@
 //   bench_driver load RUNS VIREO VIREOLIST M3U
 //   bench_driver memory VIREO FLOOR LIST
 //   bench_driver cpu SECONDS VIREO FLOOR PLAYLIST WAVE
+//   bench_driver playing SECONDS VIREO PLAYLIST NAME   (Vireo alone, figures named NAME)
 //   bench_driver probe VIREO FLOOR LIST
 //   bench_driver queue RUNS VIREO LIST
 //   bench_driver look
@@ -489,12 +490,16 @@ static bool MeasurePlaying(const std::string& program, const std::string& tail, 
     double cpu1 = HostCpuSeconds(pid);
     double server1 = server != 0 ? HostCpuSeconds(server) : 0;
     double wall1 = Now();
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(child.info.hProcess, &memory, sizeof memory);
     End(child, window);
     if (!alive) {
         std::fprintf(stderr, "bench_driver: %s ended before %.0f s of play\n", name, seconds);
         return false;
     }
     std::printf("cpu_%s_s %.3f\ncpu_%s_wall_s %.3f\n", name, cpu1 - cpu0, name, wall1 - wall0);
+    std::printf("cpu_%s_ws_kib %.0f\n", name, memory.WorkingSetSize / 1024.0);
     if (server != 0)
         std::printf("cpu_%s_server_s %.3f\n", name, server1 - server0);
     return true;
@@ -598,8 +603,8 @@ static double CommandMs(HWND window, int selected, int command)
 }
 
 // The media layer's own part of playing another entry: what the player asks
-// of it for each (halt and close the entry that plays, open the next, set its
-// time format, play it), done here on a file of the same list.
+// of it for each (pause, halt and close the entry that plays, open the next,
+// set its time format, play it), done here on a file of the same list.
 static double MediaFloorMs(const std::string& path)
 {
     std::string open = "open \"" + path + "\" alias BenchFloor wait";
@@ -608,6 +613,7 @@ static double MediaFloorMs(const std::string& path)
     mciSendStringA("play BenchFloor", NULL, 0, NULL);
     Sleep(1000);
     double start = Now();
+    mciSendStringA("pause BenchFloor wait", NULL, 0, NULL);
     mciSendStringA("stop BenchFloor", NULL, 0, NULL);
     mciSendStringA("close BenchFloor", NULL, 0, NULL);
     mciSendStringA(open.c_str(), NULL, 0, NULL);
@@ -736,6 +742,8 @@ int main(int argc, char** argv)
         return MemoryUse(argv[2], argv[3], argv[4]);
     if (what == "cpu" && argc == 7)
         return Cpu(std::atof(argv[2]), argv[3], argv[4], argv[5], argv[6]);
+    if (what == "playing" && argc == 6)
+        return MeasurePlaying(argv[3], std::string("/play ") + argv[4], std::atof(argv[2]), argv[5]) ? 0 : 1;
     if (what == "look")
         return Look();
     if (what == "queue" && argc == 5)

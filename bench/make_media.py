@@ -8,7 +8,12 @@ WORK/existing.VireoList  5,000 paths of real files (links to one small wave)
 WORK/memory.VireoList    10,000 paths that do not exist
 WORK/load.m3u            the same 10,000 paths as another player's playlist
 WORK/gap.VireoList       12 rising tones of 1.5 s, one after another
+WORK/mixed.VireoList     the same tone as waves, FLAC and ALAC files (M4A), in
+                         the order MIXED_KINDS gives: what Media Foundation
+                         plays on Windows beside what the media control
+                         interface plays (lossless, so no codec adds silence)
 WORK/cpu.VireoList       one 45 s tone
+WORK/cpu_flac.VireoList  the same tone as a FLAC file
 WORK/queue.VireoList     10,000 playable entries: the 45 s tone, each its own link
 WORK/kept/Queue.VireoQueue  the 10,000 entries of memory.VireoList as a kept queue
 Paths are written as the Windows side sees them (Z: is the root).
@@ -16,6 +21,7 @@ Paths are written as the Windows side sees them (Z: is the root).
 import math
 import os
 import struct
+import subprocess
 import sys
 
 RATE = 44100
@@ -28,6 +34,10 @@ GAP_TONE_MS = 1500
 # the start of a recorded tone tells how much of its beginning is missing.
 GAP_LOW_HZ = 300.0
 GAP_HIGH_HZ = 1500.0
+# W: wave, F: FLAC, A: ALAC in an .m4a. Each pair of ways follows the other
+# several times: wave to wave, Media Foundation to Media Foundation (9 per
+# run, the first ALAC's among them), and each way to the other (10).
+MIXED_KINDS = "WWWWFFFFFAAAAAWFWAWFWAWW"
 
 
 def windows_path(path):
@@ -52,6 +62,15 @@ def sweep(ms, low, high, level=0.5):
         phase = 2 * math.pi * (low * t + rate * t * t / 2)
         out.append(int(level * 32767 * math.sin(phase)))
     return out
+
+
+def encode_flac(wave, path):
+    subprocess.run(["sox", wave, path], check=True)
+
+
+def encode_alac(wave, path):
+    subprocess.run(["gst-launch-1.0", "-q", "filesrc", "location=" + wave, "!", "wavparse", "!", "audioconvert",
+                    "!", "avenc_alac", "!", "mp4mux", "!", "filesink", "location=" + path], check=True)
 
 
 def write_list(path, lines):
@@ -111,9 +130,24 @@ def main():
         tones.append(windows_path(path))
     write_list(os.path.join(work, "gap.VireoList"), tones)
 
+    flac = os.path.join(gap, "tone.flac")
+    alac = os.path.join(gap, "tone.m4a")
+    encode_flac(os.path.join(gap, "tone00.wav"), flac)
+    encode_alac(os.path.join(gap, "tone00.wav"), alac)
+    mixed = []
+    for i, kind in enumerate(MIXED_KINDS):
+        path = os.path.join(gap, "mixed%02d%s" % (i, {"W": ".wav", "F": ".flac", "A": ".m4a"}[kind]))
+        if not os.path.exists(path):
+            os.link({"W": os.path.join(gap, "tone00.wav"), "F": flac, "A": alac}[kind], path)
+        mixed.append(windows_path(path))
+    write_list(os.path.join(work, "mixed.VireoList"), mixed)
+
     long_tone = os.path.join(work, "long.wav")
     write_wave(long_tone, sweep(45000, 440, 440, 0.2))
     write_list(os.path.join(work, "cpu.VireoList"), [windows_path(long_tone)])
+    long_flac = os.path.join(work, "long.flac")
+    encode_flac(long_tone, long_flac)
+    write_list(os.path.join(work, "cpu_flac.VireoList"), [windows_path(long_flac)])
 
     queue = os.path.join(work, "queue")
     os.makedirs(queue, exist_ok=True)

@@ -24,6 +24,10 @@ set(VIREO_WIN32_SOURCES
     playback/current_entry.cpp
     playback/kept_place.cpp
     playback/volume.cpp
+    playback/foundation.cpp
+    playback/foundation_calls.cpp
+    playback/foundation_source.cpp
+    playback/foundation_watch.cpp
     playback/progress.cpp
     shell/main_window.cpp
     shell/tray.cpp
@@ -35,14 +39,16 @@ set(VIREO_WIN32_SOURCES
     shell/volume_slider.cpp
 )
 
-set(VIREO_SYSTEM_LIBRARIES user32 gdi32 kernel32 advapi32 shell32 comctl32 comdlg32 msvfw32 winmm)
+# mfuuid and uuid hold only the identifiers of Media Foundation's
+# interfaces: nothing of it is imported (it is loaded at run time).
+set(VIREO_SYSTEM_LIBRARIES user32 gdi32 kernel32 advapi32 shell32 comctl32 comdlg32 msvfw32 winmm mfuuid uuid)
 
 include(${CMAKE_CURRENT_LIST_DIR}/delayload.cmake)
 vireo_delay_library(VIREO_COMDLG32_DELAY comdlg32 GetOpenFileNameA:4 CommDlgExtendedError:0)
 vireo_delay_library(VIREO_MSVFW32_DELAY msvfw32 GetOpenFileNamePreviewA:4)
 # The shipped program loads the choosers' DLLs when a chooser first opens;
 # the tests keep the plain imports, whose slots their fakes take over.
-set(VIREO_PROGRAM_LIBRARIES user32 gdi32 kernel32 advapi32 shell32 comctl32 winmm
+set(VIREO_PROGRAM_LIBRARIES user32 gdi32 kernel32 advapi32 shell32 comctl32 winmm mfuuid uuid
     ${VIREO_COMDLG32_DELAY} ${VIREO_MSVFW32_DELAY} delayimp)
 
 add_compile_options(-Wall -Wextra -Wno-unused-parameter)
@@ -53,6 +59,10 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 add_library(vireo_objects OBJECT ${VIREO_TEXT_SOURCES} ${VIREO_WIN32_SOURCES})
 target_include_directories(vireo_objects PUBLIC ${CMAKE_SOURCE_DIR}/res)
 target_compile_definitions(vireo_objects PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+# Media Foundation's files ask its headers for Windows 7, the oldest system
+# this way plays on.
+set_source_files_properties(playback/foundation.cpp playback/foundation_calls.cpp playback/foundation_source.cpp
+    playback/foundation_watch.cpp PROPERTIES COMPILE_DEFINITIONS "WINVER=0x0601;_WIN32_WINNT=0x0601")
 
 add_library(vireo_resources OBJECT res/vireo.rc)
 target_include_directories(vireo_resources PRIVATE ${CMAKE_SOURCE_DIR}/res)

@@ -171,9 +171,7 @@ static void ShowFinished(HWND window, int current)
     SetStatusText(window, status);
 }
 
-// The list index of the next entry of the shuffle order, or -1 once the
-// order is exhausted.
-static int NextShuffledIndex(HWND window)
+int NextShuffledIndex(HWND window)
 {
     while (const PlaylistEntry* entry = NextShuffledEntry()) {
         int index = FindEntryIndex(window, entry);
@@ -260,10 +258,11 @@ void AdvancePlayback(HWND window, UINT message, WPARAM flags)
 
     bool random = g_playOptions.random != 0;
     // Random switched on while the list played in order: shuffle from here on.
-    if (random && !s_shuffleBuilt)
+    if (random && !s_shuffleBuilt) {
         BuildShuffleOrder(window);
+        HandOutOfTurn(CurrentEntry());
+    }
     int next = random ? NextShuffledIndex(window) : AdvanceBaseIndex(window) + 1;
-    UpdateStepCommands(window);
     if (next < 0 || next >= GetEntryCount(window)) {
         SendMessageA(window, MSG_LIST_DONE, 0, 0);
         return;

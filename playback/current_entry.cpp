@@ -12,9 +12,6 @@ static const PlaylistEntry* s_current = NULL;
 static int s_currentIndex = -1;
 // With no current entry, the advance goes on after this index.
 static int s_afterIndex = -1;
-// Next and Previous while paused: how far from the current entry the
-// advance goes on.
-static int s_stepOffset = 0;
 // Changes with every change of the current entry; never 0, which marks an
 // advance that is sent rather than posted.
 static WPARAM s_generation = 1;
@@ -48,11 +45,11 @@ static void ChangeCurrent(HWND window, const PlaylistEntry* entry, int index)
     int before = CurrentEntryIndex(window);
     s_current = entry;
     s_currentIndex = index;
-    s_stepOffset = 0;
     if (++s_generation == 0)
         s_generation = 1;
     RedrawListItem(window, before);
     RedrawListItem(window, index);
+    UpdateStepCommands(window);
     QueueChanged(window, QUEUE_CURRENT, index, index);
 }
 
@@ -73,19 +70,11 @@ int AdvanceBaseIndex(HWND window)
 {
     if (s_current == NULL)
         return s_afterIndex;
-    return CurrentEntryIndex(window) + s_stepOffset;
+    return CurrentEntryIndex(window);
 }
 
-void MoveAdvanceBase(int delta)
-{
-    if (s_current != NULL)
-        s_stepOffset += delta;
-    else
-        s_afterIndex += delta;
-}
-
-// Keeps the remembered places in step with the list; every change of the
-// queue passes here.
+// Keeps the remembered places, and what Next and Previous offer, in step
+// with the list; every change of the queue passes here.
 void QueueChanged(HWND window, QueueChange change, int index, int toIndex)
 {
     switch (change) {
@@ -114,6 +103,10 @@ void QueueChanged(HWND window, QueueChange change, int index, int toIndex)
     case QUEUE_CURRENT:
         break;
     }
+    // An append only ever makes a step possible: one look while none is
+    // offered, not one per entry of a long load.
+    if (g_playState != PLAY_STOPPED && change != QUEUE_CURRENT && (change != QUEUE_APPENDED || !NextOffered()))
+        UpdateStepCommands(window);
     // Kept for the next start: the list once its changes pause, the place at once.
     if (change == QUEUE_CURRENT)
         KeepNewCurrent(window, index);

@@ -1,7 +1,10 @@
 // Every media command goes through mciSendStringA under the alias VireoMedia.
+// A file entry it cannot open goes to Media Foundation, and every call on
+// the open entry to whichever way opened it.
 #include <windows.h>
 #include <mmsystem.h>
 
+#include "foundation.h"
 #include "playback.h"
 
 // Whether the device open under the alias is the CD: a CD track added during
@@ -47,16 +50,28 @@ static void DropQueuedNotices()
     }
 }
 
+// Wine's wave device takes most of a second to stop a wave that plays, and
+// a hundredth of that to stop one paused first; a device that does not play
+// refuses the pause, which costs nothing.
+static void HoldStill()
+{
+    SendMediaCommand("pause VireoMedia wait", NULL, 0, NULL);
+}
+
 void StopAndCloseMedia()
 {
+    HoldStill();
     SendMediaCommand("stop VireoMedia", NULL, 0, NULL);
     SendMediaCommand("close VireoMedia", NULL, 0, NULL);
+    CloseFoundationMedia();
     s_cdOpen = false;
     DropQueuedNotices();
 }
 
 bool MediaIsPlaying()
 {
+    if (FoundationHoldsMedia())
+        return FoundationIsPlaying();
     char mode[MODE_REPLY_CAPACITY];
     SendMediaCommand("status VireoMedia mode wait", mode, MODE_REPLY_CAPACITY, NULL);
     return lstrcmpiA(mode, "playing") == 0;
@@ -67,13 +82,20 @@ bool OpenMediaElement(const char* element)
     char command[COMMAND_CAPACITY];
     ComposeOpenCommand(command, sizeof command, element);
     int result = SendMediaCommand(command, NULL, 0, NULL);
-    s_cdOpen = (result == 0 && lstrcmpiA(element, CD_DEVICE_NAME) == 0);
+    bool cd = lstrcmpiA(element, CD_DEVICE_NAME) == 0;
+    s_cdOpen = (result == 0 && cd);
     if (result == 0)
         PinMediaDrivers();
     SendMediaCommand("set VireoMedia time format ms wait", NULL, 0, NULL);
-    if (result == 0)
+    if (result == 0) {
         ApplyMediaVolume();
-    return result == 0;
+        return true;
+    }
+    // A missing file is missing for Media Foundation too: not worth loading it.
+    if (cd || result == MCIERR_FILE_NOT_FOUND || !OpenFoundationMedia(element))
+        return false;
+    ApplyMediaVolume();
+    return true;
 }
 
 bool MediaHoldsCd()
@@ -88,6 +110,8 @@ bool PlayOpenMedia(HWND notifyWindow, bool cdTrack, int32_t startMs, int32_t len
 
 bool PlayOpenMediaFrom(HWND notifyWindow, bool cdTrack, int32_t startMs, int32_t lengthMs, int32_t offsetMs)
 {
+    if (FoundationHoldsMedia())
+        return PlayFoundationMediaFrom(notifyWindow, offsetMs);
     char command[COMMAND_CAPACITY];
     ComposePlayFromCommand(command, sizeof command, cdTrack, startMs, lengthMs, offsetMs);
     return SendMediaCommand(command, NULL, 0, notifyWindow) == 0;
@@ -95,12 +119,21 @@ bool PlayOpenMediaFrom(HWND notifyWindow, bool cdTrack, int32_t startMs, int32_t
 
 void PauseOpenMedia()
 {
+    if (FoundationHoldsMedia()) {
+        PauseFoundationMedia();
+        return;
+    }
     // A stopped device keeps its position.
+    HoldStill();
     SendMediaCommand("stop VireoMedia wait", NULL, 0, NULL);
 }
 
 void ResumeOpenMedia(HWND notifyWindow)
 {
+    if (FoundationHoldsMedia()) {
+        ResumeFoundationMedia(notifyWindow);
+        return;
+    }
     SendMediaCommand("play VireoMedia notify", NULL, 0, notifyWindow);
 }
 
@@ -113,10 +146,14 @@ static int32_t QueryMediaMs(const char* command)
 
 int32_t OpenMediaPositionMs()
 {
+    if (FoundationHoldsMedia())
+        return FoundationPositionMs();
     return QueryMediaMs("status VireoMedia position wait");
 }
 
 int32_t OpenMediaLengthMs()
 {
+    if (FoundationHoldsMedia())
+        return FoundationLengthMs();
     return QueryMediaMs("status VireoMedia length wait");
 }

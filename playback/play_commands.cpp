@@ -133,23 +133,53 @@ void TogglePause(HWND window)
     RedrawCurrentEntry(window);
 }
 
+static bool Shuffling()
+{
+    return g_playOptions.random != 0 && ShuffleBuilt();
+}
+
+// In list order: the entry beside the current one, or beside the gap a
+// removed current entry left.
+static int OrderedStepTarget(HWND window, int delta)
+{
+    int base = AdvanceBaseIndex(window);
+    if (CurrentEntry() == NULL && delta < 0)
+        return base;
+    return base + delta;
+}
+
+// The entry handed out beside the current one in the shuffle order; -1 when
+// there is none that way.
+static int ShuffledStepTarget(HWND window, int delta)
+{
+    const PlaylistEntry* current = CurrentEntry();
+    const PlaylistEntry* beside = current != NULL ? ShuffledBeside(current, delta) : NULL;
+    return beside != NULL ? FindEntryIndex(window, beside) : -1;
+}
+
+static bool CanStep(HWND window, int delta)
+{
+    if (Shuffling())
+        return ShuffledStepTarget(window, delta) >= 0 || (delta > 0 && ShuffleOrderHasMore());
+    int target = OrderedStepTarget(window, delta);
+    return target >= 0 && target < GetEntryCount(window);
+}
+
 void StepSelection(HWND window, int delta)
 {
     if (g_playState == PLAY_STOPPED)
         return;
-    int target = AdvanceBaseIndex(window) + delta;
+    // Shuffle switched on while the list played in order: the order starts here.
+    if (g_playOptions.random != 0 && !ShuffleBuilt()) {
+        BuildShuffleOrder(window);
+        HandOutOfTurn(CurrentEntry());
+    }
+    int target = Shuffling() ? ShuffledStepTarget(window, delta) : OrderedStepTarget(window, delta);
+    if (Shuffling() && target < 0 && delta > 0)
+        target = NextShuffledIndex(window);
     if (target < 0 || target >= GetEntryCount(window))
         return;
-    // While paused the entry stays loaded and resumes where it stopped; its
-    // end goes on from the place stepped to, which the selection shows.
-    if (g_playState == PLAY_PAUSED) {
-        MoveAdvanceBase(delta);
-        SelectIndex(window, target);
-        return;
-    }
-    MakeCurrent(window, target);
-    // Sent: the new entry is playing when the command returns.
-    SendMessageA(window, MSG_ADVANCE, 0, 0);
+    PlayEntryNow(window, target);
 }
 
 static void ShowPlayingNow(HWND window, int index)
@@ -179,7 +209,6 @@ void PlayEntryNow(HWND window, int index)
     }
     ShowPlayingNow(window, index);
     StartEntry(window, index, false);
-    UpdateStepCommands(window);
 }
 
 void FinishPlaylist(HWND window)
@@ -203,16 +232,24 @@ void FinishPlaylist(HWND window)
         SendCommand(window, IDC_EXIT);
 }
 
+static bool s_nextOffered = false;
+
+bool NextOffered()
+{
+    return s_nextOffered;
+}
+
 void UpdateStepCommands(HWND window)
 {
-    GrayCommand(window, IDM_PREVIOUS);
-    GrayCommand(window, IDM_NEXT);
-    if (g_playState == PLAY_STOPPED)
-        return;
-    int base = AdvanceBaseIndex(window);
-    int count = GetEntryCount(window);
-    if (base > 0)
+    bool playing = g_playState != PLAY_STOPPED;
+    bool previous = playing && CanStep(window, -1);
+    s_nextOffered = playing && CanStep(window, +1);
+    if (previous)
         EnableCommand(window, IDM_PREVIOUS);
-    if (base < count - 1)
+    else
+        GrayCommand(window, IDM_PREVIOUS);
+    if (s_nextOffered)
         EnableCommand(window, IDM_NEXT);
+    else
+        GrayCommand(window, IDM_NEXT);
 }

@@ -42,6 +42,9 @@ int32_t OpenMediaLengthMs();
 bool MediaHoldsCd();
 // True while the device open under the alias reports that it plays.
 bool MediaIsPlaying();
+// The volume, 0 to 100, of entries played through Media Foundation: the
+// one that plays now and every later one.
+void SetFoundationVolume(int percent);
 
 // The volume, 0 to 100: applied at once to what is open and to every entry
 // opened later. On Windows Vista and later it is Vireo's own volume in the
@@ -56,6 +59,9 @@ void ApplyMediaVolume();
 void StartPlayback(HWND window);
 void StopPlayback(HWND window);
 void TogglePause(HWND window);
+// Next (+1) and Previous (-1): the entry after or before the current one
+// plays at once, from a pause too. In shuffle mode they walk back and forth
+// over what this pass has played, Next then going on to an entry not yet played.
 void StepSelection(HWND window, int delta);
 // Plays the entry at index now, in every play state: a stopped player
 // starts there, a playing or paused one leaves its entry for this one. In
@@ -64,11 +70,16 @@ void PlayEntryNow(HWND window, int index);
 
 // The advance from one entry to the next.
 void AdvancePlayback(HWND window, UINT message, WPARAM flags);
+// The list index of the next entry of the shuffle order, or -1 once the
+// order is exhausted.
+int NextShuffledIndex(HWND window);
 void FinishPlaylist(HWND window);
 // Called by the progress tick: an end notice set aside because the device
 // still played is taken as this entry's end once the device has stopped.
 void SettleDoubtfulEnd(HWND window);
 void UpdateStepCommands(HWND window);
+// Whether Next was offered when the step commands were last brought up to date.
+bool NextOffered();
 // A fresh shuffle order of the playlist's entries.
 void BuildShuffleOrder(HWND window);
 
@@ -119,8 +130,6 @@ void MakeCurrent(HWND window, int index);
 void ForgetCurrent(HWND window, int afterIndex);
 // The index the advance goes on from in list order.
 int AdvanceBaseIndex(HWND window);
-// Next and Previous while paused move where the advance goes on from.
-void MoveAdvanceBase(int delta);
 // Posted advances carry the current entry's generation: one that arrives
 // after another entry has become current is out of date.
 WPARAM CurrentGeneration();

@@ -139,3 +139,19 @@ void HandOutOfTurn(const PlaylistEntry* entry)
     *at = entry;
     g_shuffleOrder.cursor = next;
 }
+
+const PlaylistEntry* ShuffledBeside(const PlaylistEntry* entry, int delta)
+{
+    int32_t position = PositionOf(entry);
+    if (position < 0 || position > g_shuffleOrder.cursor)
+        return nullptr;
+    int32_t beside = position + delta;
+    if (beside < 0 || beside > g_shuffleOrder.cursor)
+        return nullptr;
+    return g_shuffleOrder.entries[beside];
+}
+
+bool ShuffleOrderHasMore()
+{
+    return g_shuffleOrder.cursor + 1 < g_shuffleOrder.count;
+}

@@ -38,5 +38,10 @@ void JoinShuffleOrder(const PlaylistEntry* entry);
 void LeaveShuffleOrder(const PlaylistEntry* entry);
 // An entry played out of turn counts as handed out in this pass.
 void HandOutOfTurn(const PlaylistEntry* entry);
+// The entry handed out just before or after this one (delta -1 or +1), or
+// null: Previous and Next walk back and forth over what this pass has played.
+const PlaylistEntry* ShuffledBeside(const PlaylistEntry* entry, int delta);
+// Whether an entry is still to be handed out in this pass.
+bool ShuffleOrderHasMore();
 
 #endif

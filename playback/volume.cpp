@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "playback.h"
+#include "foundation.h"
 
 static int s_percent = FULL_VOLUME;
 
@@ -93,12 +94,20 @@ static void SetDeviceLevels(int percent)
         midiOutSetVolume(reinterpret_cast<HMIDIOUT>(static_cast<UINT_PTR>(device)), level);
 }
 
-void ApplyMediaVolume()
+// The MPEG device's own volume; false where the device has none.
+static bool SetDeviceVolume(int percent)
 {
     char command[COMMAND_CAPACITY];
     std::snprintf(command, sizeof command, "setaudio %s volume to %d wait", MEDIA_ALIAS,
-                  s_percent * DEVICE_VOLUME_PER_PERCENT);
-    bool ownVolume = SendMediaCommand(command, NULL, 0, NULL) == 0;
+                  percent * DEVICE_VOLUME_PER_PERCENT);
+    return SendMediaCommand(command, NULL, 0, NULL) == 0;
+}
+
+void ApplyMediaVolume()
+{
+    // A Media Foundation entry has a volume of its own, as the MPEG device does.
+    SetFoundationVolume(s_percent);
+    bool ownVolume = FoundationHoldsMedia() || SetDeviceVolume(s_percent);
     if (HasAudioSessions())
         SetMixerVolumes(ownVolume ? FULL_VOLUME : s_percent);
     else if (!ownVolume)

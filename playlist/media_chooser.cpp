@@ -1,5 +1,6 @@
 // The Add chooser, and the media kinds it offers: ours, then every kind the
-// media layer has registered, which the drop code reads as well.
+// media control interface and Media Foundation have registered, which the
+// drop code reads as well.
 #include <windows.h>
 #include <commdlg.h>
 #include <cderr.h>
@@ -35,6 +36,9 @@ static const DWORD CHOOSER_FLAGS =
 // though Wine does not map the section.
 static const char MCI_EXTENSIONS_SECTION[] = "mci extensions";
 static const char MCI_EXTENSIONS_KEY[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\MCI Extensions";
+// Media Foundation's kinds, one key per extension (".flac") beside keys
+// named by a MIME type ("audio/mp4"), which name no extension.
+static const char FOUNDATION_KINDS_KEY[] = "SOFTWARE\\Microsoft\\Windows Media Foundation\\ByteStreamHandlers";
 // A longer registry name is no extension worth reading.
 static const DWORD EXTENSION_NAME_CAPACITY = 32;
 
@@ -71,11 +75,31 @@ static void AddRegistryExtensions(char* list, size_t capacity)
     RegCloseKey(key);
 }
 
+static void AddFoundationExtensions(char* list, size_t capacity)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, FOUNDATION_KINDS_KEY, 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
+        return;
+    for (DWORD index = 0;; ++index) {
+        char name[EXTENSION_NAME_CAPACITY];
+        DWORD nameLength = sizeof name;
+        LONG result = RegEnumKeyExA(key, index, name, &nameLength, NULL, NULL, NULL, NULL);
+        if (result == ERROR_MORE_DATA)
+            continue;
+        if (result != ERROR_SUCCESS)
+            break;
+        if (name[0] == '.')
+            AddExtensionToList(list, capacity, name + 1);
+    }
+    RegCloseKey(key);
+}
+
 void ReadMediaExtensions(char* list, size_t capacity)
 {
     std::memcpy(list, CHOOSER_EXTENSIONS, sizeof CHOOSER_EXTENSIONS);
     AddProfileExtensions(list, capacity);
     AddRegistryExtensions(list, capacity);
+    AddFoundationExtensions(list, capacity);
 }
 
 // Our kinds first, as the default; then every registered kind; then all files.

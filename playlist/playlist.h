@@ -109,8 +109,9 @@ void QueryCdTrack(int32_t track, int32_t* startMs, int32_t* lengthMs);
 // as a character's second byte.
 void GetAnsiLeadBytes(LeadBytes* leads);
 
-// The Add chooser and the media kinds: ours, then those the media layer
-// has registered (extensions without their dot, as AddExtensionToList keeps them).
+// The Add chooser and the media kinds: ours, then those the media control
+// interface and Media Foundation have registered (extensions without their
+// dot, as AddExtensionToList keeps them).
 const size_t EXTENSION_LIST_CAPACITY = 4096;
 void ReadMediaExtensions(char* list, size_t capacity);
 void ChooseMediaToAdd(HWND window);

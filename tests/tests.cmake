@@ -13,6 +13,9 @@ add_executable(vireo_scenario_tests ${VIREO_SCENARIO_SOURCES}
 target_include_directories(vireo_scenario_tests PRIVATE ${CMAKE_SOURCE_DIR}/res)
 target_compile_definitions(vireo_scenario_tests PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(vireo_scenario_tests PRIVATE gtest gtest_main ${VIREO_SYSTEM_LIBRARIES} uxtheme)
+# The fake Media Foundation's functions are found by their plain names
+# among the test program's exports.
+target_link_options(vireo_scenario_tests PRIVATE -Wl,--kill-at)
 add_test(NAME scenario COMMAND vireo_scenario_tests)
 set_tests_properties(scenario PROPERTIES TIMEOUT 600)
 
@@ -26,16 +29,36 @@ foreach(source ${VIREO_TEST_TOOL_SOURCES})
     list(APPEND VIREO_TEST_TOOLS ${name})
 endforeach()
 
-# A short MP3 of an 880 Hz tone beside the tests: the media layer decodes it
-# under Wine through GStreamer, as it would through Windows' own codecs.
+# Short tones beside the tests, one pitch per kind: the media layers decode
+# them under Wine through GStreamer, as they would through Windows' own
+# codecs. An MP3; and the kinds only Media Foundation opens on Windows:
+# FLAC, M4A with AAC and with ALAC, Opus.
 find_program(VIREO_SOX sox REQUIRED)
 find_program(VIREO_LAME lame REQUIRED)
+find_program(VIREO_GST_LAUNCH gst-launch-1.0 REQUIRED)
 set(VIREO_TEST_MP3 ${CMAKE_BINARY_DIR}/tone880.mp3)
 add_custom_command(OUTPUT ${VIREO_TEST_MP3}
     COMMAND ${VIREO_SOX} -n -r 22050 -c 1 -b 16 ${CMAKE_BINARY_DIR}/tone880.wav synth 2 sine 880 vol 0.37
     COMMAND ${VIREO_LAME} --quiet -b 64 ${CMAKE_BINARY_DIR}/tone880.wav ${VIREO_TEST_MP3}
     VERBATIM)
-add_custom_target(vireo_test_media DEPENDS ${VIREO_TEST_MP3})
+set(VIREO_TEST_MEDIA ${VIREO_TEST_MP3})
+# name, pitch, and the GStreamer elements from decoded PCM to the file.
+foreach(kind "tone440.flac|440|flacenc" "tone660.m4a|660|avenc_aac ! mp4mux"
+             "tone550.m4a|550|avenc_alac ! mp4mux" "tone1320.opus|1320|audioresample ! opusenc ! oggmux")
+    string(REPLACE "|" ";" parts "${kind}")
+    list(GET parts 0 name)
+    list(GET parts 1 pitch)
+    list(GET parts 2 encoder)
+    separate_arguments(encoder UNIX_COMMAND "${encoder}")
+    set(wave ${CMAKE_BINARY_DIR}/${name}.wav)
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${name}
+        COMMAND ${VIREO_SOX} -n -r 44100 -c 1 -b 16 ${wave} synth 2 sine ${pitch} vol 0.37
+        COMMAND ${VIREO_GST_LAUNCH} -q filesrc location=${wave} ! wavparse ! audioconvert ! ${encoder}
+                ! filesink location=${CMAKE_BINARY_DIR}/${name}
+        VERBATIM)
+    list(APPEND VIREO_TEST_MEDIA ${CMAKE_BINARY_DIR}/${name})
+endforeach()
+add_custom_target(vireo_test_media DEPENDS ${VIREO_TEST_MEDIA})
 
 file(GLOB VIREO_PROCESS_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/process/*.cpp)
 if(VIREO_PROCESS_SOURCES)

@@ -106,7 +106,7 @@ MCIERROR Open(const std::vector<std::string>& words)
     } else {
         auto file = g_files.find(Lower(words[1]));
         if (file == g_files.end())
-            return FAKE_MCI_FILE_NOT_FOUND;
+            return FakeFoundationKnows(words[1]) ? FAKE_MCI_BAD_KEYWORD : FAKE_MCI_FILE_NOT_FOUND;
         device.lengthMs = file->second.lengthMs;
         device.playFails = file->second.playFails;
     }
@@ -240,7 +240,9 @@ MCIERROR WINAPI FakeMciSendStringA(LPCSTR command, LPSTR reply, UINT capacity, H
         g_devices.erase(found);
         return 0;
     }
-    if (verb == "stop") {
+    // The halted play's aborted notice comes at the pause here, at the stop
+    // that follows on the real layer: the sequencer takes neither for an end.
+    if (verb == "stop" || verb == "pause") {
         Halt(device);
         return 0;
     }
@@ -270,6 +272,7 @@ void FakeMediaReset()
     g_noOutput = false;
     g_endsBeforeStopping = false;
     FakeVolumeWithoutShortNames(false);
+    FakeFoundationReset();
 }
 
 void FakeMediaAddFile(const std::string& path, int lengthMs, bool playFails)
@@ -285,6 +288,7 @@ void FakeMediaInsertCd(const std::vector<std::pair<int, int>>& tracks)
 
 void FakeMediaAdvance(int ms)
 {
+    FakeFoundationAdvance(ms);
     for (auto& entry : g_devices) {
         FakeDevice& device = entry.second;
         if (!device.playing)

@@ -45,6 +45,44 @@ void FakeMediaRemoveOutput(bool removed);
 // still says it plays, until the clock next moves on.
 void FakeMediaEndsBeforeStopping(bool before);
 
+// ---- Media Foundation ----------------------------------------------------
+// Loaded at run time: LoadLibraryA of its DLLs hands out this program, whose
+// exports stand in for their functions (fake_foundation.cpp). Its sessions
+// play under the media layer's clock: FakeMediaAdvance moves them on too,
+// and returns once their thread has taken the events. Reset by FakeMediaReset.
+struct FakeFoundationFile {
+    int statedMs = 10000;  // the length its header states; -1: none
+    int playsMs = 10000;   // when its session ends
+    int failsAtMs = -1;    // when its session fails instead (a cut or corrupt file, or one removed)
+    bool opens = true;     // false: no source opens it (both ways refuse it)
+    bool hangs = false;    // its source is never resolved (until the next reset)
+    bool decodes = true;   // false: no decoder for its kind (its topology fails)
+    bool closes = true;    // false: its session never says it has closed
+};
+void FakeFoundationReset();
+// A file the media control interface cannot open (error 281, as Wine says
+// for kinds it lacks) and Media Foundation opens as described.
+void FakeFoundationAddFile(const std::string& path, const FakeFoundationFile& file = FakeFoundationFile());
+// Its DLLs cannot be loaded (before Windows 7).
+void FakeFoundationMissing(bool missing);
+// MFStartup fails (an "N" edition without its media pack).
+void FakeFoundationStartFails(bool fails);
+bool FakeFoundationKnows(const std::string& path);
+// LoadLibraryA calls for its DLLs so far.
+int FakeFoundationLoads();
+// Sessions made and not yet shut down, and sources likewise.
+int FakeFoundationLiveSessions();
+int FakeFoundationLiveSources();
+// What the newest live session plays ("" when none), whether it plays, its
+// position and its renderer's volume (-1 when it has none).
+std::string FakeFoundationPath();
+bool FakeFoundationPlaying();
+int FakeFoundationPositionMs();
+float FakeFoundationVolume();
+void FakeFoundationAdvance(int ms);
+// The newest session's file is removed: it fails now, paused or not.
+void FakeFoundationBreak();
+
 // ---- The volume ----------------------------------------------------------
 // A volume with no 8.3 names: GetShortPathNameA hands back the long path.
 // Reset by FakeMediaReset.

@@ -97,7 +97,7 @@ double ToneAmplitudeBetween(const std::vector<short>& samples, int hz, int fromM
     return ToneAmplitude(samples.data() + from, static_cast<int>(to - from), hz);
 }
 
-std::vector<ToneRun> FindTones(const std::vector<short>& samples)
+std::vector<ToneRun> FindTones(const std::vector<short>& samples, const std::vector<int>& pitches)
 {
     std::vector<ToneRun> runs;
     for (size_t at = 0; at + WINDOW <= samples.size(); at += WINDOW) {
@@ -108,7 +108,7 @@ std::vector<ToneRun> FindTones(const std::vector<short>& samples)
         double peak = std::sqrt(2.0 * energy / WINDOW);  // a sine's amplitude from its mean square
         int hz = 0;
         if (peak > 1000.0) {
-            for (int pitch : KNOWN_PITCHES)
+            for (int pitch : pitches)
                 if (ToneAmplitude(window, WINDOW, pitch) > 0.7 * peak)
                     hz = pitch;
         }

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -62,8 +63,10 @@ struct ToneRun {
     int startMs;
     int endMs;
 };
-// The pitch of each 50 ms window, gathered into runs of one pitch.
-std::vector<ToneRun> FindTones(const std::vector<short>& samples);
+// The pitch of each 50 ms window, gathered into runs of one of the pitches.
+std::vector<ToneRun> FindTones(const std::vector<short>& samples,
+                               const std::vector<int>& pitches = std::vector<int>(std::begin(KNOWN_PITCHES),
+                                                                                  std::end(KNOWN_PITCHES)));
 std::string Describe(const std::vector<ToneRun>& tones);
 std::vector<int> Pitches(const std::vector<ToneRun>& tones);
 std::vector<int> Gaps(const std::vector<ToneRun>& tones);

@@ -1,33 +1,8 @@
 // Files dropped on the main window.
 #include "scenario.h"
 
-#include <shlobj.h>
-
-#include <cstring>
 #include <string>
 #include <vector>
-
-namespace {
-
-// A drop as the shell hands it over: the header, then the ANSI paths, each
-// zero-terminated, and a second zero after the last.
-HDROP MakeDrop(const std::vector<std::string>& paths)
-{
-    std::string list;
-    for (const std::string& path : paths)
-        list += path + '\0';
-    list += '\0';
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
-    char* bytes = static_cast<char*>(GlobalLock(memory));
-    DROPFILES* header = reinterpret_cast<DROPFILES*>(bytes);
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = FALSE;
-    std::memcpy(bytes + sizeof(DROPFILES), list.data(), list.size());
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
-}  // namespace
 
 TEST_F(Scenario, DroppedFilesPlaylistsAndFoldersJoinTheListInTheOrderGiven)
 {

@@ -212,7 +212,8 @@ TEST_F(Scenario, ExitRemovesTheIconClosesTheMediaAndSavesBeforeTheWindowGoes)
     ASSERT_FALSE(FakeTrayCalls().empty());
     EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), FakeTrayCalls().back().action);
     EXPECT_EQ(FIRST_FORM_TRAY_SIZE, FakeTrayCalls().back().size);
-    EXPECT_EQ((std::vector<std::string>{"stop VireoMedia", "close VireoMedia"}), FakeMediaCommands());
+    EXPECT_EQ((std::vector<std::string>{"pause VireoMedia wait", "stop VireoMedia", "close VireoMedia"}),
+              FakeMediaCommands());
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tallgrass\\Vireo", 0, KEY_READ, &key));
     DWORD value = 1;
@@ -275,7 +276,8 @@ TEST_F(Scenario, TheEndOfTheSessionSavesAndLetsGoAsExitDoes)
     EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), FakeTrayCalls().back().action);
     // The place in the entry is asked for before the media is let go, and
     // kept with the queue.
-    EXPECT_EQ((std::vector<std::string>{"status VireoMedia position wait", "stop VireoMedia", "close VireoMedia"}),
+    EXPECT_EQ((std::vector<std::string>{"status VireoMedia position wait", "pause VireoMedia wait", "stop VireoMedia",
+                                        "close VireoMedia"}),
               FakeMediaCommands());
     EXPECT_NE(std::string::npos, KeptQueueBytes().find("current\t0\t")) << KeptQueueBytes();
     EXPECT_FALSE(KillTimer(window, g_progressTimerId)) << "the progress timer was killed";

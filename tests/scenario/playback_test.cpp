@@ -4,6 +4,7 @@
 
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -27,11 +28,11 @@ TEST_F(PlaybackScenario, ThreeEntriesPlayInTurnThenStopAndReportDone)
     Play(LENGTH_MS);
     EXPECT_EQ(1, Selection());
     EXPECT_EQ("Finished playing e0.wav", Status());
-    ExpectStepCommands(false, true, "entry 1: the advance saw entry 0 selected");
+    ExpectStepCommands(true, true, "entry 1");
     Play(LENGTH_MS);
     EXPECT_EQ(2, Selection());
     EXPECT_EQ("Finished playing e1.wav", Status());
-    ExpectStepCommands(true, true, "last entry: the advance saw entry 1 selected");
+    ExpectStepCommands(true, false, "last entry");
     EXPECT_EQ(static_cast<int>(PLAY_PLAYING), g_playState);
 
     s_statusLog.clear();
@@ -78,7 +79,7 @@ TEST_F(PlaybackScenario, EmptyListStopsAtOnceAndExitsWhenAskedTo)
     EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), FakeTrayCalls().back().action);
 }
 
-TEST_F(PlaybackScenario, NextAndPreviousStepWithoutLateNoticesSkippingAnEntry)
+TEST_F(PlaybackScenario, NextAndPreviousStepOneEntryWithoutLateNoticesSkippingAnother)
 {
     OpenRecording();
     AddFiles(5);
@@ -86,33 +87,42 @@ TEST_F(PlaybackScenario, NextAndPreviousStepWithoutLateNoticesSkippingAnEntry)
     Pump();
     ASSERT_EQ(0, Selection());
 
-    // The halted play of entry 0 posts its notice after entry 2 has started.
+    // The halted play of entry 0 posts its notice after entry 1 has started.
     Command(IDM_NEXT);
-    EXPECT_EQ(2, Selection()) << "the new entry plays when the command returns";
+    EXPECT_EQ(1, Selection()) << "the new entry plays when the command returns";
     Pump();
-    EXPECT_EQ((std::vector<std::string>{"e0.wav", "e2.wav"}), OpenedNames());
-    EXPECT_EQ(2, Selection());
+    EXPECT_EQ((std::vector<std::string>{"e0.wav", "e1.wav"}), OpenedNames());
+    EXPECT_EQ(1, Selection());
     EXPECT_TRUE(FakeMediaPlaying("VireoMedia"));
 
     Play(LENGTH_MS);
-    ASSERT_EQ(3, Selection());
+    ASSERT_EQ(2, Selection());
     Play(LENGTH_MS / 2);
     Command(IDM_PREVIOUS);
     Pump();
-    EXPECT_EQ((std::vector<std::string>{"e0.wav", "e2.wav", "e3.wav", "e3.wav"}), OpenedNames());
-    EXPECT_EQ(3, Selection());
-    EXPECT_EQ(0, FakeMediaPosition("VireoMedia")) << "Previous plays the entry again from its start";
+    EXPECT_EQ((std::vector<std::string>{"e0.wav", "e1.wav", "e2.wav", "e1.wav"}), OpenedNames());
+    EXPECT_EQ(1, Selection());
+    EXPECT_EQ(0, FakeMediaPosition("VireoMedia")) << "Previous plays the entry before from its start";
+
+    // From a pause, Next plays the entry after at once.
+    Command(IDM_PAUSE);
+    Command(IDM_NEXT);
+    Pump();
+    EXPECT_EQ(static_cast<int>(PLAY_PLAYING), g_playState);
+    EXPECT_EQ(2, Selection());
+    EXPECT_TRUE(FakeMediaPlaying("VireoMedia"));
 
     // Pause and resume at once: the pause's aborted notice arrives while playing.
     Command(IDM_PAUSE);
     Command(IDM_PAUSE);
     Pump();
-    EXPECT_EQ(4u, Opened().size());
-    EXPECT_EQ(3, Selection());
+    EXPECT_EQ(5u, Opened().size());
+    EXPECT_EQ(2, Selection());
 
     Play(LENGTH_MS);
+    Play(LENGTH_MS);
     ASSERT_EQ(4, Selection());
-    ExpectStepCommands(true, true, "last entry after a natural advance");
+    ExpectStepCommands(true, false, "last entry");
     size_t before = FakeMediaCommands().size();
     Command(IDM_NEXT);
     Pump();
@@ -121,7 +131,36 @@ TEST_F(PlaybackScenario, NextAndPreviousStepWithoutLateNoticesSkippingAnEntry)
     EXPECT_TRUE(FakeMediaPlaying("VireoMedia"));
     Play(LENGTH_MS);
     EXPECT_EQ(static_cast<int>(PLAY_STOPPED), g_playState);
-    EXPECT_EQ(5u, Opened().size());
+    EXPECT_EQ(7u, Opened().size());
+}
+
+// In shuffle mode Previous and Next walk back and forth over what the pass
+// has played; Next then goes on to entries not yet played, each once.
+TEST_F(PlaybackScenario, ShuffledPreviousAndNextWalkThePassPlayedSoFar)
+{
+    OpenRecording();
+    AddFiles(4);
+    Command(IDM_SHUFFLE);
+    Command(IDM_START);
+    Pump();
+    ExpectStepCommands(false, true, "the first of the pass");
+    Command(IDM_NEXT);
+    Command(IDM_NEXT);
+    std::vector<std::string> played = OpenedNames();
+    ASSERT_EQ(3u, played.size());
+    Command(IDM_PREVIOUS);
+    Command(IDM_PREVIOUS);
+    ExpectStepCommands(false, true, "back at the first");
+    Command(IDM_NEXT);
+    Command(IDM_NEXT);
+    Command(IDM_NEXT);
+    std::vector<std::string> walked = OpenedNames();
+    ASSERT_EQ(8u, walked.size());
+    EXPECT_EQ((std::vector<std::string>{played[0], played[1], played[2], played[1], played[0], played[1], played[2]}),
+              std::vector<std::string>(walked.begin(), walked.begin() + 7));
+    EXPECT_EQ(1u, std::count(walked.begin(), walked.end(), walked[7])) << "the fourth is one not yet played";
+    ExpectStepCommands(true, false, "every entry played");
+    Command(IDM_STOP);
 }
 
 TEST_F(PlaybackScenario, RepeatGoesRoundWithANewShuffleOrderEachPass)
@@ -213,8 +252,8 @@ TEST_F(PlaybackScenario, AnEndNoticeOfAnEarlierPlayEndsNothing)
     FakeMediaAdvance(LENGTH_MS);
     Command(IDM_NEXT);
     Pump();
-    EXPECT_EQ(2, Selection());
-    EXPECT_EQ((std::vector<std::string>{"e0.wav", "e2.wav"}), OpenedNames());
+    EXPECT_EQ(1, Selection());
+    EXPECT_EQ((std::vector<std::string>{"e0.wav", "e1.wav"}), OpenedNames());
     EXPECT_TRUE(FakeMediaPlaying("VireoMedia"));
 
     // A driver that posts its notices only after the next play has started.
@@ -224,14 +263,14 @@ TEST_F(PlaybackScenario, AnEndNoticeOfAnEarlierPlayEndsNothing)
     // The tick finds the entry still playing: the notice was not its own.
     Tick();
     Pump();
-    EXPECT_EQ(2, Selection());
+    EXPECT_EQ(1, Selection());
     EXPECT_EQ(2u, Opened().size());
-    EXPECT_FALSE(Logged("Finished playing e2.wav"));
+    EXPECT_FALSE(Logged("Finished playing e1.wav"));
 
     // Its own end still moves on.
     Play(LENGTH_MS);
-    EXPECT_EQ(3, Selection());
-    EXPECT_EQ("Finished playing e2.wav", Status());
+    EXPECT_EQ(2, Selection());
+    EXPECT_EQ("Finished playing e1.wav", Status());
     Command(IDM_STOP);
 }
 
@@ -282,7 +321,8 @@ TEST_F(PlaybackScenario, CueModeHoldsEachEntryAfterAFinishedOneUnstarted)
     Play(LENGTH_MS);
     EXPECT_EQ((std::vector<std::string>{"Finished playing e0.wav", "Playback paused."}), s_statusLog);
     // Opened and held at its start: a play stopped at once would be heard.
-    EXPECT_EQ((std::vector<std::string>{"status VireoMedia mode wait", "stop VireoMedia", "close VireoMedia",
+    EXPECT_EQ((std::vector<std::string>{"status VireoMedia mode wait", "pause VireoMedia wait", "stop VireoMedia",
+                                        "close VireoMedia",
                                         "open C:\\Media\\e1.wav alias VireoMedia wait",
                                         "set VireoMedia time format ms wait", "setaudio VireoMedia volume to 1000 wait"}),
               FakeMediaCommands());
@@ -422,7 +462,8 @@ TEST_F(PlaybackScenario, RandomSwitchedDuringAPass)
     EXPECT_EQ((std::vector<std::string>{"e4.wav", "e1.wav", "e2.wav", "e3.wav", "e4.wav"}), OpenedNames());
     EXPECT_EQ("Done with playlist.", Status());
 
-    // Off from the start, on while entry 0 plays: an order is built, not the pass ended.
+    // Off from the start, on while entry 0 plays: an order is built, not the
+    // pass ended, and the entry that plays counts as played in it.
     FakeMediaClearCommands();
     SeedRandom(1);
     Command(IDM_START);
@@ -430,9 +471,9 @@ TEST_F(PlaybackScenario, RandomSwitchedDuringAPass)
     Command(IDM_SHUFFLE);
     Play(LENGTH_MS);
     EXPECT_EQ(static_cast<int>(PLAY_PLAYING), g_playState);
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 4; ++i)
         Play(LENGTH_MS);
-    EXPECT_EQ((std::vector<std::string>{"e0.wav", "e4.wav", "e1.wav", "e3.wav", "e2.wav", "e0.wav"}), OpenedNames());
+    EXPECT_EQ((std::vector<std::string>{"e0.wav", "e4.wav", "e1.wav", "e3.wav", "e2.wav"}), OpenedNames());
     EXPECT_EQ("Done with playlist.", Status());
 }
 

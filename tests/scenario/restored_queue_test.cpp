@@ -143,6 +143,7 @@ TEST_F(RestoredQueueScenario, ACdTrackGoesOnFromItsPlaceOnTheDiscAndABadPlaceFro
     Command(IDM_START);
     Pump();
     EXPECT_TRUE(Sent("play VireoMedia from 61000 to 251000 notify"));
+
     // A place past the entry's end (the file changed since): from its start.
     Exit();
     KeepByHand("current\t0\t99000\r\n"

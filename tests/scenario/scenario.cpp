@@ -1,5 +1,7 @@
 #include "scenario.h"
 
+#include <shlobj.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -18,6 +20,24 @@ std::string ScratchFolder(const char* name)
     std::string folder = std::string(temp) + name;
     CreateDirectoryA(folder.c_str(), NULL);
     return folder;
+}
+
+// The header, then the ANSI paths, each zero-terminated, and a second zero
+// after the last.
+HDROP MakeDrop(const std::vector<std::string>& paths)
+{
+    std::string list;
+    for (const std::string& path : paths)
+        list += path + '\0';
+    list += '\0';
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
+    char* bytes = static_cast<char*>(GlobalLock(memory));
+    DROPFILES* header = reinterpret_cast<DROPFILES*>(bytes);
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = FALSE;
+    std::memcpy(bytes + sizeof(DROPFILES), list.data(), list.size());
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes)

@@ -53,6 +53,9 @@ protected:
 // The settings key, removed before every scenario so none leaks into the next.
 void DeleteSettingsKey();
 
+// A drop as the shell hands it over, with these paths in this order.
+HDROP MakeDrop(const std::vector<std::string>& paths);
+
 // A folder of the temporary folder by the given name, made if need be.
 std::string ScratchFolder(const char* name);
 void WriteBytes(const std::string& path, const std::string& bytes);
