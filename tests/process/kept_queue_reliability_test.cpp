@@ -18,7 +18,7 @@ const int BASE_ENTRIES = 600;
 const int ROUNDS = 16;
 const int MOST_ADDED = 30;
 // Past the quiet time (250 ms) the list's changes wait for, and its write.
-const DWORD MOST_DELAY_MS = 500;
+const DWORD MOST_DELAY_MS = 700;
 
 struct Figures {
     int tried = 0;
