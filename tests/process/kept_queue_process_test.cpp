@@ -1,6 +1,7 @@
 // The kept queue between real runs of vireo.exe: kept across Exit and a
 // kill, brought back with its place and heard going on from there, requests
-// carried out on top of it, a damaged file and a folder that cannot hold it.
+// carried out on top of it (Explorer's selection of playlists among them), a
+// damaged file and a folder that cannot hold it.
 #include "process_harness.h"
 #include "hearing.h"
 
@@ -70,6 +71,12 @@ int Seconds(const std::string& time)
 bool Playing(HWND window)
 {
     return ControlEnabled(window, IDM_PAUSE);
+}
+
+// A playlist of one entry.
+void WriteList(const std::string& path, const std::string& entry)
+{
+    WriteTextFile(path, "[VIREO 1.0]\r\n" + entry + "\r\n");
 }
 
 }  // namespace
@@ -213,4 +220,51 @@ TEST_F(KeptQueueProcess, ACutQueueAndAFolderThatCannotHoldIt)
     EXPECT_EQ(0, ExitVireo(window, vireo)) << "Exit is not held up by a queue it cannot keep";
     CloseStarted(vireo);
     EXPECT_EQ("not a folder", ReadFileBytes(folder));
+}
+
+// Explorer's Open on twelve selected playlists, with no player running: the
+// first on the command line of the player it starts, then one execute after
+// another. The first plays from its first entry, the others are appended
+// without taking playback away from it; a play chosen on its own later
+// plays at once.
+TEST_F(KeptQueueProcess, ExplorerPlayOnTwelvePlaylistsPlaysTheFirstAndAppendsTheRest)
+{
+    const std::string folder = TempFolder("kept-selection");
+    WriteToneWav(folder + "\\selected.wav", 440, 15000);
+    WriteToneWav(folder + "\\chosen later.wav", 660, 1500);
+    std::vector<std::string> lists;
+    std::vector<std::string> entries = {"selected.wav"};
+    std::string executes;
+    for (int i = 0; i < 12; ++i) {
+        lists.push_back(folder + "\\selection " + std::to_string(i) + ".VireoList");
+        if (i == 0) {
+            WriteList(lists.back(), folder + "\\selected.wav");
+            continue;
+        }
+        std::string name = "item " + std::to_string(i) + ".wav";
+        WriteList(lists.back(), "C:\\Selection\\" + name);
+        entries.push_back(name);
+        executes += " \"[play(\\\"" + lists.back() + "\\\")]\"";
+    }
+    Started vireo = StartVireo("/play \"" + lists[0] + "\"");
+    HWND window = WaitForMainWindow(vireo.pid);
+    ASSERT_TRUE(window != NULL);
+    ASSERT_TRUE(WaitUntil([](HWND w) { return ControlText(w, IDC_STATUS) == "Playing selected.wav"; }, window, 10000));
+    Started explorer = StartProgram("dde_client.exe", "\"[]\"" + executes);
+    EXPECT_EQ(12, WaitForExit(explorer, 60000)) << "each item acknowledged";
+    CloseStarted(explorer);
+    EXPECT_EQ(entries, ListItems(window));
+    EXPECT_EQ(0, SelectedIndex(window));
+    EXPECT_EQ("Playing selected.wav", ControlText(window, IDC_STATUS)) << "the first item plays on";
+
+    Sleep(2500);
+    const std::string later = folder + "\\chosen later.VireoList";
+    WriteList(later, folder + "\\chosen later.wav");
+    explorer = StartProgram("dde_client.exe", "\"[play(\\\"" + later + "\\\")]\"");
+    EXPECT_EQ(1, WaitForExit(explorer, 20000));
+    CloseStarted(explorer);
+    EXPECT_TRUE(WaitUntil([](HWND w) { return SelectedIndex(w) == 12; }, window, 5000))
+        << "a play chosen later plays at once";
+    EXPECT_EQ(0, ExitVireo(window, vireo));
+    CloseStarted(vireo);
 }
