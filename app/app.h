@@ -46,8 +46,19 @@ void StopDdeService();
 // Pumps the thread's messages until the main window is destroyed.
 void RunMainLoop(HWND window);
 
-// Loads a playlist, loads and plays one, or adds one media path, against the
-// main window of this or of another process.
+// Loads a playlist, loads one and plays from the first entry it appended,
+// or adds media paths, against the main window of this or of another
+// process. AppendRequest does the same except that a play request only
+// appends: a later item of a selection whose first item plays.
 void ApplyRequest(HWND window, const char* request);
+void AppendRequest(HWND window, const char* request);
+// A play request has just been carried out here (the command line's, or
+// an execute's): Explorer's next items of the same selection may follow.
+void NotePlayRequest();
+
+// Windows' restarts bring the player back with the restart request
+// (restart_text.h): called once the player's window exists. False where the
+// system has no such restart (before Vista) or refused it.
+bool RegisterForSystemRestart();
 
 #endif

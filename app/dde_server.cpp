@@ -5,6 +5,8 @@
 
 #include "app.h"
 #include "dde_text.h"
+#include "request_text.h"
+#include "../playback/playback.h"
 #include "../playlist/playlist.h"
 
 static DWORD s_ddeInstance = 0;
@@ -17,6 +19,27 @@ static HWND s_ddeWindow = NULL;
 static const DWORD DDE_SERVER_FLAGS = APPCLASS_STANDARD | APPCMD_FILTERINITS | CBF_FAIL_ADVISES | CBF_FAIL_POKES |
                                       CBF_FAIL_REQUESTS | CBF_SKIP_CONNECT_CONFIRMS | CBF_SKIP_DISCONNECTS |
                                       CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS;
+
+// Explorer's "Play" on several playlists sends one play execute per item,
+// each as soon as the one before is answered (the first item on the command
+// line of the player it starts, then an empty execute in its place). A play
+// that comes within this long of the last one's end, while something plays,
+// is a later item of the same selection: it appends and leaves playing
+// alone. Two plays chosen one by one are seconds apart.
+static const DWORD SELECTION_GAP_MS = 2000;
+static bool s_playNoted = false;
+static DWORD s_playNotedTick = 0;
+
+void NotePlayRequest()
+{
+    s_playNoted = true;
+    s_playNotedTick = GetTickCount();
+}
+
+static bool SelectionGoesOn()
+{
+    return s_playNoted && GetTickCount() - s_playNotedTick < SELECTION_GAP_MS;
+}
 
 static HDDEDATA Answer(bool done)
 {
@@ -36,7 +59,11 @@ static HDDEDATA CarryOutExecute(HSZ topic, HDDEDATA data)
     DWORD got = DdeGetData(data, reinterpret_cast<LPBYTE>(execute), sizeof execute, 0);
     char request[EXECUTE_REQUEST_CAPACITY];
     switch (ReadExecute(execute, got, request, sizeof request)) {
-    case EXECUTE_NOTHING: return Answer(true);
+    case EXECUTE_NOTHING:
+        // The first item, which came on the command line.
+        if (SelectionGoesOn())
+            NotePlayRequest();
+        return Answer(true);
     case EXECUTE_REFUSED: return Answer(false);
     case EXECUTE_REQUEST: break;
     }
@@ -44,7 +71,16 @@ static HDDEDATA CarryOutExecute(HSZ topic, HDDEDATA data)
     if (!IsWindow(s_ddeWindow))
         return Answer(false);
     int lostBefore = g_undeliveredAdds;
-    ApplyRequest(s_ddeWindow, request);
+    bool play = ClassifyRequest(request) == REQUEST_PLAY;
+    if (play && SelectionGoesOn() && g_playState != PLAY_STOPPED) {
+        AppendRequest(s_ddeWindow, request);
+        NotePlayRequest();
+    } else {
+        // Another verb is another selection.
+        if (!play)
+            s_playNoted = false;
+        ApplyRequest(s_ddeWindow, request);
+    }
     return Answer(g_undeliveredAdds == lostBefore);
 }
 

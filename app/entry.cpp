@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app.h"
+#include "restart_text.h"
 #include "../playback/playback.h"
 #include "../playlist/playlist.h"
 #include "../shell/shell.h"
@@ -196,6 +197,12 @@ int RunVireo(HINSTANCE instance, const char* tail)
             // one without a window leaves this start to run beside it.
             g_runningMarker = AcquireRunningMarker();
             break;
+        }
+        // Windows restarts what ran when it went down; a player already
+        // running has its queue, and nothing is asked of it.
+        if (IsRestartRequest(tail)) {
+            ReleaseStartGuard();
+            return 0;
         }
         Delivery delivery = ForwardToRunningInstance(running, tail);
         if (delivery == DELIVERY_PLAYER_WENT && round < FORWARD_ROUNDS)

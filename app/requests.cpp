@@ -13,11 +13,26 @@ static bool NamesExistingPlaylist(const char* path)
            (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-static void LoadRequestedPlaylist(HWND window, const char* request)
+// The list index of the first entry the load appended, or -1.
+static int LoadRequestedPlaylist(HWND window, const char* request)
 {
     char name[TEXT_CAPACITY];
     RequestFileName(request, name, sizeof name);
-    LoadPlaylistFile(window, name);
+    return LoadPlaylistFile(window, name);
+}
+
+// What the user asked for plays, not the kept queue before it: playing goes
+// on from the first entry the load appended. A load that appended none
+// starts as Start does. Posted: every path is in the list before the play
+// is handled.
+static void PlayRequestedPlaylist(HWND window, const char* request)
+{
+    int first = LoadRequestedPlaylist(window, request);
+    if (first >= 0)
+        PostMessageA(window, MSG_PLAY_ENTRY, static_cast<WPARAM>(first), 0);
+    else
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_START, 0), 0);
+    NotePlayRequest();
 }
 
 // Explorer, shortcuts and "Send to" quote every path with a blank, and hand
@@ -33,7 +48,7 @@ static void AddRequestedPaths(HWND window, const char* request)
     CloseAddMailbox(&mailbox);
 }
 
-void ApplyRequest(HWND window, const char* request)
+static void CarryOutRequest(HWND window, const char* request, bool mayPlay)
 {
     switch (ClassifyRequest(request)) {
     case REQUEST_LOAD:
@@ -41,9 +56,10 @@ void ApplyRequest(HWND window, const char* request)
         ShowWindow(window, SW_SHOWNORMAL);
         break;
     case REQUEST_PLAY:
-        LoadRequestedPlaylist(window, request);
-        // Posted: every path is in the list before the start is handled.
-        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_START, 0), 0);
+        if (mayPlay)
+            PlayRequestedPlaylist(window, request);
+        else
+            LoadRequestedPlaylist(window, request);
         break;
     case REQUEST_MEDIA:
         // The whole text is one path: a playlist there is loaded, and a text
@@ -57,4 +73,14 @@ void ApplyRequest(HWND window, const char* request)
         AddRequestedPaths(window, request);
         break;
     }
+}
+
+void ApplyRequest(HWND window, const char* request)
+{
+    CarryOutRequest(window, request, true);
+}
+
+void AppendRequest(HWND window, const char* request)
+{
+    CarryOutRequest(window, request, false);
 }

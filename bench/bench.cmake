@@ -14,10 +14,28 @@ target_include_directories(bench_forward_floor PRIVATE ${CMAKE_SOURCE_DIR}/res)
 target_compile_definitions(bench_forward_floor PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(bench_forward_floor PRIVATE user32 kernel32)
 
+# The kept queue: the restore into the main window's list and the write, timed
+# inside the process, against a floor that adds the same names to a bare list box.
+add_executable(bench_kept_queue bench/kept_queue_bench.cpp $<TARGET_OBJECTS:vireo_objects>
+    $<TARGET_OBJECTS:vireo_resources>)
+target_include_directories(bench_kept_queue PRIVATE ${CMAKE_SOURCE_DIR}/res)
+target_compile_definitions(bench_kept_queue PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(bench_kept_queue PRIVATE ${VIREO_SYSTEM_LIBRARIES})
+add_executable(bench_restore_floor bench/restore_floor.cpp)
+target_compile_definitions(bench_restore_floor PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(bench_restore_floor PRIVATE user32 kernel32)
+
 # Starts the programs, waits for their windows and reads their costs.
 add_executable(bench_driver bench/driver.cpp)
 target_include_directories(bench_driver PRIVATE ${CMAKE_SOURCE_DIR}/res)
 target_compile_definitions(bench_driver PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
-target_link_libraries(bench_driver PRIVATE user32 kernel32 psapi winmm)
+target_link_libraries(bench_driver PRIVATE user32 kernel32 psapi winmm shell32)
 
-add_custom_target(bench DEPENDS vireo bench_floor bench_forward_floor bench_driver)
+# A whole start with the kept queue against an empty start.
+add_executable(bench_kept_start bench/kept_start_bench.cpp)
+target_include_directories(bench_kept_start PRIVATE ${CMAKE_SOURCE_DIR}/res)
+target_compile_definitions(bench_kept_start PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(bench_kept_start PRIVATE user32 kernel32 shell32)
+
+add_custom_target(bench DEPENDS vireo bench_floor bench_forward_floor bench_driver bench_kept_queue bench_restore_floor
+    bench_kept_start)

@@ -12,6 +12,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 #include <psapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -60,8 +61,20 @@ static std::string CommandLine(const std::string& program, const std::string& ta
     return line;
 }
 
+// Every program starts without the queue an earlier one kept: each
+// measurement is of a first start on a fresh profile.
+static void ForgetKeptQueue()
+{
+    char folder[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(NULL, CSIDL_APPDATA, NULL, SHGFP_TYPE_CURRENT, folder)))
+        return;
+    for (const char* name : {"Queue.VireoQueue", "Queue.VireoQueue.new", "Place.VireoQueue"})
+        DeleteFileA((std::string(folder) + "\\Vireo\\" + name).c_str());
+}
+
 static bool Start(Child& child, const std::string& program, const std::string& tail)
 {
+    ForgetKeptQueue();
     std::string line = CommandLine(program, tail);
     std::vector<char> buffer(line.begin(), line.end());
     buffer.push_back('\0');

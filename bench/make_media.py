@@ -15,6 +15,7 @@ WORK/mixed.VireoList     the same tone as waves, FLAC and ALAC files (M4A), in
 WORK/cpu.VireoList       one 45 s tone
 WORK/cpu_flac.VireoList  the same tone as a FLAC file
 WORK/queue.VireoList     10,000 playable entries: the 45 s tone, each its own link
+WORK/kept/Queue.VireoQueue  the 10,000 entries of memory.VireoList as a kept queue
 Paths are written as the Windows side sees them (Z: is the root).
 """
 import math
@@ -79,6 +80,18 @@ def write_list(path, lines):
             f.write(line + "\r\n")
 
 
+def write_kept_queue(folder, paths):
+    os.makedirs(folder, exist_ok=True)
+    for name in ("Queue.VireoQueue.new", "Place.VireoQueue"):
+        if os.path.exists(os.path.join(folder, name)):
+            os.remove(os.path.join(folder, name))
+    with open(os.path.join(folder, "Queue.VireoQueue"), "w", newline="") as f:
+        f.write("VireoQueue\t1\r\nsaved\t1\r\ncurrent\t%d\t1000\r\n" % (len(paths) // 2))
+        for path in paths:
+            f.write("entry\twave\t%s\t%s\r\n" % (path.rsplit("\\", 1)[-1], path))
+        f.write("end\r\n")
+
+
 def main():
     work = sys.argv[1]
     media = os.path.join(work, "media")
@@ -97,6 +110,8 @@ def main():
         f.write("#EXTM3U\r\n")
         for n in names:
             f.write(windows_path(os.path.join(missing, n)) + "\r\n")
+
+    write_kept_queue(os.path.join(work, "kept"), [windows_path(os.path.join(missing, n)) for n in names])
 
     one = os.path.join(work, "short.wav")
     write_wave(one, sweep(100, 440, 440))

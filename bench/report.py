@@ -222,6 +222,27 @@ def main():
         % "{:,}".format(int(v["load_lines"])), "%.2f" % f("load_m3u_s"), "%.2f" % f("load_vireolist_s"), load_ratio,
         "<= 1.3x", load_ratio <= 1.3)
 
+    # The restore against its floor, each run beside the other.
+    kept_pairs = [ratio(r, fl) for fl, r in zip(runs.get("kept_restore_floor_run", []),
+                                                runs.get("kept_restore_vireo_run", []))]
+    kept_ratio = statistics.median(kept_pairs) if kept_pairs else float("nan")
+    restore_ms = statistics.median(runs["kept_restore_vireo_run"])
+    floor_ms = statistics.median(runs["kept_restore_floor_run"])
+    # A whole start with the queue less the empty start beside it, against the same floor.
+    added = [full - empty for empty, full in zip(runs.get("kept_start_empty_run", []),
+                                                 runs.get("kept_start_full_run", []))]
+    added_ms = statistics.median(added) if added else float("nan")
+    start_ratio = ratio(added_ms, floor_ms)
+    row("Start to a window holding %s kept entries, less an empty start (ms; median of pairs)"
+        % "{:,}".format(int(v["kept_start_entries"])), "%.1f" % added_ms, "%.1f" % floor_ms, start_ratio,
+        "<= 1.5x floor", start_ratio <= 1.5)
+    row("Restoring %s kept entries into the list (ms; ratio: median of pairs)"
+        % "{:,}".format(int(v["kept_restore_vireo_entries"])), "%.1f" % restore_ms, "%.1f" % floor_ms, kept_ratio,
+        "<= 1.5x floor", kept_ratio <= 1.5)
+    write_ms = f("kept_write_ms")
+    row("Writing %s entries to the kept queue, whole (ms)" % "{:,}".format(int(v["kept_restore_vireo_entries"])),
+        "%.1f" % write_ms, "-", float("nan"), "< 100 ms", write_ms < 100)
+
     entries = int(v["memory_entries"])
     per = (f("memory_vireo_full_ws") - f("memory_vireo_empty_ws")) / entries
     fper = (f("memory_floor_full_ws") - f("memory_floor_empty_ws")) / int(v["memory_floor_entries"])
@@ -285,6 +306,13 @@ def main():
               "hidden. `vireo.exe /load` into a shown player: %s; into a hidden one: %s.\n"
               % (lines, probe("probe_list_shown_s"), probe("probe_list_hidden_s"), probe("probe_vireo_shown_s"),
                  probe("probe_vireo_hidden_s")))
+    md.append("Kept queue: the file of %s entries is %s bytes; of the %.1f ms a whole write takes, %.1f ms are the "
+              "disk's (write, flush, replace, on the writing thread) and the rest the window's thread reading the "
+              "list and composing the text. Whole starts, from creating the process to its window shown with "
+              "every entry: %.0f ms with the queue, %.0f ms empty (medians of %d each, taken in turn).\n"
+              % ("{:,}".format(int(v["kept_restore_vireo_entries"])), "{:,}".format(int(v["kept_write_bytes"])),
+                 write_ms, f("kept_write_disk_ms"), statistics.median(runs["kept_start_full_run"]),
+                 statistics.median(runs["kept_start_empty_run"]), len(runs["kept_start_full_run"])))
     md.append("Gaps: %s sounds heard per recording of %d tones (Vireo), %s (floor); silences inside a tone "
               "(breaks within one entry, not counted above): "
               "%s (Vireo), %s (floor). Each later tone's start that never sounded, median %.1f ms (Vireo), "

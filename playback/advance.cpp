@@ -198,24 +198,42 @@ static void HoldCued(HWND window, const PlaylistEntry* entry, const char* name)
     SetDlgItemTextA(window, IDM_PAUSE, "&Play next");
 }
 
+// Opens the current entry and plays it from offsetMs in; from its start
+// where that lies past its end (the file may have changed since the place
+// was kept).
+static void OpenAndPlay(HWND window, const PlaylistEntry* entry, int32_t offsetMs)
+{
+    const char* name = EntryElement(entry);
+    bool cdTrack = entry->kind == ENTRY_CD_TRACK;
+    OpenMediaElement(name);
+    if (offsetMs < 0 || (offsetMs > 0 && offsetMs >= (cdTrack ? entry->lengthMs : OpenMediaLengthMs())))
+        offsetMs = 0;
+    if (!PlayOpenMediaFrom(window, cdTrack, cdTrack ? entry->startMs : 0, entry->lengthMs, offsetMs)) {
+        ReportInvalid(window, name);
+        return;
+    }
+    ++s_passStartedEntries;
+}
+
 void StartEntry(HWND window, int index, bool cue)
 {
     const PlaylistEntry* entry = GetEntry(window, index);
     if (entry == NULL)
         return;
     MakeCurrent(window, index);
-    const char* name = EntryElement(entry);
-    if (cue) {
-        HoldCued(window, entry, name);
+    if (cue)
+        HoldCued(window, entry, EntryElement(entry));
+    else
+        OpenAndPlay(window, entry, 0);
+}
+
+void StartEntryFrom(HWND window, int index, int32_t offsetMs)
+{
+    const PlaylistEntry* entry = GetEntry(window, index);
+    if (entry == NULL)
         return;
-    }
-    bool cdTrack = entry->kind == ENTRY_CD_TRACK;
-    OpenMediaElement(name);
-    if (!PlayOpenMedia(window, cdTrack, cdTrack ? entry->startMs : 0, entry->lengthMs)) {
-        ReportInvalid(window, name);
-        return;
-    }
-    ++s_passStartedEntries;
+    MakeCurrent(window, index);
+    OpenAndPlay(window, entry, offsetMs);
 }
 
 void AdvancePlayback(HWND window, UINT message, WPARAM flags)

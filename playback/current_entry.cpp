@@ -107,6 +107,11 @@ void QueueChanged(HWND window, QueueChange change, int index, int toIndex)
     // offered, not one per entry of a long load.
     if (g_playState != PLAY_STOPPED && change != QUEUE_CURRENT && (change != QUEUE_APPENDED || !NextOffered()))
         UpdateStepCommands(window);
+    // Kept for the next start: the list once its changes pause, the place at once.
+    if (change == QUEUE_CURRENT)
+        KeepNewCurrent(window, index);
+    else
+        SaveQueueSoon(window);
 }
 
 bool ReleaseFromPlayback(HWND window, const PlaylistEntry* entry, int index)

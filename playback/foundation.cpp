@@ -85,25 +85,30 @@ bool FoundationHoldsMedia()
     return s_entry.source != NULL;
 }
 
-// Starts or goes on from where the entry stands. One that finished while
+// Starts or goes on from where the entry stands, or from offsetMs into it
+// (a position in the session's 100 ns units). One that finished while
 // nobody listened (held by cue mode, or paused) says so now.
-static bool StartSession(HWND notifyWindow)
+static bool StartSession(HWND notifyWindow, int32_t offsetMs)
 {
     if (ListenToWatch(s_entry.watch, notifyWindow))
         return true;
-    PROPVARIANT fromHere;
-    PropVariantInit(&fromHere);
-    return SUCCEEDED(s_entry.session->Start(&GUID_NULL, &fromHere));
+    PROPVARIANT from;
+    PropVariantInit(&from);
+    if (offsetMs > 0) {
+        from.vt = VT_I8;
+        from.hVal.QuadPart = offsetMs * TICKS_PER_MS;
+    }
+    return SUCCEEDED(s_entry.session->Start(&GUID_NULL, &from));
 }
 
-bool PlayFoundationMedia(HWND notifyWindow)
+bool PlayFoundationMediaFrom(HWND notifyWindow, int32_t offsetMs)
 {
-    return s_entry.session != NULL && StartSession(notifyWindow);
+    return s_entry.session != NULL && StartSession(notifyWindow, offsetMs);
 }
 
 void ResumeFoundationMedia(HWND notifyWindow)
 {
-    if (s_entry.session != NULL && !StartSession(notifyWindow))
+    if (s_entry.session != NULL && !StartSession(notifyWindow, 0))
         PostMessageA(notifyWindow, MM_MCINOTIFY, MCI_NOTIFY_FAILURE, 0);
 }
 

@@ -15,8 +15,9 @@
 bool OpenFoundationMedia(const char* path);
 // True from a successful open until the close.
 bool FoundationHoldsMedia();
-// Starts the open entry from where it stands; false when refused.
-bool PlayFoundationMedia(HWND notifyWindow);
+// Starts the open entry from offsetMs into the file, or from where it
+// stands for 0; false when refused.
+bool PlayFoundationMediaFrom(HWND notifyWindow, int32_t offsetMs);
 void PauseFoundationMedia();
 void ResumeFoundationMedia(HWND notifyWindow);
 // Milliseconds; 0 when unknown.

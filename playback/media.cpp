@@ -105,10 +105,15 @@ bool MediaHoldsCd()
 
 bool PlayOpenMedia(HWND notifyWindow, bool cdTrack, int32_t startMs, int32_t lengthMs)
 {
+    return PlayOpenMediaFrom(notifyWindow, cdTrack, startMs, lengthMs, 0);
+}
+
+bool PlayOpenMediaFrom(HWND notifyWindow, bool cdTrack, int32_t startMs, int32_t lengthMs, int32_t offsetMs)
+{
     if (FoundationHoldsMedia())
-        return PlayFoundationMedia(notifyWindow);
+        return PlayFoundationMediaFrom(notifyWindow, offsetMs);
     char command[COMMAND_CAPACITY];
-    ComposePlayCommand(command, sizeof command, cdTrack, startMs, lengthMs);
+    ComposePlayFromCommand(command, sizeof command, cdTrack, startMs, lengthMs, offsetMs);
     return SendMediaCommand(command, NULL, 0, notifyWindow) == 0;
 }
 

@@ -75,6 +75,9 @@ void StartPlayback(HWND window)
     DropCue();
     ForgetCurrent(window, -1);
     SelectIndex(window, -1);
+    // The first Start after a start goes on where the kept queue was left.
+    if (ResumeRestoredPlace(window))
+        return;
     // The first entry opens after this command has returned.
     PostAdvance(window);
 }
@@ -84,6 +87,7 @@ void StopPlayback(HWND window)
     // Sent while stopped (from another program, a stale menu): nothing to stop.
     if (g_playState == PLAY_STOPPED)
         return;
+    KeepPlayingPlace(window);
     ReleaseMediaKeys(window);
     StopAndCloseMedia();
     DropCue();
@@ -116,6 +120,7 @@ void TogglePause(HWND window)
             StartCuedEntry(window);
         return;
     }
+    KeepPlayingPlace(window);
     // A cued entry has not been started: there is nothing to stop.
     if (!CueHeld())
         PauseOpenMedia();
@@ -219,6 +224,7 @@ void FinishPlaylist(HWND window)
         return;
     }
     SendCommand(window, IDM_STOP);
+    KeepNoPlace(window);
     SetStatusText(window, "Done with playlist.");
     // Auto exit is not offered while repeat is on, even when a pass that
     // played nothing ends the playback.

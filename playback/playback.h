@@ -30,6 +30,8 @@ bool OpenMediaElement(const char* element);
 // Starts the open entry from its start, a CD track over its own range; its
 // end or failure is posted to the window as MM_MCINOTIFY. False when refused.
 bool PlayOpenMedia(HWND notifyWindow, bool cdTrack, int32_t startMs, int32_t lengthMs);
+// The same from offsetMs into the entry.
+bool PlayOpenMediaFrom(HWND notifyWindow, bool cdTrack, int32_t startMs, int32_t lengthMs, int32_t offsetMs);
 // Holds the open entry where it is, and goes on from there.
 void PauseOpenMedia();
 void ResumeOpenMedia(HWND notifyWindow);
@@ -98,6 +100,23 @@ enum QueueChange {
 };
 void QueueChanged(HWND window, QueueChange change, int index, int toIndex);
 
+// The place a later start comes back to (the kept queue's): the current
+// entry and how far into it, kept at Pause, at Stop and while it plays; none
+// once the list has played to its end. A new current entry is kept as it
+// becomes current.
+void KeepPlayingPlace(HWND window);
+// The same with the device's position already asked for.
+void KeepPlaceAt(HWND window, int32_t devicePositionMs);
+void KeepNoPlace(HWND window);
+void KeepNewCurrent(HWND window, int index);
+// The place a start restored: the entry is selected and the time read-out
+// shows the place; the first Start goes on there, unless another entry has
+// played first. An entry released lets go of it.
+void SetResumePlace(HWND window, int index, int32_t offsetMs);
+void ForgetResumePlace(const PlaylistEntry* entry);
+// Starts the restored place, if one waits: false when none does.
+bool ResumeRestoredPlace(HWND window);
+
 // An entry about to be released: the sequencer lets go of it (the current
 // entry is stopped) and it leaves the shuffle order. True when it was the
 // current entry: once it is gone, PlayOnAfterRemoval goes on from there.
@@ -118,6 +137,8 @@ void PostAdvance(HWND window);
 // Opens and starts the entry at index as the current one; with cue, opens it
 // and holds it unstarted, paused. A failure is reported and skipped.
 void StartEntry(HWND window, int index, bool cue);
+// The same, started offsetMs in (from its start if that lies past its end).
+void StartEntryFrom(HWND window, int index, int32_t offsetMs);
 // The entry cue mode holds opened but not started.
 bool CueHeld();
 void DropCue();

@@ -52,6 +52,21 @@ void ComposePlayCommand(char* out, size_t capacity, bool cdTrack, int32_t startM
     }
 }
 
+void ComposePlayFromCommand(char* out, size_t capacity, bool cdTrack, int32_t startMs, int32_t lengthMs,
+                            int32_t offsetMs)
+{
+    if (offsetMs == 0) {
+        ComposePlayCommand(out, capacity, cdTrack, startMs, lengthMs);
+    } else if (cdTrack) {
+        uint32_t fromMs = static_cast<uint32_t>(startMs) + static_cast<uint32_t>(offsetMs);
+        uint32_t toMs = static_cast<uint32_t>(startMs) + static_cast<uint32_t>(lengthMs);
+        std::snprintf(out, capacity, "play %s from %d to %d notify", MEDIA_ALIAS,
+                      static_cast<int>(static_cast<int32_t>(fromMs)), static_cast<int>(static_cast<int32_t>(toMs)));
+    } else {
+        std::snprintf(out, capacity, "play %s from %d notify", MEDIA_ALIAS, static_cast<int>(offsetMs));
+    }
+}
+
 void ComposeCdTrackQuery(char* out, size_t capacity, const char* alias, const char* what, int32_t track)
 {
     std::snprintf(out, capacity, "status %s %s track %d wait", alias, what, static_cast<int>(track));
@@ -66,6 +81,11 @@ void FormatProgressText(char* out, size_t capacity, int32_t elapsed, int32_t tot
 {
     std::snprintf(out, capacity, "%d:%02d of %d:%02d", static_cast<int>(elapsed / 60),
                   static_cast<int>(elapsed % 60), static_cast<int>(total / 60), static_cast<int>(total % 60));
+}
+
+void FormatPlaceText(char* out, size_t capacity, int32_t elapsed)
+{
+    std::snprintf(out, capacity, "%d:%02d", static_cast<int>(elapsed / 60), static_cast<int>(elapsed % 60));
 }
 
 void AppendItemName(char* out, size_t capacity, const char* itemText)

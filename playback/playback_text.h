@@ -28,6 +28,10 @@ int32_t ParseReplyInteger(const char* reply);
 void ComposeOpenCommand(char* out, size_t capacity, const char* element);
 // "play VireoMedia[ from %d to %d] notify"; the bounds only for a CD track.
 void ComposePlayCommand(char* out, size_t capacity, bool cdTrack, int32_t startMs, int32_t lengthMs);
+// The same from offsetMs into the entry (a CD track's offset counts from its
+// start on the disc); with no offset, ComposePlayCommand's text.
+void ComposePlayFromCommand(char* out, size_t capacity, bool cdTrack, int32_t startMs, int32_t lengthMs,
+                            int32_t offsetMs);
 // "status <alias> position track %d wait" or "status <alias> length track %d wait"
 void ComposeCdTrackQuery(char* out, size_t capacity, const char* alias, const char* what, int32_t track);
 
@@ -35,6 +39,8 @@ void ComposeCdTrackQuery(char* out, size_t capacity, const char* alias, const ch
 int32_t CdElapsedSeconds(int32_t positionMs, int32_t startMs);
 // "%d:%02d of %d:%02d"
 void FormatProgressText(char* out, size_t capacity, int32_t elapsed, int32_t total);
+// "%d:%02d": a place whose entry's length is not known before it opens.
+void FormatPlaceText(char* out, size_t capacity, int32_t elapsed);
 // Appends " in " and the item text, cut to fit.
 void AppendItemName(char* out, size_t capacity, const char* itemText);
 // Holds the time text, " in " and a 259-character item text.

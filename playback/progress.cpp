@@ -22,6 +22,7 @@ void CALLBACK OnProgressTick(HWND window, UINT, UINT_PTR, DWORD)
         return;
 
     int32_t positionMs = OpenMediaPositionMs();
+    KeepPlaceAt(window, positionMs);
     int32_t elapsed = 0;
     int32_t total = 0;
     if (entry->kind == ENTRY_CD_TRACK) {

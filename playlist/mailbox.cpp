@@ -129,6 +129,7 @@ bool OpenAddMailbox(HWND window, AddMailbox* mailbox)
     mailbox->slot = GetDlgItem(window, IDC_MAILBOX);
     mailbox->onWindowThread = GetWindowThreadProcessId(window, NULL) == GetCurrentThreadId();
     mailbox->semaphore = OpenAddSemaphore();
+    mailbox->firstIndex = -1;
     return mailbox->semaphore != NULL;
 }
 
@@ -185,6 +186,11 @@ static bool DeliverText(AddMailbox* mailbox, const char* text)
     // under Wine), holding the slot for everyone.
     char slotText[MAILBOX_CAPACITY];
     CopyBounded(slotText, sizeof slotText, text);
+    // Every add passes the slot, so while it is held the list's end is
+    // where this text will go.
+    int index = -1;
+    if (mailbox->firstIndex < 0)
+        index = static_cast<int>(SendDlgItemMessageA(mailbox->window, IDC_PLAYLIST, LB_GETCOUNT, 0, 0));
     // No receiver will release a slot whose window is gone: give it back.
     // (A window that goes between the two sends leaves the slot taken until
     // the next post's wait runs out and opens the semaphore anew.)
@@ -194,6 +200,8 @@ static bool DeliverText(AddMailbox* mailbox, const char* text)
         return false;
     }
     SendMessageA(mailbox->window, MSG_ADD_PENDING, 0, 0);
+    if (mailbox->firstIndex < 0)
+        mailbox->firstIndex = index;
     return true;
 }
 
@@ -306,7 +314,7 @@ static void LookUpFile(char* text, char* display)
     FindClose(search);
 }
 
-static PlaylistEntry* NewFileEntry(EntryKind kind, const char* path)
+PlaylistEntry* NewFileEntry(EntryKind kind, const char* path)
 {
     HANDLE heap = GetProcessHeap();
     PlaylistEntry* entry = static_cast<PlaylistEntry*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, sizeof(PlaylistEntry)));
@@ -324,7 +332,7 @@ static PlaylistEntry* NewFileEntry(EntryKind kind, const char* path)
     return entry;
 }
 
-static PlaylistEntry* NewCdEntry(int32_t startMs, int32_t lengthMs)
+PlaylistEntry* NewCdEntry(int32_t startMs, int32_t lengthMs)
 {
     PlaylistEntry* entry =
         static_cast<PlaylistEntry*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(PlaylistEntry)));

@@ -60,7 +60,7 @@ static bool AddPlsEntries(ListReading* reading, char* text, size_t size)
     return read != PLS_NOT_A_PLAYLIST;
 }
 
-void LoadOtherPlaylist(HWND window, PlaylistKind kind, char* text, size_t size, const char* folder)
+int LoadOtherPlaylist(HWND window, PlaylistKind kind, char* text, size_t size, const char* folder)
 {
     ListReading reading;
     reading.folder = folder;
@@ -81,6 +81,7 @@ void LoadOtherPlaylist(HWND window, PlaylistKind kind, char* text, size_t size, 
         FormatPassedOverText(status, sizeof status, reading.passedOver);
         SetStatusText(window, status);
     }
+    return reading.mailbox.firstIndex;
 }
 
 static bool HasWildcard(const char* text, size_t length)

@@ -10,6 +10,7 @@
 
 #include "playlist_text.h"
 #include "other_playlists_text.h"
+#include "kept_queue.h"
 
 // One per list item, on the process heap, owned by the item.
 struct PlaylistEntry {
@@ -33,8 +34,12 @@ int FindEntryIndex(HWND window, const PlaylistEntry* entry);
 // Copies the item text into a TEXT_CAPACITY buffer; the empty text for no item.
 void GetEntryText(HWND window, int index, char* text);
 
-// Releases the path text of a file entry, then the record.
+// Releases the path text of a file entry, then the record; whatever
+// remembers the entry (the kept place, a place to resume) lets go first.
 void FreeEntry(PlaylistEntry* entry);
+// The records as the mailbox makes them; null when memory ran out.
+PlaylistEntry* NewFileEntry(EntryKind kind, const char* path);
+PlaylistEntry* NewCdEntry(int32_t startMs, int32_t lengthMs);
 // The one place entries are released; the current entry is let go first.
 void RemoveEntry(HWND window, int index);
 void MoveEntry(HWND window, int from, int to);
@@ -77,6 +82,7 @@ struct AddMailbox {
     HWND slot;
     bool onWindowThread;
     HANDLE semaphore;
+    int firstIndex;     // the list index its first text went to; -1 before
 };
 // The player keeps the slot's holder on record while it runs.
 void KeepAddSlotRecord();
@@ -111,8 +117,9 @@ void ReadMediaExtensions(char* list, size_t capacity);
 void ChooseMediaToAdd(HWND window);
 
 // Playlist files: Vireo's own, and by their extension those of other
-// players (M3U, M3U8, PLS) read and M3U8 written.
-void LoadPlaylistFile(HWND window, const char* fileName);
+// players (M3U, M3U8, PLS) read and M3U8 written. A load gives the list
+// index of the first entry it appended, or -1 when it appended none.
+int LoadPlaylistFile(HWND window, const char* fileName);
 void SavePlaylistFile(HWND window, const char* fileName);
 // One line for each entry that names a file, in the list's order; a CD
 // track has no path to write.
@@ -128,7 +135,7 @@ const char* MakeStoredText(const char* path, char* stored, int capacity);
 // the file's own full folder (empty when it could not be had).
 // "Error: not a Vireo playlist file.", owned by the window.
 void RefuseNonPlaylist(HWND window);
-void LoadOtherPlaylist(HWND window, PlaylistKind kind, char* text, size_t size, const char* folder);
+int LoadOtherPlaylist(HWND window, PlaylistKind kind, char* text, size_t size, const char* folder);
 void SaveM3u8Playlist(HWND window, const char* fileName);
 void ChoosePlaylistToLoad(HWND window);
 void ChoosePlaylistToSave(HWND window);

@@ -106,11 +106,11 @@ void RefuseNonPlaylist(HWND window)
     MessageBoxA(window, NOT_A_PLAYLIST, LOAD_CAPTION, MB_OK | MB_ICONWARNING);
 }
 
-static void LoadVireoPlaylist(HWND window, char* text, size_t size)
+static int LoadVireoPlaylist(HWND window, char* text, size_t size)
 {
     if (!HasPlaylistHeader(text)) {
         RefuseNonPlaylist(window);
-        return;
+        return -1;
     }
     AddMailbox mailbox;
     OpenAddMailbox(window, &mailbox);
@@ -118,6 +118,7 @@ static void LoadVireoPlaylist(HWND window, char* text, size_t size)
     while (char* line = TakePlaylistLine(&cursor, text + size))
         PostStoredLine(&mailbox, line);
     CloseAddMailbox(&mailbox);
+    return mailbox.firstIndex;
 }
 
 // The folder a playlist's relative paths start from, its backslash kept; a
@@ -132,25 +133,27 @@ static void FindPlaylistFolder(const char* fileName, char* folder)
         *name = '\0';
 }
 
-void LoadPlaylistFile(HWND window, const char* fileName)
+int LoadPlaylistFile(HWND window, const char* fileName)
 {
     std::FILE* file = std::fopen(fileName, "rb");
     if (file == NULL)
-        return;
+        return -1;
     size_t size = 0;
     char* text = ReadWholeFile(file, &size);
     std::fclose(file);
     if (text == NULL)
-        return;
+        return -1;
+    int first = -1;
     PlaylistKind kind = ClassifyPlaylistName(fileName);
     if (kind == PLAYLIST_M3U || kind == PLAYLIST_M3U8 || kind == PLAYLIST_PLS) {
         char folder[TEXT_CAPACITY];
         FindPlaylistFolder(fileName, folder);
-        LoadOtherPlaylist(window, kind, text, size, folder);
+        first = LoadOtherPlaylist(window, kind, text, size, folder);
     } else {
-        LoadVireoPlaylist(window, text, size);
+        first = LoadVireoPlaylist(window, text, size);
     }
     std::free(text);
+    return first;
 }
 
 void WriteEachFilePath(HWND window, std::FILE* file, void (*writeLine)(std::FILE* file, const char* path))

@@ -68,6 +68,9 @@ void GetEntryText(HWND window, int index, char* text)
 
 void FreeEntry(PlaylistEntry* entry)
 {
+    // A freed record's address may be handed out again for a new entry.
+    ForgetKeptEntry(entry);
+    ForgetResumePlace(entry);
     if (entry->kind != ENTRY_CD_TRACK)
         HeapFree(GetProcessHeap(), 0, entry->path);
     HeapFree(GetProcessHeap(), 0, entry);

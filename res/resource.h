@@ -57,6 +57,11 @@
 #define MSG_LIST_DONE       1278
 #define MSG_MENU_CLOSED     1690
 #define MSG_ADD_PENDING     21026
+/* Posted by the kept queue's writer when the queue could not be kept */
+#define MSG_QUEUE_NOT_KEPT  1300
+/* Plays the entry at the list index in wParam now: "/play" and Explorer's
+   "Play" from the first entry they appended */
+#define MSG_PLAY_ENTRY      1301
 
 /* The tray icon's id and the progress timer's id */
 #define TRAY_ICON_ID        1000

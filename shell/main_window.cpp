@@ -4,6 +4,7 @@
 
 #include "shell.h"
 #include "../app/app.h"
+#include "../app/restart_text.h"
 #include "../playback/playback.h"
 #include "../playlist/playlist.h"
 #include "resource.h"
@@ -64,6 +65,22 @@ static void ReleaseWindowIcons(HWND window)
     DestroyIcon(reinterpret_cast<HICON>(SendMessageA(window, WM_SETICON, ICON_SMALL, 0)));
 }
 
+// The queue kept by the last run, before anything else enters the list:
+// stopped, its current entry selected and the place shown.
+static void BringBackQueue(HWND window)
+{
+    RestoredQueue restored;
+    if (!RestoreQueue(window, &restored))
+        return;
+    if (restored.current >= 0)
+        SetResumePlace(window, restored.current, restored.positionMs);
+    if (restored.passedOver > 0) {
+        char status[KEPT_PASSED_OVER_CAPACITY];
+        FormatKeptPassedOverText(status, sizeof status, restored.passedOver);
+        SetStatusText(window, status);
+    }
+}
+
 static void InitMainWindow(HWND window, const char* tail)
 {
     // The dialog class's icon, for the program's other dialogs too.
@@ -75,9 +92,14 @@ static void InitMainWindow(HWND window, const char* tail)
     RememberTemplateLayout(window);
     LoadSettings(window);
     KeepAddSlotRecord();
+    // Before later starts may add to the list, and before the request.
+    BringBackQueue(window);
     // Before the request, which may be long: later starts wait for this.
     OpenToLaterStarts(window);
-    if (tail != NULL && *tail != '\0') {
+    if (tail != NULL && IsRestartRequest(tail)) {
+        // Brought back by Windows: in the tray, as it was.
+        CheckDlgButton(window, IDC_AUTO_EXIT, BST_UNCHECKED);
+    } else if (tail != NULL && *tail != '\0') {
         ApplyRequest(window, tail);
         CheckDlgButton(window, IDC_AUTO_EXIT, BST_CHECKED);
     } else {
@@ -86,6 +108,7 @@ static void InitMainWindow(HWND window, const char* tail)
     }
     WatchForTaskbarRestart();
     NotifyTrayIcon(NIM_ADD, window, g_idleIcon, NULL);
+    RegisterForSystemRestart();
 }
 
 // The icon, the media device and the timer, given up as the program ends.
@@ -98,21 +121,34 @@ static void ReleasePlayer(HWND window)
         KillTimer(window, g_progressTimerId);
 }
 
+// The place in the playing entry is taken before the media is let go.
 static void ExitVireo(HWND window)
 {
+    KeepPlayingPlace(window);
     ReleasePlayer(window);
     DestroyWindow(window);
 }
 
+// The restart manager's end of the session (ENDSESSION_CLOSEAPP): the player
+// must end so that its files can be replaced; Windows starts it again later.
+static const LPARAM CLOSE_FOR_RESTART = 0x1;
+
 // At log-off and shutdown the process is ended without its window being
 // destroyed: what Exit and the window's end would do is done now, with
-// nothing waited for. A cancelled end changes nothing.
-static void OnEndSession(HWND window, BOOL ending)
+// nothing else waited for than the kept queue's write. A cancelled end
+// changes nothing.
+static void OnEndSession(HWND window, BOOL ending, LPARAM how)
 {
     if (!ending)
         return;
+    if ((how & CLOSE_FOR_RESTART) != 0) {
+        ExitVireo(window);
+        return;
+    }
+    KeepPlayingPlace(window);
     ReleasePlayer(window);
     SaveSettings(window);
+    SaveQueueNow(window);
     ReleaseRunningMarker(g_runningMarker);
     g_runningMarker = NULL;
 }
@@ -139,6 +175,8 @@ static void OnMainDestroy(HWND window)
     ReleaseWindowIcons(window);
     EndAddStream(window);
     SaveSettings(window);
+    // Whichever way the window ends (Exit, auto-exit, an installer's Exit).
+    SaveQueueNow(window);
     ReleaseListDrawing();
     ForgetTemplateLayout();
     PostQuitMessage(1);
@@ -187,9 +225,11 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case MSG_ADVANCE:     AdvancePlayback(window, message, wParam); break;
     case MSG_LIST_DONE:   FinishPlaylist(window); break;
     case MSG_ADD_PENDING: AddEntryFromMailbox(window); break;
+    case MSG_PLAY_ENTRY:  PlayEntryNow(window, static_cast<int>(wParam)); break;
+    case MSG_QUEUE_NOT_KEPT: ReportQueueNotKept(window); break;
     case WM_DROPFILES:    AddDroppedFiles(window, reinterpret_cast<HDROP>(wParam)); break;
     case WM_HOTKEY:       HandleMediaKey(window, static_cast<int>(wParam)); break;
-    case WM_ENDSESSION:   OnEndSession(window, static_cast<BOOL>(wParam)); break;
+    case WM_ENDSESSION:   OnEndSession(window, static_cast<BOOL>(wParam), lParam); break;
     case WM_DPICHANGED:   OnMainDpiChanged(window, reinterpret_cast<const RECT*>(lParam)); break;
     case WM_SIZE:         LayOutMainWindow(window, wParam); break;
     case WM_MOVE:         RememberRestoredPlace(window); break;

@@ -138,7 +138,10 @@ public:
     {
         if (shutDown)
             return MF_E_SHUTDOWN;
-        if (position->vt != VT_EMPTY)
+        // VT_EMPTY: from where it stands; VT_I8: from that many 100 ns units in.
+        if (position->vt == VT_I8)
+            clock->positionMs = static_cast<int>(position->hVal.QuadPart / FAKE_TICKS_PER_MS);
+        else if (position->vt != VT_EMPTY)
             return E_INVALIDARG;
         playing = true;
         Queue(MESessionStarted);

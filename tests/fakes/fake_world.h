@@ -88,6 +88,27 @@ void FakeFoundationBreak();
 // Reset by FakeMediaReset.
 void FakeVolumeWithoutShortNames(bool without);
 
+// ---- Files -------------------------------------------------------------
+void FakeFilesReset();
+// Writes, moves and deletes in the folder are refused, as Windows refuses
+// them where the folder's permissions deny writing; "" for none.
+void FakeReadOnlyFolder(const std::string& folder);
+// A system without ReplaceFile (95, 98, ME, NT 4.0).
+void FakeWithoutReplaceFile(bool without);
+// The process taken to stop after this many changes of files (opened for
+// writing, written, flushed, moved, deleted, replaced): every later one
+// fails, and a write the stop falls on writes half its bytes. -1: never.
+void FakeStopFileChangesAfter(int changes);
+// The changes tried since the last FakeStopFileChangesAfter.
+int FakeFileChanges();
+// RegisterApplicationRestart of Vista and later, recorded; or a system without it.
+struct FakeRestartRegistration {
+    std::wstring commandLine;
+    DWORD flags;
+};
+std::vector<FakeRestartRegistration>& FakeRestartRegistrations();
+void FakeWithoutRestart(bool without);
+
 // ---- Message boxes -----------------------------------------------------
 struct FakeMessageBox {
     HWND owner;

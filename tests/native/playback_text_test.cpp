@@ -42,6 +42,13 @@ TEST(MediaCommands, ComposedTextsAreExact)
     EXPECT_STREQ(command, "play VireoMedia notify");
     ComposePlayCommand(command, sizeof command, true, INT32_MIN, INT32_MIN);
     EXPECT_STREQ(command, "play VireoMedia from -2147483648 to 0 notify");
+    // Going on from a kept place: a CD track within its own range.
+    ComposePlayFromCommand(command, sizeof command, true, 323999, 245500, 60000);
+    EXPECT_STREQ(command, "play VireoMedia from 383999 to 569499 notify");
+    ComposePlayFromCommand(command, sizeof command, false, 0, 0, 61500);
+    EXPECT_STREQ(command, "play VireoMedia from 61500 notify");
+    ComposePlayFromCommand(command, sizeof command, false, 0, 0, 0);
+    EXPECT_STREQ(command, "play VireoMedia notify");
 
     ComposeCdTrackQuery(command, sizeof command, CD_QUERY_ALIAS, "length", 5);
     EXPECT_STREQ(command, "status VireoCdQuery length track 5 wait");

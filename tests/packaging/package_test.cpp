@@ -265,10 +265,19 @@ static Started ShellRun(const char* verb, const std::string& file, const char* c
     return started;
 }
 
-static bool IsPlayingFirstEntry(HWND window)
+static int s_playingIndex = 0;
+
+// Plays the entry at s_playingIndex (the selection follows the entry that plays).
+static bool IsPlayingThatEntry(HWND window)
 {
     return ControlEnabled(window, IDM_PAUSE) &&
-           SendMessageA(GetDlgItem(window, IDC_PLAYLIST), LB_GETCURSEL, 0, 0) == 0;
+           SendMessageA(GetDlgItem(window, IDC_PLAYLIST), LB_GETCURSEL, 0, 0) == s_playingIndex;
+}
+
+static bool IsPlayingFirstEntry(HWND window)
+{
+    s_playingIndex = 0;
+    return IsPlayingThatEntry(window);
 }
 
 struct VersionInfo {
@@ -392,6 +401,7 @@ static void RemoveInstallation()
     for (const char* name : ASSOCIATION_KEYS)
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, (CLASSES + std::string(name)).c_str());
     DeleteSettings();
+    DeleteKeptQueue();
 }
 
 class PackageTest : public ::testing::Test {
@@ -544,7 +554,8 @@ TEST_F(PackageTest, ExplorerPlaysAPlaylistAndAddsAFileUntilUninstalled)
               ListItems(window));
     EXPECT_TRUE(IsPlayingFirstEntry(window));
 
-    // "Play in Vireo" on another player's list appends it and plays from the top.
+    // "Play in Vireo" on another player's list appends it and plays from its
+    // first entry, where the list went on.
     const std::string m3u = music + "\\night list.m3u";
     WriteTextFile(m3u, "#EXTM3U\r\ndusk.wav\r\n");
     Started play = ShellRun(PLAY_VERB, m3u, "SystemFileAssociations\\.m3u", &done);
@@ -553,7 +564,8 @@ TEST_F(PackageTest, ExplorerPlaysAPlaylistAndAddsAFileUntilUninstalled)
     CloseStarted(play);
     EXPECT_EQ((std::vector<std::string>{"dawn.wav", "dusk.wav", "a song.wav", "dawn.wav", "dusk.wav", "dusk.wav"}),
               ListItems(window));
-    EXPECT_TRUE(WaitUntil(IsPlayingFirstEntry, window, 10000));
+    s_playingIndex = 5;
+    EXPECT_TRUE(WaitUntil(IsPlayingThatEntry, window, 10000));
     EXPECT_EQ(waveType, ClassText(".wav"));
     EXPECT_EQ(0, ExitVireo(window, vireo));
     CloseStarted(vireo);
@@ -641,6 +653,53 @@ TEST_F(PackageTest, ExplorerHandsASelectionOfTwelveToOnePlayerInOrder)
     EXPECT_EQ(std::vector<std::string>{names[12]}, ListItems(window));
     EXPECT_EQ(0, ExitVireo(window, next));
     CloseStarted(next);
+
+    EXPECT_EQ(0, RunAndWait(folder + "\\Uninstall.exe", "/S"));
+    ExpectNothingLeft();
+}
+
+// "Open" on twelve selected playlists, with no player running: the first
+// plays from its first entry and the other eleven are appended after it,
+// one item after another, without taking playback away from it.
+TEST_F(PackageTest, ExplorerPlaysTheFirstOfTwelveSelectedPlaylistsAndAppendsTheRest)
+{
+    ASSERT_EQ(0, RunAndWait(SetupPath(), "/S"));
+    const std::string lists = TempFolder("explorer") + "\\Evening Lists";
+    CreateDirectoryA(lists.c_str(), NULL);
+    WriteToneWav(lists + "\\opening.wav", 440, 20000);
+    std::vector<std::string> selection;
+    std::vector<std::string> entries = {"opening.wav"};
+    for (int i = 1; i <= 12; ++i) {
+        selection.push_back(lists + "\\List " + std::to_string(i) + ".VireoList");
+        std::string entry = i == 1 ? lists + "\\opening.wav" : "C:\\Elsewhere\\item " + std::to_string(i) + ".wav";
+        if (i > 1)
+            entries.push_back("item " + std::to_string(i) + ".wav");
+        WriteTextFile(selection.back(), "[VIREO 1.0]\r\n" + entry + "\r\n");
+    }
+
+    Started player;
+    for (size_t i = 0; i < selection.size(); ++i) {
+        bool done = false;
+        Started started = ShellRun("open", selection[i], NULL, &done);
+        if (i == 0) {
+            player = started;
+            ASSERT_TRUE(player.process != NULL);
+            HWND window = WaitForMainWindow(player.pid);
+            ASSERT_TRUE(window != NULL);
+            EXPECT_TRUE(WaitUntil(IsPlayingFirstEntry, window, 10000));
+        } else {
+            EXPECT_TRUE(done) << selection[i];
+            EXPECT_TRUE(started.process == NULL) << selection[i] << ": one player takes the whole selection";
+            CloseStarted(started);
+        }
+    }
+    HWND window = WaitForMainWindow(player.pid);
+    ASSERT_TRUE(window != NULL);
+    EXPECT_EQ(entries, ListItems(window));
+    EXPECT_TRUE(IsPlayingFirstEntry(window)) << "the first playlist plays on";
+    EXPECT_EQ(1, PlayerWindows());
+    EXPECT_EQ(0, ExitVireo(window, player));
+    CloseStarted(player);
 
     EXPECT_EQ(0, RunAndWait(folder + "\\Uninstall.exe", "/S"));
     ExpectNothingLeft();

@@ -132,6 +132,8 @@ TEST_F(ProcessTest, SaveChooserWritesTheListUnderTheAddedExtensionAndLoadChooser
     EXPECT_EQ(3, std::count(bytes.begin(), bytes.end(), '\n')) << bytes;
     EXPECT_EQ(0, ExitVireo(window, vireo));
 
+    // From an empty queue: the saved file brings the list back, not the kept queue.
+    DeleteKeptQueue();
     Started later = StartVireo();
     window = WaitForMainWindow(later.pid);
     ASSERT_NE(nullptr, window);

@@ -1,5 +1,6 @@
 #include "process_harness.h"
 
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <cmath>
@@ -280,6 +281,25 @@ void DeleteSettings()
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tallgrass\\Vireo");
 }
 
+std::string KeptQueueFolder()
+{
+    char folder[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(NULL, CSIDL_APPDATA | CSIDL_FLAG_CREATE, NULL, SHGFP_TYPE_CURRENT, folder)))
+        return "";
+    return std::string(folder) + "\\Vireo";
+}
+
+void DeleteKeptQueue()
+{
+    std::string folder = KeptQueueFolder();
+    for (const char* name : {"Queue.VireoQueue", "Queue.VireoQueue.new", "Place.VireoQueue"})
+        DeleteFileA((folder + "\\" + name).c_str());
+    // A test may have put a file where the folder belongs.
+    DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        DeleteFileA(folder.c_str());
+}
+
 void EndAllVireo()
 {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -356,10 +376,12 @@ void ProcessTest::SetUp()
 {
     EndAllVireo();
     DeleteSettings();
+    DeleteKeptQueue();
 }
 
 void ProcessTest::TearDown()
 {
     EndAllVireo();
     DeleteSettings();
+    DeleteKeptQueue();
 }

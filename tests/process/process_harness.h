@@ -58,6 +58,11 @@ void ExpectMarkerNames(DWORD pid, const std::string& what = std::string());
 void WriteMarker(const void* data, DWORD size, DWORD type);
 void DeleteMarker();
 void DeleteSettings();
+// The user's application-data folder's "Vireo", where the queue is kept
+// (the world's own under tools/winerun), and its files removed, so that no
+// start finds a queue an earlier one kept.
+std::string KeptQueueFolder();
+void DeleteKeptQueue();
 
 // Ends every Vireo process still running (the tests' own leftovers).
 void EndAllVireo();

@@ -314,6 +314,8 @@ void LoadAtFirstStart(Tally& tally, const std::string& list, const std::vector<s
 {
     const int expected = static_cast<int>(displays.size());
     tally.tried += expected;
+    // On a fresh profile: no queue kept by the start before.
+    DeleteKeptQueue();
     Started vireo = StartVireo("/load " + list);
     HWND window = WaitForMainWindow(vireo.pid, 60000);
     ASSERT_TRUE(window != NULL);
@@ -370,8 +372,9 @@ TEST_F(Reliability, KilledWhilePlayingTheNextStartTakesOver)
     }
 
     // After the last kill: a plain start becomes the instance, and a later
-    // start forwards to it.
+    // start forwards to it (what the killed ones kept is another test's).
     ++tally.tried;
+    DeleteKeptQueue();
     Started vireo = StartVireo();
     HWND window = WaitForMainWindow(vireo.pid);
     ASSERT_TRUE(window != NULL);
@@ -508,6 +511,8 @@ TEST_F(Reliability, WrongSettingValuesAreIgnored)
             std::string what = std::string("\"") + name + "\" as " + value.what;
             ++tally.tried;
             ClearRegistry();
+            // Each start from an empty queue: the one before kept its entry.
+            DeleteKeptQueue();
             // Usable values everywhere else: position 40,50 and repeat on.
             WriteSetting("x", REG_DWORD, Dword(40));
             WriteSetting("y", REG_DWORD, Dword(50));
@@ -678,6 +683,7 @@ TEST_F(Reliability, HugeAndMalformedPlaylistsLoadEveryLine)
     }
 
     // Forwarded to a running instance: 300-character lines and random bytes.
+    DeleteKeptQueue();
     Started vireo = StartVireo();
     HWND window = WaitForMainWindow(vireo.pid);
     ASSERT_TRUE(window != NULL);
@@ -784,6 +790,7 @@ TEST_F(Reliability, LongPathsThroughEveryDoor)
     for (size_t length : lengths) {
         ++tally.tried;
         std::string path = PathOfLength("first" + std::to_string(length), length);
+        DeleteKeptQueue();
         Started vireo = StartVireo(path);
         HWND window = WaitForMainWindow(vireo.pid);
         ASSERT_TRUE(window != NULL) << length;
@@ -799,6 +806,7 @@ TEST_F(Reliability, LongPathsThroughEveryDoor)
     {
         ++tally.tried;
         std::string path = PathOfLength("tail", 30000);
+        DeleteKeptQueue();
         Started vireo = StartVireo(path);
         HWND window = WaitForMainWindow(vireo.pid);
         ASSERT_TRUE(window != NULL);
@@ -809,6 +817,7 @@ TEST_F(Reliability, LongPathsThroughEveryDoor)
         CloseStarted(vireo);
 
         ++tally.tried;
+        DeleteKeptQueue();
         ExpectCleanEnd(tally, RunProgram("vireo.exe", "/play " + PathOfLength("nolist", 29994), 20000),
                        "a play request without a list ends by itself");
         EXPECT_FALSE(MarkerExists());
@@ -816,6 +825,7 @@ TEST_F(Reliability, LongPathsThroughEveryDoor)
 
     // Forwarded requests, playlist lines, and a real file at the longest
     // path that still arrives whole.
+    DeleteKeptQueue();
     Started vireo = StartVireo();
     HWND window = WaitForMainWindow(vireo.pid);
     ASSERT_TRUE(window != NULL);
@@ -1092,6 +1102,9 @@ TEST_F(Reliability, TheEndOfTheSessionKeepsTheSettingsAndFreesTheMarker)
     Started vireo = StartVireo();
     HWND window = WaitForMainWindow(vireo.pid);
     ASSERT_TRUE(window != NULL);
+    // Once the window has started (it shows itself last): an option toggled
+    // before the settings are read would be read over.
+    ASSERT_TRUE(WaitUntil([](HWND w) { return IsWindowVisible(w) != FALSE; }, window, 10000));
     // Sent, as the session's messages are: a posted one would come after them.
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_SHUFFLE, 0), 0);
     EXPECT_TRUE(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
@@ -1184,6 +1197,7 @@ TEST_F(Reliability, TenStartsAtOnceMakeOnePlayerHoldingEveryPath)
         SCOPED_TRACE("round " + std::to_string(round));
         std::vector<Started> starts;
         std::vector<std::string> names;
+        DeleteKeptQueue();
         DWORD began = GetTickCount();
         for (int i = 0; i < STARTS; ++i) {
             names.push_back("r" + std::to_string(round) + "-" + std::to_string(i) + ".wav");

@@ -124,6 +124,8 @@ TEST_F(ProcessTest, FirstStartLoadShowsTheWindowWhileOtherTextsAreOneHiddenMedia
         {"/load" + list, "forms.VireoList"},
     };
     for (const Case& c : cases) {
+        // Each case from an empty queue: the one before kept its own.
+        DeleteKeptQueue();
         Started vireo = StartVireo(c.tail);
         HWND window = WaitForMainWindow(vireo.pid);
         ASSERT_TRUE(window != NULL) << c.tail;
@@ -136,7 +138,7 @@ TEST_F(ProcessTest, FirstStartLoadShowsTheWindowWhileOtherTextsAreOneHiddenMedia
     }
 }
 
-TEST_F(ProcessTest, LaterPlayAppendsAndRestartsTheRunningListLeavingItsWindowAlone)
+TEST_F(ProcessTest, LaterPlayAppendsAndPlaysFromItsFirstEntryLeavingTheRunningWindowAlone)
 {
     const std::string folder = Folder();
     Started running = StartVireo();
@@ -152,12 +154,14 @@ TEST_F(ProcessTest, LaterPlayAppendsAndRestartsTheRunningListLeavingItsWindowAlo
     ASSERT_TRUE(WaitUntil(HasWantedSelection, window, 15000)) << "the second entry plays";
     ASSERT_FALSE(IsWindowVisible(window));
 
-    WriteList(folder + "\\later.VireoList", {"C:\\Later\\l1.wav", "C:\\Later\\l2.wav"});
+    WriteToneWav(folder + "\\l1.wav", 660, 20000);
+    WriteList(folder + "\\later.VireoList", {folder + "\\l1.wav", "C:\\Later\\l2.wav"});
     Started later = StartVireo("/play " + folder + "\\later.VireoList");
     EXPECT_EQ(0, WaitForExit(later));
     EXPECT_EQ((std::vector<std::string>{"r1.wav", "r2.wav", "l1.wav", "l2.wav"}), ListItems(window));
-    s_wantedSelection = 0;
-    EXPECT_TRUE(WaitUntil(HasWantedSelection, window, 5000)) << "the list starts again from its first entry";
+    s_wantedSelection = 2;
+    EXPECT_TRUE(WaitUntil(HasWantedSelection, window, 5000)) << "the list plays from its first entry appended";
+    EXPECT_EQ("Playing l1.wav", ControlText(window, IDC_STATUS));
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_FALSE(AutoExitTicked(window));
     ExpectMarkerNames(running.pid);

@@ -290,3 +290,24 @@ TEST_F(FoundationScenario, WithoutAWorkingMediaFoundationItsKindsAreReportedAndT
             << (missing ? "missing" : "not starting");
     }
 }
+
+// Kept at its place by Stop and Exit, a Media Foundation entry goes on from
+// there at the next start's first Start: its session starts at the place.
+TEST_F(FoundationScenario, AnEntryKeptAtItsPlaceGoesOnThereAtTheNextStart)
+{
+    Open();
+    const std::string flac = AddFoundationFile("kept.flac", Lasting(10000, 10000));
+    Command(IDM_START);
+    Pump();
+    Play(4000);
+    Command(IDM_STOP);
+    Command(IDC_EXIT);
+    Open();
+    EXPECT_EQ(0, Selection());
+    EXPECT_EQ("0:04", Text(IDC_TIME));
+    Command(IDM_START);
+    Pump();
+    EXPECT_EQ(flac, FakeFoundationPath());
+    EXPECT_TRUE(FakeFoundationPlaying());
+    EXPECT_EQ(4000, FakeFoundationPositionMs());
+}

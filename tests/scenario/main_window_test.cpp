@@ -274,8 +274,12 @@ TEST_F(Scenario, TheEndOfTheSessionSavesAndLetsGoAsExitDoes)
     EXPECT_TRUE(IsWindow(window));
     ASSERT_FALSE(FakeTrayCalls().empty());
     EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), FakeTrayCalls().back().action);
-    EXPECT_EQ((std::vector<std::string>{"pause VireoMedia wait", "stop VireoMedia", "close VireoMedia"}),
+    // The place in the entry is asked for before the media is let go, and
+    // kept with the queue.
+    EXPECT_EQ((std::vector<std::string>{"status VireoMedia position wait", "pause VireoMedia wait", "stop VireoMedia",
+                                        "close VireoMedia"}),
               FakeMediaCommands());
+    EXPECT_NE(std::string::npos, KeptQueueBytes().find("current\t0\t")) << KeptQueueBytes();
     EXPECT_FALSE(KillTimer(window, g_progressTimerId)) << "the progress timer was killed";
     EXPECT_TRUE(StoredRandom(&random));
     EXPECT_EQ(1u, random);

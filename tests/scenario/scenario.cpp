@@ -48,6 +48,43 @@ void WriteBytes(const std::string& path, const std::string& bytes)
     fclose(file);
 }
 
+// The scenarios keep their queue where a start finds it, in the world's own
+// application-data folder (tools/winerun), emptied before each of them so
+// that none restores what another left.
+KeptQueueFiles KeptFiles()
+{
+    KeptQueueFiles files = {};
+    char folder[MAX_PATH];
+    EXPECT_TRUE(FindKeptQueueFolder(folder, sizeof folder) && NameKeptQueueFiles(folder, &files));
+    return files;
+}
+
+std::string KeptQueueBytes()
+{
+    FinishQueueWrites(SAVE_QUEUE_WAIT_MS);
+    FILE* file = fopen(KeptFiles().queue, "rb");
+    if (file == NULL)
+        return "<none>";
+    std::string bytes;
+    char chunk[4096];
+    for (size_t n; (n = fread(chunk, 1, sizeof chunk, file)) > 0;)
+        bytes.append(chunk, n);
+    fclose(file);
+    return bytes;
+}
+
+static void EmptyKeptQueue()
+{
+    FinishQueueWrites(SAVE_QUEUE_WAIT_MS);
+    KeptQueueFiles files = KeptFiles();
+    for (const char* name : {files.queue, files.fresh, files.place})
+        DeleteFileA(name);
+    char folder[MAX_PATH];
+    ASSERT_TRUE(FindKeptQueueFolder(folder, sizeof folder));
+    OpenQueueStore(folder);
+    RememberQueuePlace(NULL, 0);
+}
+
 void Scenario::SetUp()
 {
     if (!s_resourcesLoaded) {
@@ -64,6 +101,7 @@ void Scenario::SetUp()
     FakeMediaReset();
     FakeDialogsReset();
     DeleteSettingsKey();
+    EmptyKeptQueue();
     g_playState = PLAY_STOPPED;
     g_progressTimerId = 0;
     g_playOptions = PlayOptions{0, 0, 0};

@@ -59,6 +59,10 @@ HDROP MakeDrop(const std::vector<std::string>& paths);
 // A folder of the temporary folder by the given name, made if need be.
 std::string ScratchFolder(const char* name);
 void WriteBytes(const std::string& path, const std::string& bytes);
+// The kept queue's files where a start finds them, and the queue's text
+// ("<none>" when there is none).
+KeptQueueFiles KeptFiles();
+std::string KeptQueueBytes();
 
 // The oldest forms of the records handed to the shell, the only sizes that
 // 95, 98, ME and NT 4.0 accept (every later system takes them too).

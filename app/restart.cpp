@@ -1,0 +1,26 @@
+// Windows' restarts. A player that runs when Windows restarts to finish an
+// update (or, on Windows 10 and later, signs the user out with "restart
+// apps" on) is started again with the restart request, and comes back in
+// the tray with its kept queue. Vista and later only: the function is
+// looked up, not imported.
+#include <windows.h>
+
+#include "app.h"
+#include "restart_text.h"
+
+// Not after a crash or a hang: the kept queue already survives those, and a
+// player that fails at start must never be started again and again.
+static const DWORD RESTART_NOT_AFTER_CRASH = 0x1;   // RESTART_NO_CRASH
+static const DWORD RESTART_NOT_AFTER_HANG = 0x2;    // RESTART_NO_HANG
+static const WCHAR RESTART_ARGUMENTS[] = L"/restart";
+
+typedef HRESULT(WINAPI* RegisterRestartFunction)(PCWSTR, DWORD);
+
+bool RegisterForSystemRestart()
+{
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    RegisterRestartFunction registerRestart = reinterpret_cast<RegisterRestartFunction>(
+        reinterpret_cast<void*>(kernel != NULL ? GetProcAddress(kernel, "RegisterApplicationRestart") : NULL));
+    return registerRestart != NULL &&
+           registerRestart(RESTART_ARGUMENTS, RESTART_NOT_AFTER_CRASH | RESTART_NOT_AFTER_HANG) == S_OK;
+}

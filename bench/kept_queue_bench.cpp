@@ -1,0 +1,104 @@
+// The kept queue as the player keeps it, timed inside one process: the
+// restore into the real list control of the main window's template, and the
+// whole write of what it holds. Prints "name milliseconds" lines.
+//   bench_kept_queue restore FOLDER          RestoreQueue from FOLDER's queue
+//   bench_kept_queue write FOLDER RUNS       SaveQueueNow of the restored list, RUNS times;
+//                                            and the disk's part alone (write, flush, replace)
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "../playlist/playlist.h"
+#include "resource.h"
+
+static double Now()
+{
+    static LARGE_INTEGER frequency;
+    if (frequency.QuadPart == 0)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+static double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    size_t n = values.size();
+    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+static INT_PTR CALLBACK BareDialogProc(HWND window, UINT message, WPARAM, LPARAM)
+{
+    if (message == WM_INITDIALOG) {
+        ShowWindow(window, SW_SHOW);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+static std::string ReadAll(const char* name)
+{
+    std::string bytes;
+    std::FILE* file = std::fopen(name, "rb");
+    if (file == NULL)
+        return bytes;
+    char chunk[65536];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+        bytes.append(chunk, n);
+    std::fclose(file);
+    return bytes;
+}
+
+static int Write(HWND window, int runs)
+{
+    std::vector<double> whole;
+    std::vector<double> disk;
+    for (int run = 0; run < runs; ++run) {
+        double start = Now();
+        if (!SaveQueueNow(window))
+            return 6;
+        whole.push_back(Now() - start);
+    }
+    std::string bytes = ReadAll(g_keptQueue.files.queue);
+    for (int run = 0; run < runs; ++run) {
+        double start = Now();
+        if (!KeepQueueText(&g_keptQueue.files, bytes.data(), bytes.size()))
+            return 7;
+        disk.push_back(Now() - start);
+    }
+    std::printf("kept_write_ms %.2f\nkept_write_disk_ms %.2f\nkept_write_bytes %zu\n", Median(whole), Median(disk),
+                bytes.size());
+    return 0;
+}
+
+int main(int argc, char** argv)
+{
+    if (argc < 3)
+        return 2;
+    HWND window = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_MAIN), NULL, BareDialogProc, 0);
+    if (window == NULL)
+        return 3;
+    OpenQueueStore(argv[2]);
+    RestoredQueue restored;
+    double start = Now();
+    bool found = RestoreQueue(window, &restored);
+    double restoreMs = Now() - start;
+    if (!found)
+        return 4;
+    int code = 0;
+    if (std::strcmp(argv[1], "restore") == 0)
+        std::printf("kept_restore_vireo_run %.2f\nkept_restore_vireo_entries %lu\n", restoreMs, restored.added);
+    else if (std::strcmp(argv[1], "write") == 0 && argc == 4)
+        code = Write(window, std::atoi(argv[3]));
+    else
+        code = 2;
+    std::fflush(stdout);
+    DestroyWindow(window);
+    return code;
+}

@@ -1,0 +1,148 @@
+// A whole start of vireo.exe with a kept queue against an empty start,
+// alternating: from creating the process to its window shown, holding every
+// entry of the queue. The difference is what the restore adds to a start.
+// Prints "name milliseconds" lines.
+//   bench_kept_start RUNS VIREO QUEUE_FILE
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "resource.h"
+
+static const DWORD WAIT_MS = 60000;
+static const char* const KEPT_NAMES[] = {"Queue.VireoQueue", "Queue.VireoQueue.new", "Place.VireoQueue"};
+
+static double Now()
+{
+    static LARGE_INTEGER frequency;
+    if (frequency.QuadPart == 0)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Where the player keeps its queue in this world.
+static std::string KeptFolder()
+{
+    char folder[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(NULL, CSIDL_APPDATA | CSIDL_FLAG_CREATE, NULL, SHGFP_TYPE_CURRENT, folder)))
+        return "";
+    std::string kept = std::string(folder) + "\\Vireo";
+    CreateDirectoryA(kept.c_str(), NULL);
+    return kept;
+}
+
+static void ClearKept(const std::string& folder)
+{
+    for (const char* name : KEPT_NAMES)
+        DeleteFileA((folder + "\\" + name).c_str());
+}
+
+static int EntryLines(const char* queue)
+{
+    std::FILE* file = std::fopen(queue, "rb");
+    if (file == NULL)
+        return -1;
+    int entries = 0;
+    char line[1024];
+    while (std::fgets(line, sizeof line, file) != NULL)
+        if (std::strncmp(line, "entry\t", 6) == 0)
+            ++entries;
+    std::fclose(file);
+    return entries;
+}
+
+struct Search {
+    DWORD pid;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchShown(HWND window, LPARAM parameter)
+{
+    Search* search = reinterpret_cast<Search*>(parameter);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char name[16];
+    if (pid != search->pid || !IsWindowVisible(window) || GetClassNameA(window, name, sizeof name) == 0 ||
+        std::strcmp(name, "#32770") != 0)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+static int ListCount(HWND window)
+{
+    DWORD_PTR count = 0;
+    if (!SendMessageTimeoutA(GetDlgItem(window, IDC_PLAYLIST), LB_GETCOUNT, 0, 0, SMTO_NORMAL, WAIT_MS, &count))
+        return -1;
+    return static_cast<int>(count);
+}
+
+// Milliseconds from the process's creation to its window shown with the
+// given count of entries; negative when it never came.
+static double TimeStart(const std::string& vireo, int entries)
+{
+    std::string line = "\"" + vireo + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    double started = Now();
+    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &info))
+        return -1;
+    double shown = -1;
+    HWND window = NULL;
+    while (Now() - started < WAIT_MS && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
+        Search search = {info.dwProcessId, NULL};
+        EnumWindows(MatchShown, reinterpret_cast<LPARAM>(&search));
+        if (search.found != NULL && ListCount(search.found) == entries) {
+            shown = Now() - started;
+            window = search.found;
+            break;
+        }
+        Sleep(1);
+    }
+    // A moment to settle, then Exit (which keeps the queue again).
+    Sleep(300);
+    if (window != NULL)
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_EXIT, 0), 0);
+    if (WaitForSingleObject(info.hProcess, WAIT_MS) != WAIT_OBJECT_0)
+        TerminateProcess(info.hProcess, 1);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return shown;
+}
+
+int main(int argc, char** argv)
+{
+    if (argc != 4)
+        return 2;
+    int runs = std::atoi(argv[1]);
+    std::string folder = KeptFolder();
+    int entries = EntryLines(argv[3]);
+    if (folder.empty() || entries <= 0)
+        return 3;
+    std::string queue = folder + "\\" + KEPT_NAMES[0];
+    // The first pair warms the system's caches and is not counted.
+    for (int run = -1; run < runs; ++run) {
+        ClearKept(folder);
+        double empty = TimeStart(argv[2], 0);
+        ClearKept(folder);
+        if (!CopyFileA(argv[3], queue.c_str(), FALSE))
+            return 4;
+        double full = TimeStart(argv[2], entries);
+        ClearKept(folder);
+        if (empty < 0 || full < 0)
+            return 5;
+        if (run < 0)
+            continue;
+        std::printf("kept_start_empty_run %.1f\nkept_start_full_run %.1f\n", empty, full);
+        std::fflush(stdout);
+    }
+    std::printf("kept_start_entries %d\n", entries);
+    return 0;
+}
