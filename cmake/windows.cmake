@@ -10,6 +10,8 @@ set(VIREO_WIN32_SOURCES
     playlist/list_drawing.cpp
     playlist/list_input.cpp
     playlist/mailbox.cpp
+    playlist/mailbox_receiver.cpp
+    playlist/new_entry.cpp
     playlist/playlist_file.cpp
     playlist/other_playlists.cpp
     playlist/media_chooser.cpp

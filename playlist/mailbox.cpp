@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "playlist.h"
-#include "../playback/playback.h"
 #include "../shell/shell_text.h"
 #include "resource.h"
+#include "mailbox_slot.h"
 
 const char ADD_SEMAPHORE_NAME[] = "VireoAddSemaphore";
 const char ADD_HOLDER_NAME[] = "VireoAddSlotHolder";
@@ -16,7 +16,7 @@ const char ADD_HOLDER_NAME[] = "VireoAddSlotHolder";
 static const char ADD_CLAIM_NAME[] = "VireoAddSlotClaim";
 
 
-static HANDLE OpenAddSemaphore()
+HANDLE OpenAddSemaphore()
 {
     return CreateSemaphoreA(NULL, 1, 1, ADD_SEMAPHORE_NAME);
 }
@@ -66,7 +66,7 @@ void KeepAddSlotRecord()
     SlotHolder();
 }
 
-static void RecordSlotHolder(DWORD pid)
+void RecordSlotHolder(DWORD pid)
 {
     volatile LONG* holder = SlotHolder();
     if (holder != NULL)
@@ -227,206 +227,4 @@ void PostToAddMailbox(HWND window, const char* text)
     OpenAddMailbox(window, &mailbox);
     PostToOpenMailbox(&mailbox, text);
     CloseAddMailbox(&mailbox);
-}
-
-// The receiver's handle to the slot semaphore, kept while a stream of adds
-// arrives: opening it for every add was a good part of the stream's time. It
-// is let go once the stream pauses, since closing every handle is what
-// frees a slot that a killed sender left taken.
-static HANDLE s_receiverSemaphore = NULL;
-
-static void ReleaseSlot()
-{
-    if (s_receiverSemaphore == NULL)
-        s_receiverSemaphore = OpenAddSemaphore();
-    if (s_receiverSemaphore != NULL)
-        ReleaseSemaphore(s_receiverSemaphore, 1, NULL);
-}
-
-static void LetGoOfSlot()
-{
-    if (s_receiverSemaphore != NULL)
-        CloseHandle(s_receiverSemaphore);
-    s_receiverSemaphore = NULL;
-}
-
-void QueryCdTrack(int32_t track, int32_t* startMs, int32_t* lengthMs)
-{
-    char command[COMMAND_CAPACITY];
-    char startReply[CD_REPLY_CAPACITY];
-    char lengthReply[CD_REPLY_CAPACITY];
-    // The CD already open for playback answers for itself; otherwise the drive
-    // is opened under an alias of its own, so that the playing entry is neither
-    // closed nor asked in the CD's place.
-    const char* alias = MEDIA_ALIAS;
-    bool ownDevice = !MediaHoldsCd();
-    *startMs = 0;
-    *lengthMs = 0;
-    if (ownDevice) {
-        alias = CD_QUERY_ALIAS;
-        if (SendMediaCommand("open cdaudio alias VireoCdQuery wait", NULL, 0, NULL) != 0)
-            return;
-        SendMediaCommand("set VireoCdQuery time format ms wait", NULL, 0, NULL);
-    }
-    ComposeCdTrackQuery(command, sizeof command, alias, "position", track);
-    SendMediaCommand(command, startReply, CD_REPLY_CAPACITY, NULL);
-    ComposeCdTrackQuery(command, sizeof command, alias, "length", track);
-    SendMediaCommand(command, lengthReply, CD_REPLY_CAPACITY, NULL);
-    if (ownDevice)
-        SendMediaCommand("close VireoCdQuery", NULL, 0, NULL);
-    *startMs = ParseReplyInteger(startReply);
-    *lengthMs = ParseReplyInteger(lengthReply);
-}
-
-// A path with wildcards names no one file, whatever a search would match.
-static bool HasWildcard(const char* text)
-{
-    return std::strpbrk(text, "*?") != NULL;
-}
-
-void GetAnsiLeadBytes(LeadBytes* leads)
-{
-    CPINFO info;
-    if (GetCPInfo(CP_ACP, &info))
-        FillLeadBytes(leads, info.LeadByte, MAX_LEADBYTES);
-    else
-        FillLeadBytes(leads, NULL, 0);
-}
-
-// Found: the text becomes its blank-free short form and the display text the
-// file's long name. Not found: both stay as handed in.
-static void LookUpFile(char* text, char* display)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = HasWildcard(text) ? INVALID_HANDLE_VALUE : FindFirstFileA(text, &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        LeadBytes leads;
-        GetAnsiLeadBytes(&leads);
-        CopyBounded(display, TEXT_CAPACITY, NameAfterLastBackslash(text, leads));
-        return;
-    }
-    char shortPath[MAILBOX_CAPACITY];
-    DWORD length = GetShortPathNameA(text, shortPath, MAILBOX_CAPACITY);
-    // Without a short form the path is kept as handed in.
-    if (length > 0 && length < MAILBOX_CAPACITY)
-        CopyBounded(text, MAILBOX_CAPACITY, shortPath);
-    CopyBounded(display, TEXT_CAPACITY, found.cFileName);
-    FindClose(search);
-}
-
-PlaylistEntry* NewFileEntry(EntryKind kind, const char* path)
-{
-    HANDLE heap = GetProcessHeap();
-    PlaylistEntry* entry = static_cast<PlaylistEntry*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, sizeof(PlaylistEntry)));
-    if (entry == NULL)
-        return NULL;
-    size_t size = std::strlen(path) + 1;
-    char* copy = static_cast<char*>(HeapAlloc(heap, 0, size));
-    if (copy == NULL) {
-        HeapFree(heap, 0, entry);
-        return NULL;
-    }
-    std::memcpy(copy, path, size);
-    entry->kind = kind;
-    entry->path = copy;
-    return entry;
-}
-
-PlaylistEntry* NewCdEntry(int32_t startMs, int32_t lengthMs)
-{
-    PlaylistEntry* entry =
-        static_cast<PlaylistEntry*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(PlaylistEntry)));
-    if (entry == NULL)
-        return NULL;
-    entry->kind = ENTRY_CD_TRACK;
-    entry->startMs = startMs;
-    entry->lengthMs = lengthMs;
-    return entry;
-}
-
-// A forwarded playlist arrives as a stream of adds, and a shown list redraws
-// itself, scroll bar and all, on every one of them: most of the stream's
-// time. The list is drawn once the stream pauses instead.
-static const UINT_PTR STREAM_PAUSE_TIMER_ID = 1001;
-static const UINT STREAM_PAUSE_MS = 100;
-// Whether a stream is under way, and when its last add came.
-static bool s_streaming = false;
-static DWORD s_lastAddTick = 0;
-
-void EndAddStream(HWND window)
-{
-    KillTimer(window, STREAM_PAUSE_TIMER_ID);
-    s_streaming = false;
-    LetGoOfSlot();
-    HWND list = GetDlgItem(window, IDC_PLAYLIST);
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, NULL, TRUE);
-}
-
-static void CALLBACK OnStreamTimer(HWND window, UINT message, UINT_PTR id, DWORD time)
-{
-    if (GetTickCount() - s_lastAddTick >= STREAM_PAUSE_MS)
-        EndAddStream(window);
-}
-
-static void AwaitStreamPause(HWND window)
-{
-    s_lastAddTick = GetTickCount();
-    if (s_streaming)
-        return;
-    // The timer is set once a stream; each tick looks whether adds still
-    // come. Without it nothing would end the stream, so the list then draws
-    // as before and the handle goes at once.
-    if (SetTimer(window, STREAM_PAUSE_TIMER_ID, STREAM_PAUSE_MS, OnStreamTimer) != 0) {
-        s_streaming = true;
-        SendDlgItemMessageA(window, IDC_PLAYLIST, WM_SETREDRAW, FALSE, 0);
-    } else {
-        LetGoOfSlot();
-    }
-}
-
-static void AppendEntry(HWND window, const char* display, PlaylistEntry* entry)
-{
-    LRESULT index = SendDlgItemMessageA(window, IDC_PLAYLIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(display));
-    // A list that refuses the item would leave the record without an owner.
-    if (index < 0) {
-        FreeEntry(entry);
-        return;
-    }
-    SendDlgItemMessageA(window, IDC_PLAYLIST, LB_SETITEMDATA, static_cast<WPARAM>(index),
-                        reinterpret_cast<LPARAM>(entry));
-    QueueChanged(window, QUEUE_APPENDED, static_cast<int>(index), static_cast<int>(index));
-}
-
-void AddEntryFromMailbox(HWND window)
-{
-    char text[MAILBOX_CAPACITY];
-    GetDlgItemTextA(window, IDC_MAILBOX, text, MAILBOX_CAPACITY);
-    // The slot is free from here on, and the sender may go on with its next
-    // text while this one is looked up and added: nothing below handles
-    // another sent message, so the list keeps the order of the sends.
-    RecordSlotHolder(0);
-    ReleaseSlot();
-    ReplyMessage(0);
-    AwaitStreamPause(window);
-
-    char display[TEXT_CAPACITY];
-    PlaylistEntry* entry = NULL;
-    EntryKind kind = ClassifyEntryText(text);
-    int32_t track = 0;
-    // A ".cda" name without a track number is no CD track: it is taken as a file.
-    if (kind == ENTRY_CD_TRACK && !FindCdTrackNumber(text, &track))
-        kind = ENTRY_OTHER;
-    if (kind == ENTRY_CD_TRACK) {
-        FormatCdTrackName(display, sizeof display, track);
-        int32_t startMs = 0;
-        int32_t lengthMs = 0;
-        QueryCdTrack(track, &startMs, &lengthMs);
-        entry = NewCdEntry(startMs, lengthMs);
-    } else {
-        LookUpFile(text, display);
-        entry = NewFileEntry(kind, text);
-    }
-    if (entry != NULL)
-        AppendEntry(window, display, entry);
 }

@@ -40,6 +40,9 @@ void FreeEntry(PlaylistEntry* entry);
 // The records as the mailbox makes them; null when memory ran out.
 PlaylistEntry* NewFileEntry(EntryKind kind, const char* path);
 PlaylistEntry* NewCdEntry(int32_t startMs, int32_t lengthMs);
+// Found on the disk: the text becomes its blank-free short form and the
+// display text the file's long name. Not found: both stay as handed in.
+void LookUpFile(char* text, char* display);
 // The one place entries are released; the current entry is let go first.
 void RemoveEntry(HWND window, int index);
 void MoveEntry(HWND window, int from, int to);

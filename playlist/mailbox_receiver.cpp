@@ -1,0 +1,116 @@
+// The add mailbox's receiving end, on the main window's thread: each text
+// read from the slot becomes an entry at the list's end.
+#include <windows.h>
+
+#include "playlist.h"
+#include "../playback/playback.h"
+#include "resource.h"
+#include "mailbox_slot.h"
+
+// The receiver's handle to the slot semaphore, kept while a stream of adds
+// arrives: opening it for every add was a good part of the stream's time. It
+// is let go once the stream pauses, since closing every handle is what
+// frees a slot that a killed sender left taken.
+static HANDLE s_receiverSemaphore = NULL;
+
+static void ReleaseSlot()
+{
+    if (s_receiverSemaphore == NULL)
+        s_receiverSemaphore = OpenAddSemaphore();
+    if (s_receiverSemaphore != NULL)
+        ReleaseSemaphore(s_receiverSemaphore, 1, NULL);
+}
+
+static void LetGoOfSlot()
+{
+    if (s_receiverSemaphore != NULL)
+        CloseHandle(s_receiverSemaphore);
+    s_receiverSemaphore = NULL;
+}
+
+// A forwarded playlist arrives as a stream of adds, and a shown list redraws
+// itself, scroll bar and all, on every one of them: most of the stream's
+// time. The list is drawn once the stream pauses instead.
+static const UINT_PTR STREAM_PAUSE_TIMER_ID = 1001;
+static const UINT STREAM_PAUSE_MS = 100;
+// Whether a stream is under way, and when its last add came.
+static bool s_streaming = false;
+static DWORD s_lastAddTick = 0;
+
+void EndAddStream(HWND window)
+{
+    KillTimer(window, STREAM_PAUSE_TIMER_ID);
+    s_streaming = false;
+    LetGoOfSlot();
+    HWND list = GetDlgItem(window, IDC_PLAYLIST);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, NULL, TRUE);
+}
+
+static void CALLBACK OnStreamTimer(HWND window, UINT message, UINT_PTR id, DWORD time)
+{
+    if (GetTickCount() - s_lastAddTick >= STREAM_PAUSE_MS)
+        EndAddStream(window);
+}
+
+static void AwaitStreamPause(HWND window)
+{
+    s_lastAddTick = GetTickCount();
+    if (s_streaming)
+        return;
+    // The timer is set once a stream; each tick looks whether adds still
+    // come. Without it nothing would end the stream, so the list then draws
+    // as before and the handle goes at once.
+    if (SetTimer(window, STREAM_PAUSE_TIMER_ID, STREAM_PAUSE_MS, OnStreamTimer) != 0) {
+        s_streaming = true;
+        SendDlgItemMessageA(window, IDC_PLAYLIST, WM_SETREDRAW, FALSE, 0);
+    } else {
+        LetGoOfSlot();
+    }
+}
+
+static void AppendEntry(HWND window, const char* display, PlaylistEntry* entry)
+{
+    LRESULT index = SendDlgItemMessageA(window, IDC_PLAYLIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(display));
+    // A list that refuses the item would leave the record without an owner.
+    if (index < 0) {
+        FreeEntry(entry);
+        return;
+    }
+    SendDlgItemMessageA(window, IDC_PLAYLIST, LB_SETITEMDATA, static_cast<WPARAM>(index),
+                        reinterpret_cast<LPARAM>(entry));
+    QueueChanged(window, QUEUE_APPENDED, static_cast<int>(index), static_cast<int>(index));
+}
+
+void AddEntryFromMailbox(HWND window)
+{
+    char text[MAILBOX_CAPACITY];
+    GetDlgItemTextA(window, IDC_MAILBOX, text, MAILBOX_CAPACITY);
+    // The slot is free from here on, and the sender may go on with its next
+    // text while this one is looked up and added: nothing below handles
+    // another sent message, so the list keeps the order of the sends.
+    RecordSlotHolder(0);
+    ReleaseSlot();
+    ReplyMessage(0);
+    AwaitStreamPause(window);
+
+    char display[TEXT_CAPACITY];
+    PlaylistEntry* entry = NULL;
+    EntryKind kind = ClassifyEntryText(text);
+    int32_t track = 0;
+    // A ".cda" name without a track number is no CD track: it is taken as a file.
+    if (kind == ENTRY_CD_TRACK && !FindCdTrackNumber(text, &track))
+        kind = ENTRY_OTHER;
+    if (kind == ENTRY_CD_TRACK) {
+        FormatCdTrackName(display, sizeof display, track);
+        int32_t startMs = 0;
+        int32_t lengthMs = 0;
+        QueryCdTrack(track, &startMs, &lengthMs);
+        entry = NewCdEntry(startMs, lengthMs);
+    } else {
+        LookUpFile(text, display);
+        entry = NewFileEntry(kind, text);
+    }
+    if (entry != NULL)
+        AppendEntry(window, display, entry);
+}
