@@ -39,6 +39,14 @@ void FillLeadBytes(LeadBytes* leads, const unsigned char* ranges, size_t size);
 // may be 0x5C and is then no backslash.
 const char* NameAfterLastBackslash(const char* text, const LeadBytes& leads);
 
+// The character after the one at p; a lead byte right before the end (a
+// text cut short) stands alone.
+const char* NextCharacter(const char* p, const LeadBytes& leads);
+
+// The text after the name's last dot, where no backslash follows it; null
+// for a name without one.
+const char* NameExtension(const char* name);
+
 // The first run of decimal digits anywhere in the text, read as a number.
 // False when the text holds no digit.
 bool FindCdTrackNumber(const char* text, int32_t* track);
