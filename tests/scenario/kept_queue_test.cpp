@@ -83,19 +83,6 @@ protected:
     KeptQueueFiles files;
 };
 
-std::string ReadFileBytes(const std::string& path)
-{
-    FILE* file = fopen(path.c_str(), "rb");
-    if (file == NULL)
-        return "<none>";
-    std::string bytes;
-    char chunk[4096];
-    for (size_t n; (n = fread(chunk, 1, sizeof chunk, file)) > 0;)
-        bytes.append(chunk, n);
-    fclose(file);
-    return bytes;
-}
-
 uint32_t SavedNumber(const KeptQueueFiles& files)
 {
     uint32_t saved = 0;

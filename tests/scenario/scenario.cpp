@@ -59,10 +59,9 @@ KeptQueueFiles KeptFiles()
     return files;
 }
 
-std::string KeptQueueBytes()
+std::string ReadFileBytes(const std::string& path)
 {
-    FinishQueueWrites(SAVE_QUEUE_WAIT_MS);
-    FILE* file = fopen(KeptFiles().queue, "rb");
+    FILE* file = fopen(path.c_str(), "rb");
     if (file == NULL)
         return "<none>";
     std::string bytes;
@@ -71,6 +70,12 @@ std::string KeptQueueBytes()
         bytes.append(chunk, n);
     fclose(file);
     return bytes;
+}
+
+std::string KeptQueueBytes()
+{
+    FinishQueueWrites(SAVE_QUEUE_WAIT_MS);
+    return ReadFileBytes(KeptFiles().queue);
 }
 
 static void EmptyKeptQueue()

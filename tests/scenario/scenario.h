@@ -59,6 +59,8 @@ HDROP MakeDrop(const std::vector<std::string>& paths);
 // A folder of the temporary folder by the given name, made if need be.
 std::string ScratchFolder(const char* name);
 void WriteBytes(const std::string& path, const std::string& bytes);
+// A file's bytes, or "<none>" where it cannot be read.
+std::string ReadFileBytes(const std::string& path);
 // The kept queue's files where a start finds them, and the queue's text
 // ("<none>" when there is none).
 KeptQueueFiles KeptFiles();
