@@ -15,23 +15,7 @@
 
 #include "../playlist/playlist.h"
 #include "resource.h"
-
-static double Now()
-{
-    static LARGE_INTEGER frequency;
-    if (frequency.QuadPart == 0)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-static double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
+#include "bench_timing.h"
 
 static INT_PTR CALLBACK BareDialogProc(HWND window, UINT message, WPARAM, LPARAM)
 {
@@ -60,17 +44,17 @@ static int Write(HWND window, int runs)
     std::vector<double> whole;
     std::vector<double> disk;
     for (int run = 0; run < runs; ++run) {
-        double start = Now();
+        double start = NowMs();
         if (!SaveQueueNow(window))
             return 6;
-        whole.push_back(Now() - start);
+        whole.push_back(NowMs() - start);
     }
     std::string bytes = ReadAll(g_keptQueue.files.queue);
     for (int run = 0; run < runs; ++run) {
-        double start = Now();
+        double start = NowMs();
         if (!KeepQueueText(&g_keptQueue.files, bytes.data(), bytes.size()))
             return 7;
-        disk.push_back(Now() - start);
+        disk.push_back(NowMs() - start);
     }
     std::printf("kept_write_ms %.2f\nkept_write_disk_ms %.2f\nkept_write_bytes %zu\n", Median(whole), Median(disk),
                 bytes.size());
@@ -86,9 +70,9 @@ int main(int argc, char** argv)
         return 3;
     OpenQueueStore(argv[2]);
     RestoredQueue restored;
-    double start = Now();
+    double start = NowMs();
     bool found = RestoreQueue(window, &restored);
-    double restoreMs = Now() - start;
+    double restoreMs = NowMs() - start;
     if (!found)
         return 4;
     int code = 0;

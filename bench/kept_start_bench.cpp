@@ -12,19 +12,10 @@
 #include <string>
 
 #include "resource.h"
+#include "bench_timing.h"
 
 static const DWORD WAIT_MS = 60000;
 static const char* const KEPT_NAMES[] = {"Queue.VireoQueue", "Queue.VireoQueue.new", "Place.VireoQueue"};
-
-static double Now()
-{
-    static LARGE_INTEGER frequency;
-    if (frequency.QuadPart == 0)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Where the player keeps its queue in this world.
 static std::string KeptFolder()
@@ -91,16 +82,16 @@ static double TimeStart(const std::string& vireo, int entries)
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    double started = Now();
+    double started = NowMs();
     if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &info))
         return -1;
     double shown = -1;
     HWND window = NULL;
-    while (Now() - started < WAIT_MS && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
+    while (NowMs() - started < WAIT_MS && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
         Search search = {info.dwProcessId, NULL};
         EnumWindows(MatchShown, reinterpret_cast<LPARAM>(&search));
         if (search.found != NULL && ListCount(search.found) == entries) {
-            shown = Now() - started;
+            shown = NowMs() - started;
             window = search.found;
             break;
         }
