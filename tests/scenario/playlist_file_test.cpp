@@ -8,20 +8,6 @@
 
 namespace {
 
-// The file's bytes; "<none>" when it does not exist.
-std::string ReadBytes(const std::string& path)
-{
-    FILE* file = fopen(path.c_str(), "rb");
-    if (file == NULL)
-        return "<none>";
-    std::string bytes;
-    char chunk[512];
-    for (size_t n; (n = fread(chunk, 1, sizeof chunk, file)) > 0;)
-        bytes.append(chunk, n);
-    fclose(file);
-    return bytes;
-}
-
 std::vector<std::string> Paths(HWND window)
 {
     std::vector<std::string> paths;
@@ -50,7 +36,7 @@ TEST_F(Scenario, SaveWritesTheHeaderAndFilePathsAndLoadsBackTheFileEntries)
     DeleteFileA((saved + ".VireoList").c_str());
     FakeChooseFile(saved);
     Command(IDM_SAVE_PLAYLIST);
-    EXPECT_EQ("[VIREO 1.0]\r\nC:\\Waves\\one.wav\r\nC:\\Waves\\two.wav\r\n", ReadBytes(saved + ".VireoList"));
+    EXPECT_EQ("[VIREO 1.0]\r\nC:\\Waves\\one.wav\r\nC:\\Waves\\two.wav\r\n", ReadFileBytes(saved + ".VireoList"));
     ASSERT_EQ(1u, FakeChoosers().size());
     ExpectChooser(FakeChoosers()[0], window, false, SAVE_FILTER, "Save current playlist as", 0x804u);
 
@@ -90,8 +76,8 @@ TEST_F(Scenario, SaveAlwaysAppendsTheExtensionAndRefusesANameWithoutRoomForIt)
     DeleteFileA((a + ".VireoList").c_str());
     FakeChooseFile(a);
     Command(IDM_SAVE_PLAYLIST);
-    EXPECT_EQ("[VIREO 1.0]\r\nC:\\Waves\\one.wav\r\n", ReadBytes(a + ".VireoList"));
-    EXPECT_EQ("<none>", ReadBytes(a));
+    EXPECT_EQ("[VIREO 1.0]\r\nC:\\Waves\\one.wav\r\n", ReadFileBytes(a + ".VireoList"));
+    EXPECT_EQ("<none>", ReadFileBytes(a));
 
     // 249 characters and the extension fill the 259 exactly; one more does not fit.
     const std::string stem = folder + "\\" + std::string(249 - folder.size() - 1, 'n');
@@ -99,7 +85,7 @@ TEST_F(Scenario, SaveAlwaysAppendsTheExtensionAndRefusesANameWithoutRoomForIt)
     DeleteFileA((stem + ".VireoList").c_str());
     FakeChooseFile(stem);
     Command(IDM_SAVE_PLAYLIST);
-    EXPECT_EQ("[VIREO 1.0]\r\nC:\\Waves\\one.wav\r\n", ReadBytes(stem + ".VireoList"));
+    EXPECT_EQ("[VIREO 1.0]\r\nC:\\Waves\\one.wav\r\n", ReadFileBytes(stem + ".VireoList"));
     DeleteFileA((stem + ".VireoList").c_str());
 
     const std::string over = stem + "m";
@@ -213,7 +199,7 @@ TEST_F(Scenario, NamesInAnyLanguageAreShownStoredInUtf8AndReadBack)
     DeleteFileA((saved + ".VireoList").c_str());
     FakeChooseFile(saved);
     Command(IDM_SAVE_PLAYLIST);
-    EXPECT_EQ(stored, ReadBytes(saved + ".VireoList"));
+    EXPECT_EQ(stored, ReadFileBytes(saved + ".VireoList"));
     FakeChooseFile(saved + ".VireoList");
     FakeAnswerMessageBoxes({IDYES});
     Command(IDM_OPEN_PLAYLIST);
