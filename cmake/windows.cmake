@@ -6,6 +6,7 @@ set(VIREO_WIN32_SOURCES
     app/requests.cpp
     app/dde_server.cpp
     app/restart.cpp
+    app/system_functions.cpp
     playlist/playlist_list.cpp
     playlist/list_drawing.cpp
     playlist/list_input.cpp
