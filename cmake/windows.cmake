@@ -17,15 +17,15 @@ set(VIREO_WIN32_SOURCES
     playlist/other_playlists.cpp
     playlist/media_chooser.cpp
     playlist/drop.cpp
-    playlist/kept_queue_files.cpp
     playlist/kept_queue_store.cpp
     playlist/kept_queue_writer.cpp
     playlist/kept_queue_restore.cpp
+    playlist/whole_file.cpp
+    playlist/quiet_timer.cpp
     playback/media.cpp
     playback/play_commands.cpp
     playback/advance.cpp
     playback/current_entry.cpp
-    playback/kept_place.cpp
     playback/volume.cpp
     playback/foundation.cpp
     playback/foundation_calls.cpp

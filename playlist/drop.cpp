@@ -9,7 +9,6 @@
 #include <cstring>
 
 #include "playlist.h"
-#include "../shell/shell_text.h"
 
 static const UINT DROP_COUNT_QUERY = 0xFFFFFFFF;
 

@@ -12,7 +12,6 @@
 
 static const char M3U_HEADER[] = "#EXTM3U";
 static const char LINE_END[] = "\r\n";
-static const size_t PASSED_OVER_TEXT_CAPACITY = 96;
 
 // One load: the stream into the mailbox, and what it had to pass over.
 struct ListReading {
@@ -77,8 +76,8 @@ int LoadOtherPlaylist(HWND window, PlaylistKind kind, char* text, size_t size, c
         RefuseNonPlaylist(window);
     } else if (reading.passedOver > 0) {
         // The window's own status line, in a forwarding process too.
-        char status[PASSED_OVER_TEXT_CAPACITY];
-        FormatPassedOverText(status, sizeof status, reading.passedOver);
+        char status[PASSED_OVER_CAPACITY];
+        FormatPassedOverText(status, sizeof status, reading.passedOver, PASSED_OVER_UNPLAYABLE);
         SetStatusText(window, status);
     }
     return reading.mailbox.firstIndex;

@@ -31,8 +31,14 @@ int GetEntryCount(HWND window);
 PlaylistEntry* GetEntry(HWND window, int index);
 // The index of the item that carries the entry, or -1.
 int FindEntryIndex(HWND window, const PlaylistEntry* entry);
-// Copies the item text into a TEXT_CAPACITY buffer; the empty text for no item.
+// Copies the item text into a TEXT_CAPACITY buffer; the empty text for no
+// item, or for one too long to fit.
 void GetEntryText(HWND window, int index, char* text);
+void GetListItemText(HWND list, int index, char* text);
+// The entry at the list's end under its text; the list index, or -1 when
+// the list refuses it (a text too long to read back, no memory): the entry
+// is then released.
+int AppendListItem(HWND list, const char* text, PlaylistEntry* entry);
 
 // Releases the path text of a file entry, then the record; whatever
 // remembers the entry (the kept place, a place to resume) lets go first.
@@ -69,6 +75,21 @@ void WatchListInput(HWND window);
 // The place a dragged entry would be dropped before (the count: after the
 // last), or -1 while nothing is dragged.
 int ListDropMark();
+
+// Work put off until a stream of calls pauses: its timer's id (resource.h),
+// how long the calls must have paused, and the work.
+struct QuietTimer {
+    UINT_PTR id;
+    DWORD quietMs;
+    void (*whenQuiet)(HWND window);
+    DWORD lastCall;
+    bool waiting;
+};
+// One call of the stream. False when no timer could be had: nothing would
+// come back for the work, which the caller does now instead.
+bool PutOffUntilQuiet(HWND window, QuietTimer* timer);
+// The work is done now, or not at all.
+void StopQuietTimer(HWND window, QuietTimer* timer);
 
 // The add mailbox.
 extern const char ADD_SEMAPHORE_NAME[];      // "VireoAddSemaphore"
@@ -118,6 +139,15 @@ void GetAnsiLeadBytes(LeadBytes* leads);
 const size_t EXTENSION_LIST_CAPACITY = 4096;
 void ReadMediaExtensions(char* list, size_t capacity);
 void ChooseMediaToAdd(HWND window);
+
+// Files read and written whole. The text in one buffer from malloc of its
+// size and a zero after it; null, with the system's reason, when it cannot
+// be read (a file another program holds is asked for a while first).
+char* ReadWholeFile(const char* name, size_t* size);
+// The bytes written whole and flushed to fresh, a file in the same folder,
+// which then takes name's place; false, with the system's reason, when any
+// step failed: name is then as it was.
+bool WriteWholeFile(const char* name, const char* fresh, const char* bytes, size_t size);
 
 // Playlist files: Vireo's own, and by their extension those of other
 // players (M3U, M3U8, PLS) read and M3U8 written. A load gives the list

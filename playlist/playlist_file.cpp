@@ -80,27 +80,6 @@ static void WriteStoredLine(std::FILE* file, const char* path)
     std::fprintf(file, "%s\n", MakeStoredText(path, stored, sizeof stored));
 }
 
-// The whole file in one buffer of its size plus a zero byte; null when it
-// cannot be read in full.
-static char* ReadWholeFile(std::FILE* file, size_t* size)
-{
-    if (std::fseek(file, 0, SEEK_END) != 0)
-        return NULL;
-    long end = std::ftell(file);
-    if (end < 0 || std::fseek(file, 0, SEEK_SET) != 0)
-        return NULL;
-    *size = static_cast<size_t>(end);
-    char* text = static_cast<char*>(std::malloc(*size + 1));
-    if (text == NULL)
-        return NULL;
-    if (std::fread(text, 1, *size, file) != *size) {
-        std::free(text);
-        return NULL;
-    }
-    text[*size] = '\0';
-    return text;
-}
-
 void RefuseNonPlaylist(HWND window)
 {
     MessageBoxA(window, NOT_A_PLAYLIST, LOAD_CAPTION, MB_OK | MB_ICONWARNING);
@@ -135,12 +114,8 @@ static void FindPlaylistFolder(const char* fileName, char* folder)
 
 int LoadPlaylistFile(HWND window, const char* fileName)
 {
-    std::FILE* file = std::fopen(fileName, "rb");
-    if (file == NULL)
-        return -1;
     size_t size = 0;
-    char* text = ReadWholeFile(file, &size);
-    std::fclose(file);
+    char* text = ReadWholeFile(fileName, &size);
     if (text == NULL)
         return -1;
     int first = -1;

@@ -36,6 +36,16 @@ void GrayCommand(HWND window, int id)
     EnableMenuItem(g_trayMenu, id, MF_BYCOMMAND | MF_GRAYED);
 }
 
+void SendCommand(HWND window, int id)
+{
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+void PostCommand(HWND window, int id)
+{
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
 void SetStatusText(HWND window, const char* text)
 {
     SetDlgItemTextA(window, IDC_STATUS, text);
@@ -75,8 +85,8 @@ static void BringBackQueue(HWND window)
     if (restored.current >= 0)
         SetResumePlace(window, restored.current, restored.positionMs);
     if (restored.passedOver > 0) {
-        char status[KEPT_PASSED_OVER_CAPACITY];
-        FormatKeptPassedOverText(status, sizeof status, restored.passedOver);
+        char status[PASSED_OVER_CAPACITY];
+        FormatPassedOverText(status, sizeof status, restored.passedOver, PASSED_OVER_KEPT_DAMAGED);
         SetStatusText(window, status);
     }
 }
@@ -202,8 +212,8 @@ static void OnMainCommand(HWND window, int id, int code)
     case IDM_CLEAR_PLAYLIST: ClearPlaylist(window); break;
     case IDM_ABOUT:         ShowAboutBox(window); break;
     case IDM_HELP:          OpenHelpPage(window); break;
-    case IDM_NEXT:          StepSelection(window, +1); break;
-    case IDM_PREVIOUS:      StepSelection(window, -1); break;
+    case IDM_NEXT:          PlayNextOrPrevious(window, +1); break;
+    case IDM_PREVIOUS:      PlayNextOrPrevious(window, -1); break;
     case IDM_VOLUME_UP:     StepVolume(window, +VOLUME_STEP); break;
     case IDM_VOLUME_DOWN:   StepVolume(window, -VOLUME_STEP); break;
     case IDM_CUE_MODE:

@@ -15,6 +15,10 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // One command's enabled state in the main window and in the tray popup menu.
 void EnableCommand(HWND window, int id);
 void GrayCommand(HWND window, int id);
+// A command to the main window, as a button or a menu sends it: carried out
+// at once, or in the queue's order.
+void SendCommand(HWND window, int id);
+void PostCommand(HWND window, int id);
 void SetStatusText(HWND window, const char* text);
 
 BOOL NotifyTrayIcon(DWORD action, HWND window, HICON picture, const char* tip);
