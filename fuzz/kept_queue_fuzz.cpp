@@ -20,12 +20,12 @@ static void Check(bool condition)
 
 static std::string Written(const KeptEntry& entry)
 {
-    KeptQueueText text;
+    GrowingText text;
     BeginKeptQueueText(&text, -1, 0);
     size_t before = text.length;
     AppendKeptEntry(&text, entry);
     std::string line(text.text + before, text.length - before);
-    FreeKeptQueueText(&text);
+    FreeGrowingText(&text);
     return line;
 }
 

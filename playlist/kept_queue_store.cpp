@@ -103,7 +103,7 @@ void HoldKeptQueue(HWND window)
 
 // The list control is found once for a whole pass over it: under Wine
 // finding a dialog's control asks the server each time.
-static void AppendListEntry(KeptQueueText* text, HWND list, int index)
+static void AppendListEntry(GrowingText* text, HWND list, int index)
 {
     char display[TEXT_CAPACITY];
     char storedDisplay[STORED_LINE_CAPACITY];
@@ -129,7 +129,7 @@ static bool HandQueueToWriter(HWND window)
 {
     StartQueueWriter(window);
     const KeptQueueFiles* files = KeptQueueFileNames();
-    KeptQueueText text = {NULL, 0, 0, false};
+    GrowingText text = {NULL, 0, 0, false};
     int32_t positionMs = 0;
     int current = QueuePlace(window, &positionMs);
     HWND list = GetDlgItem(window, IDC_PLAYLIST);

@@ -41,65 +41,36 @@ static bool ReadInt32(const char* text, int32_t low, int32_t* value)
 
 // ---- Writing ---------------------------------------------------------------
 
-static bool Reserve(KeptQueueText* out, size_t more)
-{
-    if (out->failed)
-        return false;
-    if (out->length + more <= out->capacity)
-        return true;
-    size_t capacity = out->capacity > 0 ? out->capacity : 4096;
-    while (capacity < out->length + more)
-        capacity *= 2;
-    char* grown = static_cast<char*>(std::realloc(out->text, capacity));
-    if (grown == nullptr) {
-        out->failed = true;
-        return false;
-    }
-    out->text = grown;
-    out->capacity = capacity;
-    return true;
-}
-
-static void AppendBytes(KeptQueueText* out, const char* bytes, size_t count)
-{
-    if (Reserve(out, count)) {
-        std::memcpy(out->text + out->length, bytes, count);
-        out->length += count;
-    }
-}
-
 // Tags and numbers: far shorter than the line.
-static void AppendFormatted(KeptQueueText* out, const char* format, ...)
+static void AppendFormatted(GrowingText* out, const char* format, ...)
 {
     char text[NUMBERS_CAPACITY];
     std::va_list numbers;
     va_start(numbers, format);
     int length = std::vsnprintf(text, sizeof text, format, numbers);
     va_end(numbers);
-    AppendBytes(out, text, length > 0 ? static_cast<size_t>(length) : 0);
+    AppendToText(out, text, length > 0 ? static_cast<size_t>(length) : 0);
 }
 
 // A tab, then the text with every control character as '?'.
-static void AppendField(KeptQueueText* out, const char* text)
+static void AppendField(GrowingText* out, const char* text)
 {
-    size_t count = std::strlen(text);
-    if (!Reserve(out, count + 1))
-        return;
-    char* to = out->text + out->length;
-    *to++ = '\t';
-    for (size_t i = 0; i < count; ++i)
-        to[i] = static_cast<unsigned char>(text[i]) < 0x20 ? '?' : text[i];
-    out->length += count + 1;
+    AppendToText(out, "	", 1);
+    size_t start = out->length;
+    AppendToText(out, text, std::strlen(text));
+    for (size_t i = start; i < out->length; ++i)
+        if (static_cast<unsigned char>(out->text[i]) < 0x20)
+            out->text[i] = '?';
 }
 
-void BeginKeptQueueText(KeptQueueText* out, int32_t current, int32_t positionMs)
+void BeginKeptQueueText(GrowingText* out, int32_t current, int32_t positionMs)
 {
-    *out = KeptQueueText{nullptr, 0, 0, false};
+    *out = GrowingText{nullptr, 0, 0, false};
     AppendFormatted(out, "%s\t%d\r\ncurrent\t%ld\t%ld\r\n", HEADER, KEPT_QUEUE_VERSION, static_cast<long>(current),
                     static_cast<long>(positionMs));
 }
 
-void AppendKeptEntry(KeptQueueText* out, const KeptEntry& entry)
+void AppendKeptEntry(GrowingText* out, const KeptEntry& entry)
 {
     const char* word = "other";
     for (const auto& known : KIND_WORDS)
@@ -111,22 +82,14 @@ void AppendKeptEntry(KeptQueueText* out, const KeptEntry& entry)
         AppendFormatted(out, "\t%ld\t%ld", static_cast<long>(entry.startMs), static_cast<long>(entry.lengthMs));
     else
         AppendField(out, entry.path);
-    AppendBytes(out, LINE_END, sizeof LINE_END - 1);
+    AppendToText(out, LINE_END, sizeof LINE_END - 1);
 }
 
-void EndKeptQueueText(KeptQueueText* out)
+void EndKeptQueueText(GrowingText* out)
 {
     AppendFormatted(out, "%s%s", END_LINE, LINE_END);
     if (out->failed)
-        FreeKeptQueueText(out);
-}
-
-void FreeKeptQueueText(KeptQueueText* out)
-{
-    std::free(out->text);
-    out->text = nullptr;
-    out->length = 0;
-    out->capacity = 0;
+        FreeGrowingText(out);
 }
 
 // ---- Reading ---------------------------------------------------------------

@@ -40,20 +40,13 @@ uint32_t KeptTextCheck(const char* bytes, size_t count);
 
 // ---- Writing ---------------------------------------------------------------
 
-// A whole file, grown with malloc; failed once memory ran out.
-struct KeptQueueText {
-    char* text;
-    size_t length;
-    size_t capacity;
-    bool failed;
-};
 // current is the entry's number among those appended (-1: none).
-void BeginKeptQueueText(KeptQueueText* out, int32_t current, int32_t positionMs);
+void BeginKeptQueueText(GrowingText* out, int32_t current, int32_t positionMs);
 // A control character in a text (a tab would split the line) is written as
 // '?', which no file name holds: the entry keeps its place.
-void AppendKeptEntry(KeptQueueText* out, const KeptEntry& entry);
-void EndKeptQueueText(KeptQueueText* out);
-void FreeKeptQueueText(KeptQueueText* out);
+void AppendKeptEntry(GrowingText* out, const KeptEntry& entry);
+// Released when memory ran out on the way.
+void EndKeptQueueText(GrowingText* out);
 
 // ---- Reading ---------------------------------------------------------------
 

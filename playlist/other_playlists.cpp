@@ -11,7 +11,6 @@
 #include "../shell/shell.h"
 
 static const char M3U_HEADER[] = "#EXTM3U";
-static const char LINE_END[] = "\r\n";
 
 // One load: the stream into the mailbox, and what it had to pass over.
 struct ListReading {
@@ -140,7 +139,7 @@ static void LengthenPath(const char* path, char* out, size_t capacity)
 
 // The full path, in its long form: what other players and other machines
 // can read. A path that cannot be made full is written as it is stored.
-static void WriteM3u8Line(std::FILE* file, const char* path)
+static void AppendM3u8Line(GrowingText* text, const char* path)
 {
     char full[TEXT_CAPACITY];
     DWORD length = GetFullPathNameA(path, sizeof full, full, NULL);
@@ -149,16 +148,11 @@ static void WriteM3u8Line(std::FILE* file, const char* path)
     char lengthened[TEXT_CAPACITY];
     LengthenPath(full, lengthened, sizeof lengthened);
     char stored[STORED_LINE_CAPACITY];
-    std::fprintf(file, "%s%s", MakeStoredText(lengthened, stored, sizeof stored), LINE_END);
+    AppendLineToText(text, MakeStoredText(lengthened, stored, sizeof stored));
 }
 
-void SaveM3u8Playlist(HWND window, const char* fileName)
+void ComposeM3u8Text(HWND window, GrowingText* text)
 {
-    // Binary: the line ends are written as they are meant.
-    std::FILE* file = std::fopen(fileName, "wb");
-    if (file == NULL)
-        return;
-    std::fprintf(file, "%s%s", M3U_HEADER, LINE_END);
-    WriteEachFilePath(window, file, WriteM3u8Line);
-    std::fclose(file);
+    AppendLineToText(text, M3U_HEADER);
+    AppendEachFilePath(window, text, AppendM3u8Line);
 }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <commdlg.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -153,10 +154,19 @@ bool WriteWholeFile(const char* name, const char* fresh, const char* bytes, size
 // players (M3U, M3U8, PLS) read and M3U8 written. A load gives the list
 // index of the first entry it appended, or -1 when it appended none.
 int LoadPlaylistFile(HWND window, const char* fileName);
-void SavePlaylistFile(HWND window, const char* fileName);
+// The list written whole to the file, as an M3U8 playlist where its name
+// says so; false, with a message box owned by the window that names the
+// file, when it cannot be written: the file is then as it was.
+bool SavePlaylistFile(HWND window, const char* fileName);
 // One line for each entry that names a file, in the list's order; a CD
 // track has no path to write.
-void WriteEachFilePath(HWND window, std::FILE* file, void (*writeLine)(std::FILE* file, const char* path));
+void AppendEachFilePath(HWND window, GrowingText* text, void (*appendLine)(GrowingText* text, const char* path));
+// The M3U8 text of the list (other_playlists.cpp).
+void ComposeM3u8Text(HWND window, GrowingText* text);
+// A file chooser's record in its first form, owned by the window, kind 1
+// chosen, the name buffer of capacity characters, no other setting.
+void PrepareChooser(OPENFILENAMEA* choice, HWND owner, const char* filter, const char* title, char* file,
+                    DWORD capacity, DWORD flags);
 // Stored lines: UTF-8 where the system can make it, else the legacy code
 // page of earlier versions; the program's own texts are in the process's.
 const int STORED_LINE_CAPACITY = 3 * TEXT_CAPACITY;
@@ -169,7 +179,6 @@ const char* MakeStoredText(const char* path, char* stored, int capacity);
 // "Error: not a Vireo playlist file.", owned by the window.
 void RefuseNonPlaylist(HWND window);
 int LoadOtherPlaylist(HWND window, PlaylistKind kind, char* text, size_t size, const char* folder);
-void SaveM3u8Playlist(HWND window, const char* fileName);
 void ChoosePlaylistToLoad(HWND window);
 void ChoosePlaylistToSave(HWND window);
 bool AskClearBeforeLoad(HWND window);

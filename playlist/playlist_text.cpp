@@ -1,6 +1,7 @@
 #include "playlist_text.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "../playback/playback_text.h"
@@ -224,4 +225,45 @@ void FormatPassedOverText(char* out, size_t capacity, unsigned long count, Passe
         std::snprintf(out, capacity, "%s", ONE[what]);
     else
         std::snprintf(out, capacity, MANY[what], count);
+}
+
+// ---- Growing texts -----------------------------------------------------------
+
+static bool Reserve(GrowingText* out, size_t more)
+{
+    if (out->failed)
+        return false;
+    if (out->length + more <= out->capacity)
+        return true;
+    size_t capacity = out->capacity > 0 ? out->capacity : 4096;
+    while (capacity < out->length + more)
+        capacity *= 2;
+    char* grown = static_cast<char*>(std::realloc(out->text, capacity));
+    if (grown == nullptr) {
+        out->failed = true;
+        return false;
+    }
+    out->text = grown;
+    out->capacity = capacity;
+    return true;
+}
+
+void AppendToText(GrowingText* out, const char* bytes, size_t count)
+{
+    if (Reserve(out, count)) {
+        std::memcpy(out->text + out->length, bytes, count);
+        out->length += count;
+    }
+}
+
+void AppendLineToText(GrowingText* out, const char* line)
+{
+    AppendToText(out, line, std::strlen(line));
+    AppendToText(out, "\r\n", 2);
+}
+
+void FreeGrowingText(GrowingText* out)
+{
+    std::free(out->text);
+    *out = GrowingText{nullptr, 0, 0, false};
 }

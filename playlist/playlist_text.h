@@ -117,6 +117,19 @@ bool TakeChosenFile(ChosenFiles* chosen, char* path, size_t capacity);
 
 // ---- Lines -------------------------------------------------------------------
 
+// A text grown with malloc as a file is composed; failed once memory ran out,
+// and then nothing more is appended.
+struct GrowingText {
+    char* text;
+    size_t length;
+    size_t capacity;
+    bool failed;
+};
+void AppendToText(GrowingText* out, const char* bytes, size_t count);
+// The text and a CR LF.
+void AppendLineToText(GrowingText* out, const char* line);
+void FreeGrowingText(GrowingText* out);
+
 // A line cut out of a text in place: what ended it became a zero byte.
 // length counts the line's bytes, so a line that holds a zero byte of its
 // own has a shorter strlen.

@@ -47,14 +47,14 @@ Read ReadBytes(std::string bytes, const KeptPlace* place = nullptr)
 
 std::string Written(int32_t current, int32_t positionMs, const std::vector<KeptEntry>& entries)
 {
-    KeptQueueText text;
+    GrowingText text;
     BeginKeptQueueText(&text, current, positionMs);
     for (const KeptEntry& entry : entries)
         AppendKeptEntry(&text, entry);
     EndKeptQueueText(&text);
     EXPECT_FALSE(text.failed);
     std::string bytes(text.text, text.length);
-    FreeKeptQueueText(&text);
+    FreeGrowingText(&text);
     return bytes;
 }
 

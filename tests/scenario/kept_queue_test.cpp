@@ -103,13 +103,13 @@ void RunTimers(DWORD ms)
 
 std::string QueueText(const std::vector<KeptEntry>& entries)
 {
-    KeptQueueText out;
+    GrowingText out;
     BeginKeptQueueText(&out, -1, 0);
     for (const KeptEntry& entry : entries)
         AppendKeptEntry(&out, entry);
     EndKeptQueueText(&out);
     std::string bytes(out.text, out.length);
-    FreeKeptQueueText(&out);
+    FreeGrowingText(&out);
     return bytes;
 }
 
