@@ -18,6 +18,10 @@ uint64_t Id3v2TagBytes(const unsigned char* header);
 // lies within the file.
 void ReadId3v2Tag(TagSource* source, uint64_t offset, MediaTags* tags);
 
+// The bytes of an APEv2 tag at offset (some writers put one in front),
+// header and footer included, its texts kept; 0 when there is none.
+uint64_t ReadLeadingApeTag(TagSource* source, uint64_t offset, MediaTags* tags);
+
 // Keeps the texts of an APEv2 and an ID3v1 tag at the end of the file (in
 // that order of trust) and answers where the audio before them ends; the
 // tags are looked for only after audioStart.

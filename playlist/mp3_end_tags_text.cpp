@@ -52,6 +52,15 @@ static void ReadApeItems(const unsigned char* b, size_t count, uint32_t items, M
     }
 }
 
+static void ReadApeItemsAt(TagSource* source, uint64_t offset, uint64_t size, uint32_t items, MediaTags* tags)
+{
+    size_t count = size < TAG_BLOCK_BYTES ? static_cast<size_t>(size) : TAG_BLOCK_BYTES;
+    unsigned char* b = static_cast<unsigned char*>(std::malloc(count + 1));
+    if (b != nullptr && ReadTagBytes(source, offset, b, count))
+        ReadApeItems(b, count, items, tags);
+    std::free(b);
+}
+
 // The APEv2 tag whose footer ends at end; where the tag starts, or end when
 // there is none.
 static uint64_t ReadApeTag(TagSource* source, uint64_t audioStart, uint64_t end, MediaTags* tags)
@@ -61,17 +70,23 @@ static uint64_t ReadApeTag(TagSource* source, uint64_t audioStart, uint64_t end,
         std::memcmp(footer, "APETAGEX", 8) != 0)
         return end;
     uint64_t size = LittleEndian32(footer + 12);  // items and footer
-    uint32_t items = LittleEndian32(footer + 16);
     uint64_t whole = size + (LittleEndian32(footer + 20) & APE_HAS_HEADER ? APE_FOOTER_BYTES : 0);
     if (size < APE_FOOTER_BYTES || whole > end - audioStart)
         return end;
-    size_t itemBytes = size - APE_FOOTER_BYTES < TAG_BLOCK_BYTES ? static_cast<size_t>(size - APE_FOOTER_BYTES)
-                                                                 : TAG_BLOCK_BYTES;
-    unsigned char* b = static_cast<unsigned char*>(std::malloc(itemBytes + 1));
-    if (b != nullptr && ReadTagBytes(source, end - size, b, itemBytes))
-        ReadApeItems(b, itemBytes, items, tags);
-    std::free(b);
+    ReadApeItemsAt(source, end - size, size - APE_FOOTER_BYTES, LittleEndian32(footer + 16), tags);
     return end - whole;
+}
+
+uint64_t ReadLeadingApeTag(TagSource* source, uint64_t offset, MediaTags* tags)
+{
+    unsigned char header[APE_FOOTER_BYTES];
+    if (!ReadTagBytes(source, offset, header, sizeof header) || std::memcmp(header, "APETAGEX", 8) != 0)
+        return 0;
+    uint64_t size = LittleEndian32(header + 12);  // items and footer
+    if (size < APE_FOOTER_BYTES || size > source->size - offset - APE_FOOTER_BYTES)
+        return 0;
+    ReadApeItemsAt(source, offset + APE_FOOTER_BYTES, size - APE_FOOTER_BYTES, LittleEndian32(header + 16), tags);
+    return APE_FOOTER_BYTES + size;
 }
 
 uint64_t ReadEndTags(TagSource* source, uint64_t audioStart, MediaTags* tags)

@@ -15,6 +15,10 @@ static const size_t VBRI_AT = FRAME_HEADER_BYTES + 32;
 static const size_t VBRI_FRAMES_AT = 14;
 static const uint32_t XING_HAS_FRAMES = 0x1;
 static const size_t CRC_BYTES = 2;
+// The frames, bytes, table of contents and quality fields, by flag.
+static const size_t XING_FIELD_BYTES[4] = {4, 4, 100, 4};
+// After the encoder's name and version: 12 bits of delay, 12 of padding.
+static const size_t ENCODER_ADDED_AT = 21;
 
 enum MpegVersion { MPEG_25 = 0, MPEG_2 = 2, MPEG_1 = 3 };
 
@@ -75,11 +79,27 @@ static bool IsRealFrame(const unsigned char* b, size_t count, size_t at, MpegFra
            next.version == f->version && next.layer == f->layer && next.rate == f->rate;
 }
 
+// The samples an encoder's tag after the Xing fields says it added at either
+// end (its delay and padding); 0 without one.
+static uint32_t AddedSamples(const unsigned char* x, size_t room)
+{
+    uint32_t flags = BigEndian32(x + 4);
+    size_t at = 8;
+    for (size_t i = 0; i < 4; ++i)
+        at += flags & (1u << i) ? XING_FIELD_BYTES[i] : 0;
+    if (at + ENCODER_ADDED_AT + 3 > room ||
+        (std::memcmp(x + at, "LAME", 4) != 0 && std::memcmp(x + at, "Lav", 3) != 0))
+        return 0;
+    uint32_t added = BigEndian24(x + at + ENCODER_ADDED_AT);
+    return (added >> 12) + (added & 0xFFF);
+}
+
 // The frame count of a Xing/Info or VBRI frame; 0 when the frame is audio.
 // info tells whether it is such a frame at all.
-static uint32_t CountedFrames(const unsigned char* frame, const MpegFrame& f, bool* info)
+static uint32_t CountedFrames(const unsigned char* frame, const MpegFrame& f, bool* info, uint32_t* added)
 {
     *info = false;
+    *added = 0;
     if (f.layer != 3)
         return 0;
     size_t side = f.version == MPEG_1 ? (f.mono ? 17 : 32) : (f.mono ? 9 : 17);
@@ -89,6 +109,7 @@ static uint32_t CountedFrames(const unsigned char* frame, const MpegFrame& f, bo
         const unsigned char* x = frame + xing + crc;
         if (xing + crc + 12 <= f.bytes && (std::memcmp(x, "Xing", 4) == 0 || std::memcmp(x, "Info", 4) == 0)) {
             *info = true;
+            *added = AddedSamples(x, f.bytes - xing - crc);
             return BigEndian32(x + 4) & XING_HAS_FRAMES ? BigEndian32(x + 8) : 0;
         }
     }
@@ -108,12 +129,14 @@ static int64_t LengthMs(const unsigned char* b, size_t first, uint64_t firstOffs
     if (audioEnd <= firstOffset)
         return -1;
     bool info;
-    uint32_t frames = CountedFrames(b + first, f, &info);
+    uint32_t added;
+    uint32_t frames = CountedFrames(b + first, f, &info, &added);
     if (frames > 0) {
         // A count no file this size could hold is a lie.
         if (frames > (audioEnd - firstOffset) / FrameBytes(f, f.leastKbps, 0) + 1)
             return -1;
-        return TagLengthMs(static_cast<uint64_t>(frames) * f.samples, f.rate);
+        uint64_t samples = static_cast<uint64_t>(frames) * f.samples;
+        return TagLengthMs(samples > added ? samples - added : samples, f.rate);
     }
     if (info) {
         // Counted nothing: the estimate from the first frame of audio.
@@ -145,19 +168,20 @@ bool ReadMp3Tags(TagSource* source, MediaTags* tags)
             return false;
         ReadId3v2Tag(source, 0, tags);
     }
+    uint64_t audioStart = tagBytes + ReadLeadingApeTag(source, tagBytes, tags);
     size_t search = tagBytes > 0 ? TAGGED_SEARCH_BYTES : BARE_SEARCH_BYTES;
     size_t wanted = search + LONGEST_FRAME_BYTES + FRAME_HEADER_BYTES;
     unsigned char* b = static_cast<unsigned char*>(std::malloc(wanted));
     if (b == nullptr)
         return tagBytes > 0;
-    size_t count = ReadTagBlock(source, tagBytes, b, wanted);
+    size_t count = ReadTagBlock(source, audioStart, b, wanted);
     size_t first = 0;
     MpegFrame f;
     while (first < search && first < count && !IsRealFrame(b, count, first, &f))
         ++first;
     bool found = first < search && first < count;
     if (found) {
-        uint64_t firstOffset = tagBytes + first;
+        uint64_t firstOffset = audioStart + first;
         uint64_t audioEnd = ReadEndTags(source, firstOffset, tags);
         tags->lengthMs = LengthMs(b, first, firstOffset, audioEnd);
     }

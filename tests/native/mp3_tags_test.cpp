@@ -120,6 +120,11 @@ TEST(Mp3Length, AnInfoFrameCountsTheFramesAndIsNoAudio)
         {v1Mono, std::string(17, '\0') + "Info" + flagged, MsOf(count * 1152, 44100)},
         {v2, std::string(17, '\0') + "Xing" + flagged, MsOf(count * 576, 22050)},
         {V1_L3_128, std::string(32, '\0') + vbri, MsOf(count * 1152, 44100)},
+        // The encoder's delay and padding are no part of the sound.
+        {V1_L3_128,
+         std::string(32, '\0') + "Info" + flagged + std::string(108, '\0') + "LAME3.100" + std::string(12, '\0') +
+             BigEndianBytes(576 << 12 | 1152, 3),
+         MsOf(count * 1152 - 1728, 44100)},
         // A count no file of this size could hold.
         {V1_L3_128, std::string(32, '\0') + "Xing" + BigEndianBytes(1, 4) + BigEndianBytes(9000000, 4), -1},
     };
@@ -203,7 +208,7 @@ TEST(Mp3Tags, ATagThatClaimsMoreThanTheFileGivesItsTextsAndNoLength)
     }
 }
 
-TEST(Mp3Tags, TagsAtTheEndAreReadInOrderOfTrustAndAreNoAudio)
+TEST(Mp3Tags, TagsAroundTheAudioAreReadInOrderOfTrustAndAreNoAudio)
 {
     std::string ape = ApeTag({{"Cover Art (Front)", "\xFF\xD8"}, {"TITLE", "Long title"}, {"Artist", "Band"}}, 0);
     std::string v2 = Id3v2Tag(4, 0, Id3v2Frame(4, "TIT2", std::string("\x03" "Front", 6)));
@@ -217,6 +222,8 @@ TEST(Mp3Tags, TagsAtTheEndAreReadInOrderOfTrustAndAreNoAudio)
         {"", ape, "Long title", "Band"},
         {"", ape + Id3v1("Short title", "Short band"), "Long title", "Band"},
         {v2, Id3v1("Short title", "Short band"), "Front", "Short band"},
+        // Some writers put the APEv2 tag in front.
+        {ape, Id3v1("Short title", "Short band"), "Long title", "Band"},
     };
     std::string audio = Frames(V1_L3_128, 100);
     int64_t bare = ReadTagsOf(ReadMp3Tags, audio).tags.lengthMs;
