@@ -203,7 +203,9 @@ void ReadId3v2Tag(TagSource* source, uint64_t offset, MediaTags* tags)
     // A tag that claims more than the file holds is read as far as it goes.
     uint64_t inFile = source->size - w.framesStart;
     w.framesEnd = claimed < inFile ? claimed : inFile;
-    w.bytes = static_cast<unsigned char*>(std::malloc(TAG_BLOCK_BYTES));
+    // Loads never pass the frames' end.
+    size_t room = w.framesEnd < TAG_BLOCK_BYTES ? static_cast<size_t>(w.framesEnd) + 1 : TAG_BLOCK_BYTES;
+    w.bytes = static_cast<unsigned char*>(std::malloc(room));
     if (w.bytes == nullptr)
         return;
     w.start = 0;

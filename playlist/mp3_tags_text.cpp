@@ -171,7 +171,9 @@ bool ReadMp3Tags(TagSource* source, MediaTags* tags)
     uint64_t audioStart = tagBytes + ReadLeadingApeTag(source, tagBytes, tags);
     size_t search = tagBytes > 0 ? TAGGED_SEARCH_BYTES : BARE_SEARCH_BYTES;
     size_t wanted = search + LONGEST_FRAME_BYTES + FRAME_HEADER_BYTES;
-    unsigned char* b = static_cast<unsigned char*>(std::malloc(wanted));
+    if (wanted > source->size - audioStart)
+        wanted = static_cast<size_t>(source->size - audioStart);
+    unsigned char* b = static_cast<unsigned char*>(std::malloc(wanted + 1));
     if (b == nullptr)
         return tagBytes > 0;
     size_t count = ReadTagBlock(source, audioStart, b, wanted);

@@ -146,7 +146,8 @@ static size_t CommentPacket(const unsigned char* h, size_t count, uint32_t seria
 
 // The granule of the stream's last page that has one (-1 ends no packet),
 // found going back from the end; -1 when none is within reach.
-static int64_t LastGranule(TagSource* source, uint32_t serial, unsigned char* block, unsigned char* apart)
+static int64_t LastGranule(TagSource* source, uint32_t serial, unsigned char* block, unsigned char* apart,
+                           size_t apartBytes)
 {
     uint64_t end = source->size;
     int checks = 0;
@@ -165,7 +166,7 @@ static int64_t LastGranule(TagSource* source, uint32_t serial, unsigned char* bl
                 // A page across the block's start, or cut short at the end.
                 if (++checks > MOST_TAIL_CHECKS)
                     return -1;
-                held = ReadTagBlock(source, start + at, apart, LONGEST_PAGE_BYTES);
+                held = ReadTagBlock(source, start + at, apart, apartBytes);
                 p = apart;
                 if (!ReadPage(p, held, &page) || page.bytes > held)
                     continue;
@@ -187,9 +188,13 @@ static int64_t LastGranule(TagSource* source, uint32_t serial, unsigned char* bl
 
 static int64_t StreamLengthMs(TagSource* source, const OggStream& stream)
 {
-    unsigned char* block = static_cast<unsigned char*>(std::malloc(TAG_BLOCK_BYTES));
-    unsigned char* apart = static_cast<unsigned char*>(std::malloc(LONGEST_PAGE_BYTES));
-    int64_t granule = block != nullptr && apart != nullptr ? LastGranule(source, stream.serial, block, apart) : -1;
+    // A small file needs no more room than it has bytes.
+    size_t blockBytes = source->size < TAG_BLOCK_BYTES ? static_cast<size_t>(source->size) : TAG_BLOCK_BYTES;
+    size_t apartBytes = source->size < LONGEST_PAGE_BYTES ? static_cast<size_t>(source->size) : LONGEST_PAGE_BYTES;
+    unsigned char* block = static_cast<unsigned char*>(std::malloc(blockBytes));
+    unsigned char* apart = static_cast<unsigned char*>(std::malloc(apartBytes));
+    int64_t granule =
+        block != nullptr && apart != nullptr ? LastGranule(source, stream.serial, block, apart, apartBytes) : -1;
     std::free(block);
     std::free(apart);
     if (granule < 0 || static_cast<uint64_t>(granule) < stream.preSkip)
@@ -203,10 +208,11 @@ bool ReadOggTags(TagSource* source, MediaTags* tags)
     unsigned char magic[MAGIC_BYTES];
     if (!ReadTagBytes(source, 0, magic, sizeof magic) || std::memcmp(magic, "OggS", MAGIC_BYTES) != 0)
         return false;
-    unsigned char* head = static_cast<unsigned char*>(std::malloc(HEAD_BYTES));
+    size_t headBytes = source->size < HEAD_BYTES ? static_cast<size_t>(source->size) : HEAD_BYTES;
+    unsigned char* head = static_cast<unsigned char*>(std::malloc(headBytes));
     if (head == nullptr)
         return false;
-    size_t count = ReadTagBlock(source, 0, head, HEAD_BYTES);
+    size_t count = ReadTagBlock(source, 0, head, headBytes);
     OggStream stream;
     bool known = ChooseStream(head, count, &stream);
     unsigned char* packet = known ? static_cast<unsigned char*>(std::malloc(count)) : nullptr;

@@ -78,7 +78,8 @@ std::string Packet(size_t bytes)
 
 TEST(FlacTags, StreamInfoGivesTheLengthAndVorbisCommentsTheTexts)
 {
-    std::string comments = FlacBlock(4, VorbisComments({"TITLES=Wrong", "title=Song", "ARTIST=First", "Artist=Second"}));
+    std::string comments =
+        FlacBlock(4, VorbisComments({"TITLES=Wrong", "title=Song", "ARTIST=First", "Artist=Second"}));
     std::string v24 = Id3v2Tag(4, 0x10, Id3v2Frame(4, "TIT2", std::string("\x03Tag", 4)));
     std::string footer = "3DI" + v24.substr(3, 7);
     const struct {

@@ -175,7 +175,8 @@ TEST(Mp3Tags, Id3v2VersionsEncodingsAndUnsynchronisation)
                             Id3v2Frame(3, "TPE1", std::string("\x01Z\0o\0\xEB\0", 7))),
          "\xC3\x89t\xC3\xA9", "Zo\xC3\xAB"},
         // The band stands in for a missing artist; extended headers are passed over.
-        {Id3v2Tag(3, 0x40, BigEndianBytes(6, 4) + std::string(6, '\0') + Id3v2Frame(3, "TPE2", std::string("\0Band", 5))),
+        {Id3v2Tag(3, 0x40,
+                  BigEndianBytes(6, 4) + std::string(6, '\0') + Id3v2Frame(3, "TPE2", std::string("\0Band", 5))),
          "", "Band"},
         {Id3v2Tag(4, 0x40, SyncSafeBytes(6) + std::string(2, '\0') + Id3v2Frame(4, "TPE2", std::string("\0Group", 6)) +
                                Id3v2Frame(4, "TPE1", std::string("\x03Solo", 5))),
