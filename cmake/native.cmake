@@ -7,6 +7,11 @@ add_link_options(${VIREO_SANITIZERS})
 
 add_library(vireo_text STATIC ${VIREO_TEXT_SOURCES})
 target_include_directories(vireo_text PUBLIC ${CMAKE_SOURCE_DIR})
+# The fuzz targets are guided by the coverage of the code they call, not
+# only of their own file.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    target_compile_options(vireo_text PRIVATE -fsanitize=fuzzer-no-link)
+endif()
 
 if(VIREO_TESTS)
     enable_testing()
