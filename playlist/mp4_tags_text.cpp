@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "media_tags_text.h"
+#include "riff_chunks_text.h"
 
 static const size_t BOX_HEADER_BYTES = 8;
 static const size_t LARGE_HEADER_BYTES = 16;
@@ -22,6 +23,7 @@ static const uint32_t DATA_UTF8 = 1;
 static const uint32_t DATA_UTF16 = 2;
 static const uint32_t DATA_TYPE_MASK = 0xFFFFFF;
 static const size_t DATA_TEXT_BYTES = 2 * TAG_TEXT_CAPACITY;
+static const size_t QUICKTIME_TEXT_HEADER_BYTES = 4;
 static const size_t TOP_BOXES = 256;
 // What a file of this kind may begin with.
 static const char* const FIRST_BOXES[] = {"ftyp", "moov", "mdat", "free", "skip", "wide", "pnot"};
@@ -91,12 +93,18 @@ static int64_t ReadHeaderTimes(TagSource* source, const Mp4Box& box)
     return unknown || duration == 0 ? -1 : TagLengthMs(duration, scale);
 }
 
-// The track's media length when it is a sound track, else -1.
-static int64_t ReadSoundTrack(TagSource* source, const Mp4Box& track)
+static void ReadUserData(TagSource* source, const Mp4Box& data, MediaTags* tags);
+
+// The track's media length when it is a sound track, else -1; some writers
+// give a track its own tags.
+static int64_t ReadTrack(TagSource* source, const Mp4Box& track, MediaTags* tags)
 {
+    int64_t soundMs = -1;
     uint64_t at = track.start;
     Mp4Box media;
     while (NextBox(source, &at, track.end, &media)) {
+        if (BoxIs(media, "udta"))
+            ReadUserData(source, media, tags);
         if (!BoxIs(media, "mdia"))
             continue;
         bool sound = false;
@@ -111,9 +119,10 @@ static int64_t ReadSoundTrack(TagSource* source, const Mp4Box& track)
                      ReadTagBytes(source, box.start, handler, sizeof handler))
                 sound = std::memcmp(handler + HANDLER_TYPE_AT, "soun", 4) == 0;
         }
-        return sound ? ms : -1;
+        if (sound && soundMs < 0)
+            soundMs = ms;
     }
-    return -1;
+    return soundMs;
 }
 
 // The first data box of an item, as text.
@@ -168,6 +177,34 @@ static void ReadMeta(TagSource* source, const Mp4Box& meta, MediaTags* tags)
     }
 }
 
+// A QuickTime text: its size, a language, then the text.
+static void ReadQuickTimeText(TagSource* source, const Mp4Box& item, char* field)
+{
+    unsigned char text[QUICKTIME_TEXT_HEADER_BYTES + DATA_TEXT_BYTES];
+    uint64_t size = item.end - item.start;
+    size_t count = size < sizeof text ? static_cast<size_t>(size) : sizeof text;
+    if (count < QUICKTIME_TEXT_HEADER_BYTES || !ReadTagBytes(source, item.start, text, count))
+        return;
+    size_t length = BigEndian16(text);
+    if (length > count - QUICKTIME_TEXT_HEADER_BYTES)
+        length = count - QUICKTIME_TEXT_HEADER_BYTES;
+    KeepByteText(field, text + QUICKTIME_TEXT_HEADER_BYTES, length);
+}
+
+static void ReadUserData(TagSource* source, const Mp4Box& data, MediaTags* tags)
+{
+    uint64_t at = data.start;
+    Mp4Box box;
+    while (NextBox(source, &at, data.end, &box)) {
+        if (BoxIs(box, "meta"))
+            ReadMeta(source, box, tags);
+        else if (BoxIs(box, "\xA9nam"))
+            ReadQuickTimeText(source, box, tags->title);
+        else if (BoxIs(box, "\xA9" "ART"))
+            ReadQuickTimeText(source, box, tags->artist);
+    }
+}
+
 static void ReadMovie(TagSource* source, const Mp4Box& movie, MediaTags* tags)
 {
     int64_t movieMs = -1;
@@ -177,16 +214,13 @@ static void ReadMovie(TagSource* source, const Mp4Box& movie, MediaTags* tags)
     while (NextBox(source, &at, movie.end, &box)) {
         if (BoxIs(box, "mvhd")) {
             movieMs = ReadHeaderTimes(source, box);
-        } else if (BoxIs(box, "trak") && soundMs < 0) {
-            soundMs = ReadSoundTrack(source, box);
+        } else if (BoxIs(box, "trak")) {
+            int64_t ms = ReadTrack(source, box, tags);
+            soundMs = soundMs < 0 ? ms : soundMs;
         } else if (BoxIs(box, "meta")) {
             ReadMeta(source, box, tags);
         } else if (BoxIs(box, "udta")) {
-            uint64_t inner = box.start;
-            Mp4Box meta;
-            while (NextBox(source, &inner, box.end, &meta))
-                if (BoxIs(meta, "meta"))
-                    ReadMeta(source, meta, tags);
+            ReadUserData(source, box, tags);
         }
     }
     tags->lengthMs = soundMs >= 0 ? soundMs : movieMs;

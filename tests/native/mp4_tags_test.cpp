@@ -89,7 +89,12 @@ TEST(Mp4Tags, TheSoundTrackTimesTheFileWhereverTheMovieStands)
     }
 }
 
-TEST(Mp4Tags, ItemTextsInEitherFormOfMeta)
+std::string QuickTimeText(const std::string& type, const std::string& text)
+{
+    return Box(type, BigEndianBytes(text.size(), 2) + BigEndianBytes(0x55C4, 2) + text + "junk");
+}
+
+TEST(Mp4Tags, ItemTextsInEitherFormOfMetaInTheMovieOrATrackOrAsQuickTimeTexts)
 {
     struct Case {
         std::string tags;
@@ -97,6 +102,8 @@ TEST(Mp4Tags, ItemTextsInEitherFormOfMeta)
         const char* artist;
     } cases[] = {
         {Tags("Caf\xC3\xA9 ", "\tBand", false), "Caf\xC3\xA9", "Band"},
+        {Box("trak", Tags("Song", "Band")), "Song", "Band"},
+        {Box("udta", QuickTimeText("\xA9nam", "Movie") + QuickTimeText("\xA9" "ART", "Crew")), "Movie", "Crew"},
         {Box("udta", FullBox("meta", 0, Box("ilst", Item("\xA9nam", 2, std::string("\0S\0o\0n\0g", 8)) +
                                                         Item("\xA9" "ART", 21, "x")))),
          "Song", ""},
