@@ -25,8 +25,9 @@ static const uint32_t DATA_TYPE_MASK = 0xFFFFFF;
 static const size_t DATA_TEXT_BYTES = 2 * TAG_TEXT_CAPACITY;
 static const size_t QUICKTIME_TEXT_HEADER_BYTES = 4;
 static const size_t TOP_BOXES = 256;
-// What a file of this kind may begin with.
-static const char* const FIRST_BOXES[] = {"ftyp", "moov", "mdat", "free", "skip", "wide", "pnot"};
+// What a file of this kind may begin with, besides its file type.
+static const char* const OTHER_FIRST_BOXES[] = {"moov", "mdat", "free", "skip", "wide", "pnot"};
+static const uint32_t FILE_TYPE_LONGEST = 4096;
 
 struct Mp4Box {
     unsigned char type[4];
@@ -232,8 +233,12 @@ bool ReadMp4Tags(TagSource* source, MediaTags* tags)
     unsigned char header[BOX_HEADER_BYTES];
     if (!ReadTagBytes(source, 0, header, sizeof header))
         return false;
-    bool known = false;
-    for (const char* type : FIRST_BOXES)
+    // A file type box is small. Another first box could be a RIFF file's
+    // size read as a type: such a file is this kind only if a movie follows.
+    bool fileType = std::memcmp(header + 4, "ftyp", 4) == 0 && BigEndian32(header) >= BOX_HEADER_BYTES &&
+                    BigEndian32(header) <= FILE_TYPE_LONGEST;
+    bool known = fileType;
+    for (const char* type : OTHER_FIRST_BOXES)
         known = known || std::memcmp(header + 4, type, 4) == 0;
     if (!known)
         return false;
@@ -249,6 +254,8 @@ bool ReadMp4Tags(TagSource* source, MediaTags* tags)
             haveMovie = true;
         }
     }
+    if (!fileType && !haveMovie)
+        return false;
     // A file cut short would not play as long as its headers say.
     if (past)
         tags->lengthMs = -1;
