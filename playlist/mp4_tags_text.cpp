@@ -1,6 +1,7 @@
-// An MP4 or M4A file's length from its sound track's media header (else the
-// movie's), its title from the item list. Boxes are walked by their headers
-// alone, so the media data, wherever it lies, is never read.
+// An MP4, M4A or MOV file's length from its sound track's media header (else
+// the movie's), its title from the item list or QuickTime's texts. Boxes are
+// walked by their headers alone, so the media data, wherever it lies, is
+// never read.
 #include <cstring>
 
 #include "media_tags_text.h"

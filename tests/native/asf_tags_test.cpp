@@ -82,13 +82,3 @@ TEST(AsfTags, ObjectsThatLieEndTheWalk)
         EXPECT_EQ(objects == tooSmall ? -1 : 180000, read.tags.lengthMs);
     }
 }
-
-TEST(AsfTags, OtherBytesAreRefusedAfterOneSmallRead)
-{
-    const std::string others[] = {DATA_GUID + std::string(30, '\0'), HEADER_GUID.substr(0, 15), Riff("AVI ", "")};
-    for (const std::string& other : others) {
-        TagsRead read = ReadTagsOf(ReadAsfTags, other);
-        EXPECT_FALSE(read.accepted);
-        EXPECT_LE(read.handedOut, 16u);
-    }
-}

@@ -114,10 +114,3 @@ TEST(MidiTags, TheTitleIsTheFirstTracksNameOrRmidsInfo)
     EXPECT_STREQ("Nocturne", cut.tags.title);
     EXPECT_EQ(-1, cut.tags.lengthMs);
 }
-
-TEST(MidiTags, OtherBytesAreRefused)
-{
-    const std::string others[] = {Riff("WAVE", ""), "MTrk", "MTh", ""};
-    for (const std::string& other : others)
-        EXPECT_FALSE(ReadTagsOf(ReadMidiTags, other).accepted) << other;
-}

@@ -47,7 +47,8 @@ TEST(WaveTags, LengthComesFromTheDataSizeOrTheFactChunk)
     } cases[] = {
         {"PCM, more data than the budget", pcm, 1764000, 1764000, 10000},
         {"odd data size", Format(1, 8000, 8000, 1), 12001, 12001, 1500},
-        {"float", Format(3, 48000, 384000, 8), 384000, 384000, 1000},
+        {"float: a fact chunk is not needed", Format(3, 48000, 384000, 8) + Chunk("fact", LittleEndianBytes(1, 4)),
+         384000, 384000, 1000},
         {"size 0: to the end", pcm, 0, 352800, 2000},
         {"size all ones: to the end", pcm, 0xFFFFFFFF, 352800, 2000},
         {"compressed: the fact chunk counts", ima + Chunk("fact", LittleEndianBytes(44100, 4)), 2000, 2000, 2000},
@@ -82,16 +83,6 @@ TEST(WaveTags, InfoIsFoundBeforeOrPastThePaddedDataInLatin1OrUtf8)
     EXPECT_EQ(-1, cut.tags.lengthMs);
 }
 
-TEST(WaveTags, OtherBytesAreRefusedAfterOneSmallRead)
-{
-    const std::string others[] = {Riff("AVI ", ""), Riff("RMID", ""), "MThd", "", "RIFF", "RIFX\x04\0\0\0WAVE"};
-    for (const std::string& other : others) {
-        TagsRead read = ReadTagsOf(ReadWaveTags, other);
-        EXPECT_FALSE(read.accepted) << other;
-        EXPECT_LE(read.handedOut, 12u) << other;
-    }
-}
-
 namespace {
 
 std::string StreamList(const char* type, uint32_t scale, uint32_t rate, uint32_t length)
@@ -102,15 +93,17 @@ std::string StreamList(const char* type, uint32_t scale, uint32_t rate, uint32_t
     return Chunk("LIST", "strl" + Chunk("strh", header) + Chunk("strf", std::string(40, '\0')));
 }
 
-// 250 frames of 40 ms in the main header; the frames' list of movieBytes.
-TagsRead ReadAvi(const std::string& streams, const std::string& before, uint64_t movieBytes, const std::string& after)
+// 250 frames of 40 ms in the main header; the frames' list of movieBytes, of
+// which only present are there.
+TagsRead ReadAvi(const std::string& streams, const std::string& before, uint64_t movieBytes, uint64_t present,
+                 const std::string& after)
 {
     std::string mainHeader = LittleEndianBytes(40000, 4) + std::string(12, '\0') + LittleEndianBytes(250, 4) +
                              std::string(36, '\0');
     std::string headers = Chunk("LIST", "hdrl" + Chunk("avih", mainHeader) + streams) + before;
     std::string head = "RIFF" + LittleEndianBytes(4 + headers.size() + 12 + movieBytes + after.size(), 4) + "AVI " +
                        headers + "LIST" + LittleEndianBytes(4 + movieBytes, 4) + "movi";
-    return ReadTagsOf(ReadAviTags, head, movieBytes, after);
+    return ReadTagsOf(ReadAviTags, head, present, after);
 }
 
 }  // namespace
@@ -125,16 +118,18 @@ TEST(AviTags, TheSoundStreamTimesTheFileAndInfoIsFoundWhereverItStands)
         std::string streams;
         std::string before;
         std::string after;
+        uint64_t present;
         int64_t lengthMs;
     } cases[] = {
-        {"sound before pictures, info past the frames", video + audio, "", info, 9500},
-        {"pictures alone, info in the header list", video + info, "", "", 12000},
+        {"sound before pictures, info past the frames", video + audio, "", info, 50000000, 9500},
+        {"pictures alone, info in the header list", video + info, "", "", 50000000, 12000},
         {"a sound stream of no rate, info before the frames", video + StreamList("auds", 1, 0, 10), info, "",
-         12000},
-        {"no stream says: the main header", StreamList("vids", 1, 0, 300), info, "", 10000},
+         50000000, 12000},
+        {"no stream says: the main header", StreamList("vids", 1, 0, 300), info, "", 50000000, 10000},
+        {"cut short: the title, no length", video + audio, info, "", 1000, -1},
     };
     for (const Case& c : cases) {
-        TagsRead read = ReadAvi(c.streams, c.before, 50000000, c.after);
+        TagsRead read = ReadAvi(c.streams, c.before, 50000000, c.present, c.after);
         EXPECT_TRUE(read.accepted) << c.what;
         EXPECT_EQ(c.lengthMs, read.tags.lengthMs) << c.what;
         EXPECT_STREQ("Clip", read.tags.title) << c.what;
@@ -143,14 +138,39 @@ TEST(AviTags, TheSoundStreamTimesTheFileAndInfoIsFoundWhereverItStands)
     }
 }
 
-TEST(AviTags, AFileCutShortKeepsItsTitleButNoLength)
+TEST(ContainerTags, EachReaderClaimsItsOwnKindAloneAfterASmallRead)
 {
-    // A frames' list that claims more than is there, in a RIFF of no size.
-    std::string headers = Chunk("LIST", "hdrl" + StreamList("vids", 1, 25, 300)) + InfoList("Clip", "");
-    std::string head = "RIFF" + LittleEndianBytes(0, 4) + "AVI " + headers + "LIST" + LittleEndianBytes(900000, 4) +
-                       "movi";
-    TagsRead read = ReadTagsOf(ReadAviTags, head, 1000);
-    EXPECT_TRUE(read.accepted);
-    EXPECT_STREQ("Clip", read.tags.title);
-    EXPECT_EQ(-1, read.tags.lengthMs);
+    bool (*const readers[])(TagSource*, MediaTags*) = {ReadWaveTags, ReadAviTags, ReadMidiTags, ReadMp4Tags,
+                                                       ReadAsfTags};
+    const int none = -1;
+    const std::string asf("\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16);
+    struct Case {
+        std::string head;
+        uint64_t gap;
+        int reader;
+    } cases[] = {
+        {Riff("WAVE", ""), 0, 0},
+        {Riff("AVI ", ""), 0, 1},
+        {Riff("RMID", ""), 0, 2},
+        {"MThd" + BigEndianBytes(6, 4) + BigEndianBytes(96, 6), 0, 2},
+        {BigEndianBytes(16, 4) + "ftypM4A " + std::string(4, '\0'), 0, 3},
+        {asf + LittleEndianBytes(30, 8) + std::string(6, '\0'), 0, 4},
+        // Waves of nearly 2 GB whose sizes read as a box's type.
+        {"RIFFftypWAVE", 0x70797466 - 4, 0},
+        {"RIFFskipWAVE" + BigEndianBytes(8, 4) + "moov", 0x70696B73 - 12, 0},
+        {"RIFX" + LittleEndianBytes(4, 4) + "WAVE", 0, none},
+        {"ID3\x04", 0, none},
+        {"fLaC", 0, none},
+        {"OggS", 0, none},
+        {"RIF", 0, none},
+        {"", 0, none},
+    };
+    for (const Case& c : cases) {
+        for (int r = 0; r < 5; ++r) {
+            TagsRead read = ReadTagsOf(readers[r], c.head, c.gap);
+            EXPECT_EQ(r == c.reader, read.accepted) << c.head << " by reader " << r;
+            if (r != c.reader)
+                EXPECT_LE(read.handedOut, 48u) << c.head << " by reader " << r;
+        }
+    }
 }
