@@ -15,7 +15,7 @@ enum FoundationState {
     FOUNDATION_MISSING
 };
 static FoundationState s_state = FOUNDATION_UNTRIED;
-static bool s_workLeft = false;
+static bool s_skipShutdown = false;
 
 static bool FindCalls()
 {
@@ -34,9 +34,9 @@ static bool FindCalls()
            FindSystemFunction(pipeline, "MFGetService", &g_foundation.getService);
 }
 
-void LeaveFoundationWork()
+void SkipFoundationShutdown()
 {
-    s_workLeft = true;
+    s_skipShutdown = true;
 }
 
 // Every MFStartup wants its MFShutdown before the program ends, once the
@@ -45,8 +45,8 @@ void LeaveFoundationWork()
 static void StopFoundation()
 {
     if (!FinishRetiredWatches())
-        s_workLeft = true;
-    if (!s_workLeft)
+        s_skipShutdown = true;
+    if (!s_skipShutdown)
         g_foundation.shutdown();
 }
 

@@ -174,10 +174,10 @@ const int STORED_LINE_CAPACITY = 3 * TEXT_CAPACITY;
 const char* ReadStoredText(const char* line, char* text, int capacity);
 // The path itself, or its stored form written to stored.
 const char* MakeStoredText(const char* path, char* stored, int capacity);
-// text holds the whole file of size bytes and a zero after them; folder is
-// the file's own full folder (empty when it could not be had).
 // "Error: not a Vireo playlist file.", owned by the window.
 void RefuseNonPlaylist(HWND window);
+// text holds the whole file of size bytes and a zero after them; folder is
+// the file's own full folder (empty when it could not be had).
 int LoadOtherPlaylist(HWND window, PlaylistKind kind, char* text, size_t size, const char* folder);
 void ChoosePlaylistToLoad(HWND window);
 void ChoosePlaylistToSave(HWND window);

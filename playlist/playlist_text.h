@@ -1,5 +1,7 @@
-// Working out what a mailbox text names, and splitting a playlist file into
-// lines. No platform calls.
+// The playlist's texts: what a mailbox text names, a CD track's name, the
+// playlist file's header and lines, how stored lines are encoded, names and
+// their extensions, the choosers' filters and answers, and texts composed
+// whole. No platform calls.
 #ifndef VIREO_PLAYLIST_TEXT_H
 #define VIREO_PLAYLIST_TEXT_H
 

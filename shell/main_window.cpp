@@ -242,7 +242,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ENDSESSION:   OnEndSession(window, static_cast<BOOL>(wParam), lParam); break;
     case WM_DPICHANGED:   OnMainDpiChanged(window, reinterpret_cast<const RECT*>(lParam)); break;
     case WM_SIZE:         LayOutMainWindow(window, wParam); break;
-    case WM_MOVE:         RememberRestoredPlace(window); break;
+    case WM_MOVE:         RememberNormalWindowRect(window); break;
     case WM_GETMINMAXINFO: LimitWindowSize(window, reinterpret_cast<MINMAXINFO*>(lParam)); break;
     case WM_MEASUREITEM:  MeasurePlaylistItem(window, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)); return TRUE;
     case WM_DRAWITEM:     DrawPlaylistItem(window, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;

@@ -62,9 +62,9 @@ void ForgetTemplateLayout();
 SIZE SmallestWindowSize(HWND window);
 void LimitWindowSize(HWND window, MINMAXINFO* limits);
 void LayOutMainWindow(HWND window, WPARAM how);
-void RememberRestoredPlace(HWND window);
+void RememberNormalWindowRect(HWND window);
 // Where the window goes back to when it is neither maximised nor minimised.
-RECT RestoredPlace(HWND window);
+RECT NormalWindowRect(HWND window);
 
 // The DPI a window is drawn at, a system size at a DPI, and the move to
 // the place the system suggests when a window's DPI changes.
