@@ -23,6 +23,10 @@ set(VIREO_WIN32_SOURCES
     playlist/kept_queue_restore.cpp
     playlist/whole_file.cpp
     playlist/quiet_timer.cpp
+    playlist/title_scan.cpp
+    playlist/title_place.cpp
+    playlist/entry_title.cpp
+    playlist/queue_summary.cpp
     playback/media.cpp
     playback/play_commands.cpp
     playback/advance.cpp

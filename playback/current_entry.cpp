@@ -76,6 +76,7 @@ static void ChangeCurrent(HWND window, const PlaylistEntry* entry, int index)
     RedrawListItem(window, before);
     RedrawListItem(window, index);
     UpdateStepCommands(window);
+    ShowQueueSummarySoon(window);
     // A new current entry is kept as the place at once.
     if (entry != NULL)
         SaveQueuePlace(window);
@@ -198,6 +199,10 @@ void QueueChanged(HWND window, QueueChange change, int index, int toIndex)
     // offered, not one per entry of a long load.
     if (g_playState != PLAY_STOPPED && (change != QUEUE_APPENDED || !NextOffered()))
         UpdateStepCommands(window);
+    TitlesSeeQueueChange(change, index, toIndex);
+    if (change == QUEUE_APPENDED)
+        ReadTitlesSoon(window);
+    ShowQueueSummarySoon(window);
     // Kept for the next start once the changes pause.
     SaveQueueSoon(window);
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "playback_text.h"
+#include "../playlist/playlist.h"
 #include "shuffle_order.h"
 
 enum PlayStateValue {
@@ -90,12 +91,6 @@ int CurrentEntryIndex(HWND window);
 
 // Every change of the list passes here, once it is made: index is the item
 // appended, removed or moved (to toIndex).
-enum QueueChange {
-    QUEUE_APPENDED,
-    QUEUE_REMOVED,
-    QUEUE_MOVED,
-    QUEUE_CLEARED
-};
 void QueueChanged(HWND window, QueueChange change, int index, int toIndex);
 
 // The place the queue is kept at for a later start: the current entry, or

@@ -29,9 +29,12 @@ void CALLBACK OnProgressTick(HWND window, UINT, UINT_PTR, DWORD)
         elapsed = CdElapsedSeconds(positionMs, entry->startMs);
         total = entry->lengthMs / 1000;
     } else {
+        int32_t lengthMs = OpenMediaLengthMs();
+        KeepPlayedLength(window, lengthMs);
         elapsed = positionMs / 1000;
-        total = OpenMediaLengthMs() / 1000;
+        total = lengthMs / 1000;
     }
+    ShowQueueSummarySoon(window);
 
     char text[PROGRESS_TEXT_CAPACITY];
     FormatProgressText(text, sizeof text, elapsed, total);

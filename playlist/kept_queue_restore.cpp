@@ -16,7 +16,7 @@ static const size_t ASIDE_SUFFIX_CAPACITY = 16;
 
 static bool IsWholeQueue(const char* text, size_t size)
 {
-    return KeptQueueVersion(text, size) == KEPT_QUEUE_VERSION && EndsWithKeptQueueEnd(text, size);
+    return ReadsKeptQueueVersion(KeptQueueVersion(text, size)) && EndsWithKeptQueueEnd(text, size);
 }
 
 static bool IsMissing(DWORD error)
@@ -65,6 +65,22 @@ static const char* ReadStoredField(const char* field, char* converted, int capac
     return std::strlen(text) < static_cast<size_t>(TEXT_CAPACITY) ? text : NULL;
 }
 
+// What was read from the file stands until the file changes; the artist
+// counts only where the title still begins with it.
+static void TakeWhatWasRead(PlaylistEntry* entry, const KeptEntry& kept, const char* shown)
+{
+    entry->lengthMs = kept.lengthMs;
+    entry->fileSize = kept.fileSize;
+    entry->fileTime = kept.fileTime;
+    if (kept.fileSize != 0 || kept.fileTime != 0)
+        entry->titleState = TITLE_CHECK;
+    char converted[STORED_LINE_CAPACITY];
+    const char* artist = ReadStoredField(kept.artist, converted, sizeof converted);
+    size_t length = artist != NULL ? std::strlen(artist) : 0;
+    if (length > 0 && std::strncmp(shown, artist, length) == 0 && std::strncmp(shown + length, " - ", 3) == 0)
+        entry->artistLength = static_cast<uint16_t>(length);
+}
+
 // False when the list cannot hold the entry: it is passed over.
 static bool AddRestoredEntry(HWND list, const KeptEntry& kept, int* index)
 {
@@ -77,6 +93,8 @@ static bool AddRestoredEntry(HWND list, const KeptEntry& kept, int* index)
         return false;
     PlaylistEntry* entry =
         kept.kind == ENTRY_CD_TRACK ? NewCdEntry(kept.startMs, kept.lengthMs) : NewFileEntry(kept.kind, stored);
+    if (entry != NULL && kept.kind != ENTRY_CD_TRACK)
+        TakeWhatWasRead(entry, kept, shown);
     *index = entry != NULL ? AppendListItem(list, shown, entry) : -1;
     return *index >= 0;
 }
@@ -130,11 +148,11 @@ bool RestoreQueue(HWND window, RestoredQueue* restored)
     size_t size = 0;
     char* text = files != NULL ? ReadNewestQueue(files, &size, &restored->held) : NULL;
     int version = text != NULL ? KeptQueueVersion(text, size) : 0;
-    if (version != 0 && version != KEPT_QUEUE_VERSION && !SetAside(files, version))
+    if (version != 0 && !ReadsKeptQueueVersion(version) && !SetAside(files, version))
         restored->held = true;
     if (restored->held)
         HoldKeptQueue(window);
-    if (version != KEPT_QUEUE_VERSION) {
+    if (!ReadsKeptQueueVersion(version)) {
         std::free(text);
         return false;
     }

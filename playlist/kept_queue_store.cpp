@@ -22,8 +22,10 @@ static const char PLACE_NAME[] = "Place.VireoQueue";
 static const int APPDATA_FOLDER = 0x001a;
 static const int CREATE_FOLDER = 0x8000;
 static const DWORD ONLY_CURRENT_PATH = 0;
-// Changes that come closer together than this are one change.
+// Changes that come closer together than this are one change; a stream of
+// them (titles read one after another) is written every so often all the same.
 static const DWORD QUEUE_QUIET_MS = 250;
+static const DWORD QUEUE_LONGEST_MS = 2000;
 
 static void WriteQueueWhenQuiet(HWND window);
 
@@ -31,7 +33,7 @@ static KeptQueueFiles s_files;
 static bool s_opened = false;       // looked for
 static bool s_usable = false;       // a folder was found, its names fit, and no queue there is held
 static uint32_t s_queueCheck = 0;
-static QuietTimer s_changes = {QUEUE_SAVE_TIMER_ID, QUEUE_QUIET_MS, WriteQueueWhenQuiet, 0, false};
+static QuietTimer s_changes = {QUEUE_SAVE_TIMER_ID, QUEUE_QUIET_MS, QUEUE_LONGEST_MS, WriteQueueWhenQuiet, 0, 0, false, NULL};
 
 // Where the system has no application-data folder (95, 98, ME and NT 4.0
 // without SHFolder.dll), the player's own folder keeps its queue, as it
@@ -108,10 +110,11 @@ static void AppendListEntry(GrowingText* text, HWND list, int index)
     char display[TEXT_CAPACITY];
     char storedDisplay[STORED_LINE_CAPACITY];
     char storedPath[STORED_LINE_CAPACITY];
+    char storedArtist[STORED_LINE_CAPACITY];
     GetListItemText(list, index, display);
     LRESULT data = SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
     const PlaylistEntry* entry = data != LB_ERR ? reinterpret_cast<const PlaylistEntry*>(data) : NULL;
-    KeptEntry kept = {ENTRY_OTHER, MakeStoredText(display, storedDisplay, sizeof storedDisplay), "", 0, 0};
+    KeptEntry kept = {ENTRY_OTHER, MakeStoredText(display, storedDisplay, sizeof storedDisplay), "", 0, -1, 0, 0, ""};
     if (entry != NULL && entry->kind == ENTRY_CD_TRACK) {
         kept.kind = ENTRY_CD_TRACK;
         kept.startMs = entry->startMs;
@@ -119,6 +122,12 @@ static void AppendListEntry(GrowingText* text, HWND list, int index)
     } else if (entry != NULL) {
         kept.kind = static_cast<EntryKind>(entry->kind);
         kept.path = MakeStoredText(entry->path, storedPath, sizeof storedPath);
+        kept.lengthMs = entry->lengthMs;
+        kept.fileSize = entry->fileSize;
+        kept.fileTime = entry->fileTime;
+        char artist[TEXT_CAPACITY];
+        CopyBounded(artist, entry->artistLength < sizeof artist ? entry->artistLength + 1u : 1u, display);
+        kept.artist = MakeStoredText(artist, storedArtist, sizeof storedArtist);
     }
     AppendKeptEntry(text, kept);
 }

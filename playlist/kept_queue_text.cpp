@@ -39,6 +39,14 @@ static bool ReadInt32(const char* text, int32_t low, int32_t* value)
     return true;
 }
 
+// Digits only: a file's size or time.
+static bool ReadCount(const char* text, uint64_t* value)
+{
+    char* end = nullptr;
+    *value = std::strtoull(text, &end, 10);
+    return *text >= '0' && *text <= '9' && *end == '\0';
+}
+
 // ---- Writing ---------------------------------------------------------------
 
 // Tags and numbers: far shorter than the line.
@@ -78,10 +86,14 @@ void AppendKeptEntry(GrowingText* out, const KeptEntry& entry)
             word = known.word;
     AppendFormatted(out, "entry\t%s", word);
     AppendField(out, entry.display);
-    if (entry.kind == ENTRY_CD_TRACK)
+    if (entry.kind == ENTRY_CD_TRACK) {
         AppendFormatted(out, "\t%ld\t%ld", static_cast<long>(entry.startMs), static_cast<long>(entry.lengthMs));
-    else
+    } else {
         AppendField(out, entry.path);
+        AppendFormatted(out, "\t%ld\t%llu\t%llu", static_cast<long>(entry.lengthMs),
+                        static_cast<unsigned long long>(entry.fileSize), static_cast<unsigned long long>(entry.fileTime));
+        AppendField(out, entry.artist);
+    }
     AppendToText(out, LINE_END, sizeof LINE_END - 1);
 }
 
@@ -105,6 +117,11 @@ int KeptQueueVersion(const char* text, size_t size)
     return version;
 }
 
+bool ReadsKeptQueueVersion(int version)
+{
+    return version == 1 || version == KEPT_QUEUE_VERSION;
+}
+
 bool EndsWithKeptQueueEnd(const char* text, size_t size)
 {
     static const char LAST_LINE[] = "\nend\r\n";
@@ -114,7 +131,7 @@ bool EndsWithKeptQueueEnd(const char* text, size_t size)
 
 void BeginKeptQueueReading(KeptQueueReading* reading)
 {
-    *reading = KeptQueueReading{-1, 0, false, 0, 0, 0, -1, 0, false};
+    *reading = KeptQueueReading{KEPT_QUEUE_VERSION, -1, 0, false, 0, 0, 0, -1, 0, false};
 }
 
 // No entry before -1 and no place before an entry's start.
@@ -151,26 +168,32 @@ static bool IsStoredText(const char* text)
     return true;
 }
 
-static bool ReadEntry(const TextLine& line, KeptEntry* entry)
+static bool ReadEntry(const TextLine& line, int version, KeptEntry* entry)
 {
-    char* fields[5];
-    // "entry", its kind, and the display; then a path, or a CD track's start and length.
+    char* fields[8];
+    // "entry", its kind, and the display; then a CD track's start and
+    // length, or a path and (from version 2 on) what was read from the file.
     bool cd = line.length > 9 && std::strncmp(line.text, "entry\tcd\t", 9) == 0;
-    if (!SplitFields(line, fields, cd ? 5 : 4) || std::strcmp(fields[0], "entry") != 0 || !IsStoredText(fields[2]))
+    int count = cd ? 5 : version == 1 ? 4 : 8;
+    if (!SplitFields(line, fields, count) || std::strcmp(fields[0], "entry") != 0 || !IsStoredText(fields[2]))
         return false;
+    EntryKind kind = ENTRY_OTHER;
     bool known = false;
-    for (const auto& kind : KIND_WORDS)
-        if (std::strcmp(fields[1], kind.word) == 0) {
-            entry->kind = kind.kind;
+    for (const auto& word : KIND_WORDS)
+        if (std::strcmp(fields[1], word.word) == 0) {
+            kind = word.kind;
             known = true;
         }
-    entry->display = fields[2];
-    entry->path = cd ? nullptr : fields[3];
-    entry->startMs = 0;
-    entry->lengthMs = 0;
-    if (!cd)
-        return known && IsStoredText(fields[3]);
-    return ReadInt32(fields[3], 0, &entry->startMs) && ReadInt32(fields[4], 0, &entry->lengthMs);
+    *entry = KeptEntry{kind, fields[2], cd ? nullptr : fields[3], 0, -1, 0, 0, ""};
+    if (cd)
+        return ReadInt32(fields[3], 0, &entry->startMs) && ReadInt32(fields[4], 0, &entry->lengthMs);
+    if (version > 1) {
+        entry->artist = fields[7];
+        if (!ReadInt32(fields[4], -1, &entry->lengthMs) || !ReadCount(fields[5], &entry->fileSize) ||
+            !ReadCount(fields[6], &entry->fileTime) || !IsStoredText(entry->artist))
+            return false;
+    }
+    return known && IsStoredText(fields[3]);
 }
 
 // The place is read before the entries it names.
@@ -188,8 +211,12 @@ KeptLineKind ReadKeptQueueLine(KeptQueueReading* reading, const TextLine& line, 
 {
     if (reading->ended)
         return KEPT_LINE_END;
-    if (line.length == 0 || std::strncmp(line.text, HEADER, sizeof HEADER - 1) == 0)
+    if (line.length == 0)
         return KEPT_LINE_OTHER;
+    if (std::strncmp(line.text, HEADER, sizeof HEADER - 1) == 0) {
+        reading->version = KeptQueueVersion(line.text, line.length);
+        return KEPT_LINE_OTHER;
+    }
     if (std::strcmp(line.text, END_LINE) == 0) {
         reading->ended = true;
         return KEPT_LINE_END;
@@ -203,7 +230,7 @@ KeptLineKind ReadKeptQueueLine(KeptQueueReading* reading, const TextLine& line, 
         return KEPT_LINE_OTHER;
     // Any other line was an entry's, damaged. A zero byte would cut a field
     // short unseen; a last line without its end was cut short.
-    bool taken = line.ended && std::strlen(line.text) == line.length && ReadEntry(line, entry);
+    bool taken = line.ended && std::strlen(line.text) == line.length && ReadEntry(line, reading->version, entry);
     if (taken && static_cast<long long>(reading->entryLines) == reading->current) {
         reading->currentTaken = static_cast<int32_t>(reading->taken);
         // A CD track's place lies within the track.

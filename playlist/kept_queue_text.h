@@ -4,11 +4,14 @@
 //
 //   VireoQueue<TAB>1                      header and version
 //   current<TAB>3<TAB>12345               entry line 3 (from 0; -1: none), 12.345 s into it
-//   entry<TAB>wave<TAB>Fanfare.wav<TAB>C:\WAVES\FANFARE.WAV
+//   entry<TAB>wave<TAB>Fanfare<TAB>C:\WAVES\FANFARE.WAV<TAB>1500<TAB>26504<TAB>133...<TAB>Brass
+//         the title the list shows, the path, the length (-1: not known),
+//         the file's size and last write when they were read (0 0: not
+//         yet), and the artist the title begins with
 //   entry<TAB>cd<TAB>CD track #3<TAB>183000<TAB>245000   start on the disc, length
 //   end                                   the file is complete
 //
-// Lines end in CR LF. The place also lives apart, in a small record
+// Lines end in CR LF. Version 1 had no more than the title and the path. The place also lives apart, in a small record
 // rewritten while an entry plays:
 //
 //   VireoPlace<TAB>queue check<TAB>current<TAB>positionMs<TAB>check
@@ -23,16 +26,22 @@
 
 #include "playlist_text.h"
 
-const int KEPT_QUEUE_VERSION = 1;
+// What is written; the one before is read too.
+const int KEPT_QUEUE_VERSION = 2;
 
 // An entry as the list holds it: display is the list's text; path (file
-// kinds) the stored path; startMs and lengthMs (CD tracks) its place on the disc.
+// kinds) the stored path; startMs (CD tracks) its place on the disc. The
+// rest is what was read from a file: its length, size, last write and the
+// artist its title begins with ("" for none).
 struct KeptEntry {
     EntryKind kind;
     const char* display;
     const char* path;
     int32_t startMs;
     int32_t lengthMs;
+    uint64_t fileSize;
+    uint64_t fileTime;
+    const char* artist;
 };
 
 // FNV-1a over the bytes: names a queue's text for the place records.
@@ -52,10 +61,13 @@ void EndKeptQueueText(GrowingText* out);
 
 // The version its header line names, 0 for a text that is no kept queue.
 int KeptQueueVersion(const char* text, size_t size);
+// Whether this version reads that version's files.
+bool ReadsKeptQueueVersion(int version);
 // A complete file ends with the end line.
 bool EndsWithKeptQueueEnd(const char* text, size_t size);
 
 struct KeptQueueReading {
+    int version;                // from the header line
     int32_t current;            // the entry line the place names, or -1
     int32_t positionMs;
     bool placeGiven;            // the file's own place line no longer counts

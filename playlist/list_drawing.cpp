@@ -1,6 +1,7 @@
 // The list draws its own items: the text it holds for each (LBS_HASSTRINGS,
-// so that LB_GETTEXT still gives every item's display text), and the entry
-// that plays or is paused in bold behind a play or pause mark.
+// so that LB_GETTEXT still gives every item's title), its length against the
+// right edge once known, and the entry that plays or is paused in bold
+// behind a play or pause mark.
 #include <windows.h>
 
 #include "playlist.h"
@@ -21,6 +22,10 @@ static const int MARK_TOP = 3;
 static const int MARK_BOTTOM = 13;
 static const int SIXTEENTHS = 16;
 static const int DROP_LINE_WIDTH = 2;
+// The length keeps this far from the edge, and the title this far from it.
+static const int LENGTH_MARGIN = 2;
+static const int LENGTH_GAP = 8;
+static const size_t LENGTH_TEXT_CAPACITY = 32;
 
 // FillRect takes a system colour's index plus one for a brush of that colour.
 static HBRUSH SystemColorBrush(int index)
@@ -118,6 +123,21 @@ static void DrawMark(HDC dc, const RECT* row, HBRUSH ink)
     }
 }
 
+// The length against the right edge; the title keeps clear of it.
+static void DrawLength(HDC dc, const PlaylistEntry* entry, RECT* textRect)
+{
+    if (entry == NULL || entry->lengthMs < 0)
+        return;
+    char length[LENGTH_TEXT_CAPACITY];
+    FormatDuration(length, sizeof length, entry->lengthMs);
+    RECT lengthRect = *textRect;
+    lengthRect.right -= LENGTH_MARGIN;
+    RECT measured = lengthRect;
+    DrawTextA(dc, length, -1, &measured, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextA(dc, length, -1, &lengthRect, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
+    textRect->right = lengthRect.right - (measured.right - measured.left) - LENGTH_GAP;
+}
+
 // A line across the top of the item a dragged entry would land before, or
 // across the bottom of the last one.
 static void DrawDropLine(HDC dc, const DRAWITEMSTRUCT* item, int count)
@@ -156,10 +176,11 @@ void DrawPlaylistItem(HWND window, const DRAWITEMSTRUCT* item)
         DrawMark(dc, &item->rcItem, SystemColorBrush(textColor));
 
     char itemText[TEXT_CAPACITY];
-    GetEntryText(window, static_cast<int>(item->itemID), itemText);
+    GetListItemText(list, static_cast<int>(item->itemID), itemText);
     HGDIOBJ oldFont = SelectObject(dc, isCurrent ? BoldFont(list) : ListFont(list));
     int oldMode = SetBkMode(dc, TRANSPARENT);
     COLORREF oldColor = SetTextColor(dc, text);
+    DrawLength(dc, reinterpret_cast<const PlaylistEntry*>(item->itemData), &textRect);
     DrawTextA(dc, itemText, -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     SetTextColor(dc, oldColor);
     SetBkMode(dc, oldMode);

@@ -32,7 +32,12 @@ static void LetGoOfSlot()
 // itself, scroll bar and all, on every one of them: most of the stream's
 // time. The list is drawn once the stream pauses instead.
 static const DWORD STREAM_PAUSE_MS = 100;
-static QuietTimer s_stream = {ADD_STREAM_TIMER_ID, STREAM_PAUSE_MS, EndAddStream, 0, false};
+static QuietTimer s_stream = {ADD_STREAM_TIMER_ID, STREAM_PAUSE_MS, 0, EndAddStream, 0, 0, false, NULL};
+
+bool AddStreamUnderWay()
+{
+    return s_stream.waiting;
+}
 
 void EndAddStream(HWND window)
 {

@@ -19,6 +19,19 @@ void BeginTagSource(TagSource* source, uint64_t size,
     source->budget = TAG_READ_BUDGET;
 }
 
+bool ReadMediaTags(TagSource* source, MediaTags* tags)
+{
+    static bool (*const READERS[])(TagSource*, MediaTags*) = {ReadWaveTags, ReadAviTags, ReadMidiTags, ReadFlacTags,
+                                                               ReadOggTags, ReadMp4Tags,
+                                                               ReadAsfTags, ReadMp3Tags};
+    for (auto reader : READERS) {
+        if (reader(source, tags))
+            return true;
+    }
+    ClearMediaTags(tags);
+    return false;
+}
+
 size_t ReadTagBlock(TagSource* source, uint64_t offset, unsigned char* bytes, size_t count)
 {
     if (offset >= source->size)

@@ -37,6 +37,11 @@ void BeginTagSource(TagSource* source, uint64_t size,
                     size_t (*read)(void* context, uint64_t offset, unsigned char* bytes, size_t count),
                     void* context);
 
+// Whichever reader knows the bytes, tried in turn by the marks they start
+// with, MP3 last since only its frames mark it. False when none does: the
+// length is then the one the media layer reports once the entry plays.
+bool ReadMediaTags(TagSource* source, MediaTags* tags);
+
 // The readers. Each answers false when the bytes are not of its kind; a
 // file of its kind that is cut short or lies gives what could be trusted
 // (a length that cannot be is left -1, never absurd).

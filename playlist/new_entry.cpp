@@ -69,6 +69,16 @@ void LookUpFile(char* text, char* display)
     FindClose(search);
 }
 
+// Never 0, so that a serial of 0 names no entry.
+static uint32_t s_lastSerial = 0;
+
+static uint32_t NextSerial()
+{
+    if (++s_lastSerial == 0)
+        s_lastSerial = 1;
+    return s_lastSerial;
+}
+
 PlaylistEntry* NewFileEntry(EntryKind kind, const char* path)
 {
     HANDLE heap = GetProcessHeap();
@@ -84,6 +94,9 @@ PlaylistEntry* NewFileEntry(EntryKind kind, const char* path)
     std::memcpy(copy, path, size);
     entry->kind = kind;
     entry->path = copy;
+    entry->lengthMs = -1;
+    entry->serial = NextSerial();
+    entry->titleState = TITLE_UNREAD;
     return entry;
 }
 
@@ -96,5 +109,7 @@ PlaylistEntry* NewCdEntry(int32_t startMs, int32_t lengthMs)
     entry->kind = ENTRY_CD_TRACK;
     entry->startMs = startMs;
     entry->lengthMs = lengthMs;
+    entry->serial = NextSerial();
+    entry->titleState = TITLE_READ;
     return entry;
 }

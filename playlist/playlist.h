@@ -12,15 +12,42 @@
 #include "playlist_text.h"
 #include "other_playlists_text.h"
 #include "kept_queue.h"
+#include "media_tags_text.h"
+#include "queue_summary_text.h"
 
-// One per list item, on the process heap, owned by the item.
+// How far an entry's title and length are known.
+enum TitleState : uint8_t {
+    TITLE_UNREAD,           // as added: the file's name, no length
+    TITLE_CHECK,            // kept from an earlier run: read again if the file has changed
+    TITLE_QUEUED,           // handed to the reading thread
+    TITLE_READ              // read from the file as it is (or the file is gone)
+};
+
+// One per list item, on the process heap, owned by the item. The item's text
+// is the entry's title: "Artist - Title" from its tags, one of them, or the
+// file's long name ("CD track #N").
 struct PlaylistEntry {
     int32_t kind;            // EntryKind
     union {
         char* path;          // file kinds: heap text, blank-free where the file was found
         int32_t startMs;     // ENTRY_CD_TRACK: absolute start on the disc
     };
-    int32_t lengthMs;        // ENTRY_CD_TRACK only
+    int32_t lengthMs;        // -1 while not known; a CD track's always is
+    uint32_t serial;         // tells apart entries that came to lie at one address
+    // The file as its title and length were read from it: read again when it
+    // changes. Both 0 until read.
+    uint64_t fileSize;
+    uint64_t fileTime;       // last written, a FILETIME as one number
+    uint16_t artistLength;   // the item text's first bytes that are the artist, " - " after them; 0: none
+    uint8_t titleState;      // TitleState
+};
+
+// The kinds of change of the list (QueueChanged, playback.h).
+enum QueueChange {
+    QUEUE_APPENDED,
+    QUEUE_REMOVED,
+    QUEUE_MOVED,
+    QUEUE_CLEARED
 };
 
 // The list control, as the other subsystems use it.
@@ -53,6 +80,8 @@ void LookUpFile(char* text, char* display);
 // The one place entries are released; the current entry is let go first.
 void RemoveEntry(HWND window, int index);
 void MoveEntry(HWND window, int from, int to);
+// The item's text becomes the entry's title; it keeps its place in the list.
+void RetitleEntry(HWND window, int index, const char* title);
 // Every entry removed, playback stopped first.
 void ClearPlaylist(HWND window);
 void RemoveSelectedEntry(HWND window);
@@ -78,13 +107,17 @@ void WatchListInput(HWND window);
 int ListDropMark();
 
 // Work put off until a stream of calls pauses: its timer's id (resource.h),
-// how long the calls must have paused, and the work.
+// how long the calls must have paused, how long a stream that never pauses
+// may put it off (0: for ever), and the work.
 struct QuietTimer {
     UINT_PTR id;
     DWORD quietMs;
+    DWORD longestMs;
     void (*whenQuiet)(HWND window);
+    DWORD firstCall;
     DWORD lastCall;
     bool waiting;
+    HWND window;        // whose timer it is
 };
 // One call of the stream. False when no timer could be had: nothing would
 // come back for the work, which the caller does now instead.
@@ -128,6 +161,8 @@ void PostToAddMailbox(HWND window, const char* text);
 void AddPathOrPlaylist(AddMailbox* mailbox, const char* path);
 // The stream has paused (or the window goes): draw the list, let go of the slot.
 void EndAddStream(HWND window);
+// While a stream of adds arrives the list's drawing is held.
+bool AddStreamUnderWay();
 void AddEntryFromMailbox(HWND window);
 void QueryCdTrack(int32_t track, int32_t* startMs, int32_t* lengthMs);
 // The texts are in the ANSI code page, whose double-byte forms may use 0x5C
@@ -182,6 +217,19 @@ int LoadOtherPlaylist(HWND window, PlaylistKind kind, char* text, size_t size, c
 void ChoosePlaylistToLoad(HWND window);
 void ChoosePlaylistToSave(HWND window);
 bool AskClearBeforeLoad(HWND window);
+
+// Titles and lengths, read by a thread of their own at low priority: jobs
+// for the rows in view first, then the rest (and again for a list that has
+// changed); what it read placed in the list (MSG_TITLES_READ); the length
+// the media layer tells as an entry plays.
+void ReadTitlesSoon(HWND window);
+void TitlesSeeQueueChange(QueueChange change, int index, int toIndex);
+void PlaceReadTitles(HWND window);
+void KeepPlayedLength(HWND window, int32_t playedMs);
+// The line under the list: how many entries, how long they play, and while
+// playing how much is left; brought up to date within half a second of a
+// change, without drawing the list.
+void ShowQueueSummarySoon(HWND window);
 
 // Files dropped on the main window; releases the drop.
 void AddDroppedFiles(HWND window, HDROP drop);

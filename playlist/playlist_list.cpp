@@ -137,31 +137,53 @@ void ClearPlaylist(HWND window)
     UpdateEditingButtons(window);
 }
 
+// The item at from, under text, put at to, its entry with it; where the list
+// refuses it there, at the end. The index it is at, or -1 when the list
+// refused it altogether: its entry then goes as a removed one does.
+static int PutItem(HWND window, int from, int to, const char* text)
+{
+    PlaylistEntry* entry = GetEntry(window, from);
+    SendToList(window, LB_DELETESTRING, static_cast<WPARAM>(from), 0);
+    LRESULT index = SendToList(window, LB_INSERTSTRING, static_cast<WPARAM>(to), reinterpret_cast<LPARAM>(text));
+    if (index < 0)
+        index = SendToList(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    if (index < 0) {
+        bool wasCurrent = ReleaseFromPlayback(window, entry, from);
+        if (entry != NULL)
+            FreeEntry(entry);
+        QueueChanged(window, QUEUE_REMOVED, from, from);
+        UpdateEditingButtons(window);
+        if (wasCurrent)
+            PlayOnAfterRemoval(window);
+        return -1;
+    }
+    SendToList(window, LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry));
+    return static_cast<int>(index);
+}
+
 void MoveEntry(HWND window, int from, int to)
 {
     char text[TEXT_CAPACITY];
     GetEntryText(window, from, text);
-    PlaylistEntry* entry = GetEntry(window, from);
-    SendToList(window, LB_DELETESTRING, static_cast<WPARAM>(from), 0);
-    LRESULT index = SendToList(window, LB_INSERTSTRING, static_cast<WPARAM>(to), reinterpret_cast<LPARAM>(text));
-    if (index < 0) {
-        // The list refused the item: put it back at the end rather than lose its entry.
-        index = SendToList(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-        if (index < 0) {
-            // Nothing holds the entry now: it goes as a removed one does.
-            bool wasCurrent = ReleaseFromPlayback(window, entry, from);
-            if (entry != NULL)
-                FreeEntry(entry);
-            QueueChanged(window, QUEUE_REMOVED, from, from);
-            UpdateEditingButtons(window);
-            if (wasCurrent)
-                PlayOnAfterRemoval(window);
-            return;
-        }
-    }
-    SendToList(window, LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry));
-    QueueChanged(window, QUEUE_MOVED, from, static_cast<int>(index));
-    SelectIndex(window, static_cast<int>(index));
+    int index = PutItem(window, from, to, text);
+    if (index < 0)
+        return;
+    QueueChanged(window, QUEUE_MOVED, from, index);
+    SelectIndex(window, index);
+}
+
+void RetitleEntry(HWND window, int index, const char* title)
+{
+    bool selected = GetSelectedIndex(window) == index;
+    LRESULT top = SendToList(window, LB_GETTOPINDEX, 0, 0);
+    int at = PutItem(window, index, index, title);
+    if (at < 0)
+        return;
+    if (at != index)
+        QueueChanged(window, QUEUE_MOVED, index, at);
+    if (selected)
+        SelectIndex(window, at);
+    SendToList(window, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
 }
 
 void RemoveSelectedEntry(HWND window)

@@ -11,9 +11,13 @@ static QuietTimer* s_timers[MOST_QUIET_TIMERS];
 
 static void CALLBACK OnQuietTick(HWND window, UINT, UINT_PTR id, DWORD)
 {
+    DWORD now = GetTickCount();
     for (QuietTimer* timer : s_timers) {
-        if (timer == NULL || timer->id != id || GetTickCount() - timer->lastCall < timer->quietMs)
+        if (timer == NULL || timer->id != id)
             continue;
+        bool overdue = timer->longestMs != 0 && now - timer->firstCall >= timer->longestMs;
+        if (now - timer->lastCall < timer->quietMs && !overdue)
+            return;
         StopQuietTimer(window, timer);
         timer->whenQuiet(window);
         return;
@@ -35,9 +39,12 @@ static void Register(QuietTimer* timer)
 bool PutOffUntilQuiet(HWND window, QuietTimer* timer)
 {
     timer->lastCall = GetTickCount();
-    if (timer->waiting)
+    // A window that has gone took its timer with it.
+    if (timer->waiting && timer->window == window)
         return true;
+    timer->firstCall = timer->lastCall;
     Register(timer);
+    timer->window = window;
     timer->waiting = SetTimer(window, timer->id, QUIET_TICK_MS, OnQuietTick) != 0;
     return timer->waiting;
 }

@@ -28,6 +28,7 @@
 #define IDC_MAILBOX         1014
 #define IDC_VOLUME          1017
 #define IDC_VOLUME_LABEL    1018
+#define IDC_QUEUE_SUMMARY   1019
 
 /* Controls of the about box */
 #define IDC_WEBLINK         1016
@@ -62,6 +63,8 @@
 /* Plays the entry at the list index in wParam now: "/play" and Explorer's
    "Play" from the first entry they appended */
 #define MSG_PLAY_ENTRY      1301
+/* Posted by the title-reading thread when what it read waits to be placed */
+#define MSG_TITLES_READ     1302
 
 /* The tray icon's id */
 #define TRAY_ICON_ID        1000
@@ -70,6 +73,7 @@
 #define PROGRESS_TIMER_ID   1000
 #define ADD_STREAM_TIMER_ID 1001
 #define QUEUE_SAVE_TIMER_ID 1002
+#define SUMMARY_TIMER_ID    1003
 
 /* The keyboard's media keys, held as hot keys while a list plays or is paused
    (a program's own hot key ids lie between 0 and 0xBFFF) */

@@ -35,6 +35,7 @@ static const Placed PLACED[] = {
     {IDC_EXIT, NULL, ANCHOR_RIGHT},
     {-1, "Play control", ANCHOR_RIGHT},
     {-1, "Playlist selections", ANCHOR_RIGHT},
+    {IDC_QUEUE_SUMMARY, NULL, ANCHOR_BOTTOM | STRETCH_WIDTH},
     {IDC_STATUS, NULL, ANCHOR_BOTTOM | STRETCH_WIDTH},
     {IDC_TIME, NULL, ANCHOR_RIGHT | ANCHOR_BOTTOM},
 };

@@ -80,8 +80,11 @@ static void ReleaseWindowIcons(HWND window)
 static void BringBackQueue(HWND window)
 {
     RestoredQueue restored;
-    if (!RestoreQueue(window, &restored))
+    bool found = RestoreQueue(window, &restored);
+    ShowQueueSummarySoon(window);
+    if (!found)
         return;
+    ReadTitlesSoon(window);
     if (restored.current >= 0)
         SetResumePlace(window, restored.current, restored.positionMs);
     if (restored.passedOver > 0) {
@@ -237,6 +240,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case MSG_ADD_PENDING: AddEntryFromMailbox(window); break;
     case MSG_PLAY_ENTRY:  PlayEntryNow(window, static_cast<int>(wParam)); break;
     case MSG_QUEUE_NOT_KEPT: ReportQueueNotKept(window); break;
+    case MSG_TITLES_READ: PlaceReadTitles(window); break;
     case WM_DROPFILES:    AddDroppedFiles(window, reinterpret_cast<HDROP>(wParam)); break;
     case WM_HOTKEY:       HandleMediaKey(window, static_cast<int>(wParam)); break;
     case WM_ENDSESSION:   OnEndSession(window, static_cast<BOOL>(wParam), lParam); break;

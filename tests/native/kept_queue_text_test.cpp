@@ -19,7 +19,11 @@ std::string Describe(const KeptEntry& entry)
     std::string text = std::to_string(entry.kind) + "|" + entry.display + "|";
     if (entry.kind == ENTRY_CD_TRACK)
         return text + std::to_string(entry.startMs) + "|" + std::to_string(entry.lengthMs);
-    return text + entry.path;
+    text += entry.path;
+    if (entry.lengthMs != -1 || entry.fileSize != 0 || entry.fileTime != 0 || *entry.artist != '\0')
+        text += "|" + std::to_string(entry.lengthMs) + "|" + std::to_string(entry.fileSize) + "|" +
+                std::to_string(entry.fileTime) + "|" + entry.artist;
+    return text;
 }
 
 // The bytes as the restore reads them: whole, with a place record when given.
@@ -65,18 +69,20 @@ bool Complete(const std::string& bytes)
 }
 
 const std::vector<KeptEntry> QUEUE = {
-    {ENTRY_WAVE, "Fanfare.wav", "C:\\WAVES\\FANFARE.WAV", 0, 0},
-    {ENTRY_CD_TRACK, "CD track #3", nullptr, 183000, 245000},
-    {ENTRY_OTHER, "Caf\xC3\xA9 \xE2\x99\xAA.mp3", "D:\\MUSIC\\CAF~1.MP3", 0, 0},
-    {ENTRY_MIDI, "", "", 0, 0},
+    {ENTRY_WAVE, "Brass - Fanfare", "C:\\WAVES\\FANFARE.WAV", 0, 1500, 26504, 133000000000000000ull, "Brass"},
+    {ENTRY_CD_TRACK, "CD track #3", nullptr, 183000, 245000, 0, 0, ""},
+    {ENTRY_OTHER, "Caf\xC3\xA9 \xE2\x99\xAA.mp3", "D:\\MUSIC\\CAF~1.MP3", 0, -1, 0, 0, ""},
+    {ENTRY_MIDI, "", "", 0, -1, 0, 0, ""},
 };
-const std::vector<std::string> QUEUE_READ = {"2|Fanfare.wav|C:\\WAVES\\FANFARE.WAV", "0|CD track #3|183000|245000",
-                                             "4|Caf\xC3\xA9 \xE2\x99\xAA.mp3|D:\\MUSIC\\CAF~1.MP3", "1||"};
+const std::vector<std::string> QUEUE_READ = {
+    "2|Brass - Fanfare|C:\\WAVES\\FANFARE.WAV|1500|26504|133000000000000000|Brass", "0|CD track #3|183000|245000",
+    "4|Caf\xC3\xA9 \xE2\x99\xAA.mp3|D:\\MUSIC\\CAF~1.MP3", "1||"};
 
 TEST(KeptQueue, WhatIsWrittenReadsBackWithItsPlace)
 {
     std::string bytes = Written(1, 60000, QUEUE);
-    EXPECT_EQ(0u, bytes.find("VireoQueue\t1\r\ncurrent\t1\t60000\r\nentry\twave\tFanfare.wav\t"));
+    EXPECT_EQ(0u, bytes.find("VireoQueue\t2\r\ncurrent\t1\t60000\r\nentry\twave\tBrass - Fanfare\t"
+                             "C:\\WAVES\\FANFARE.WAV\t1500\t26504\t133000000000000000\tBrass\r\n"));
     EXPECT_TRUE(Complete(bytes));
     Read read = ReadBytes(bytes);
     EXPECT_EQ(QUEUE_READ, read.entries);
@@ -85,11 +91,13 @@ TEST(KeptQueue, WhatIsWrittenReadsBackWithItsPlace)
     EXPECT_EQ(0u, read.reading.passedOver);
     EXPECT_TRUE(read.reading.ended);
     // A tab or line end in a text would split the line: the entry keeps its place.
-    KeptEntry odd = {ENTRY_WAVE, "a\tb\r\nc", "C:\\x\ty.wav", 0, 0};
-    EXPECT_EQ(std::vector<std::string>{"2|a?b??c|C:\\x?y.wav"}, ReadBytes(Written(0, 0, {odd})).entries);
-    // An earlier version's lines besides, and a byte-order mark an editor put first.
-    read = ReadBytes("\xEF\xBB\xBFVireoQueue\t1\r\nsaved\t17\r\nentry\twave\ta\tb\r\nend\r\n");
+    KeptEntry odd = {ENTRY_WAVE, "a\tb\r\nc", "C:\\x\ty.wav", 0, -1, 0, 0, "a\tb"};
+    EXPECT_EQ(std::vector<std::string>{"2|a?b??c|C:\\x?y.wav|-1|0|0|a?b"}, ReadBytes(Written(0, 0, {odd})).entries);
+    // The version before, with its lines besides, and a byte-order mark an editor put first.
+    read = ReadBytes("\xEF\xBB\xBFVireoQueue\t1\r\nsaved\t17\r\nentry\twave\ta\tb\r\n"
+                     "entry\twave\tc\td\t1\t2\t3\te\r\nend\r\n");
     EXPECT_EQ(std::vector<std::string>{"2|a|b"}, read.entries);
+    EXPECT_TRUE(ReadsKeptQueueVersion(1) && ReadsKeptQueueVersion(2) && !ReadsKeptQueueVersion(3));
 }
 
 TEST(KeptQueue, AFileCutAnywhereGivesItsWholeEntriesInOrderAndIsNotComplete)

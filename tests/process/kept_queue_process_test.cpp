@@ -197,7 +197,7 @@ TEST_F(KeptQueueProcess, ACutQueueAndAFolderThatCannotHoldIt)
     ASSERT_EQ(0, ExitVireo(window, vireo));
     CloseStarted(vireo);
     std::string kept = ReadFileBytes(folder + "\\Queue.VireoQueue");
-    EXPECT_NE(std::string::npos, kept.find("entry\twave\tc.wav\tC:\\Cut\\c.wav\r\nend\r\n")) << "written whole again";
+    EXPECT_NE(std::string::npos, kept.find("entry\twave\tc.wav\tC:\\Cut\\c.wav\t-1\t0\t0\t\r\nend\r\n")) << "written whole again";
 
     DeleteKeptQueue();
     ASSERT_TRUE(RemoveDirectoryA(folder.c_str()));

@@ -127,9 +127,9 @@ TEST_F(KeptQueueScenario, WhatIsKeptComesBackWithTheCurrentEntryAndItsPlace)
     SetResumePlace(window, 1, 60000);
     ASSERT_TRUE(SaveQueueNow(window));
     std::string bytes = ReadFileBytes(files.queue);
-    EXPECT_EQ("VireoQueue\t1\r\ncurrent\t1\t60000\r\nentry\twave\tone.wav\tC:\\Waves\\one.wav\r\n"
+    EXPECT_EQ("VireoQueue\t2\r\ncurrent\t1\t60000\r\nentry\twave\tone.wav\tC:\\Waves\\one.wav\t-1\t0\t0\t\r\n"
               "entry\tcd\tCD track #2\t1000\t250000\r\n"
-              "entry\tmidi\ttwo three.mid\tC:\\My Music\\two three.mid\r\nend\r\n",
+              "entry\tmidi\ttwo three.mid\tC:\\My Music\\two three.mid\t-1\t0\t0\t\r\nend\r\n",
               bytes);
 
     RestoredQueue restored = Restore();
@@ -146,8 +146,8 @@ TEST_F(KeptQueueScenario, WhatIsKeptComesBackWithTheCurrentEntryAndItsPlace)
     EXPECT_EQ(2, restored.current);
     EXPECT_EQ(5000, restored.positionMs);
     // A place record of another queue is not this one's.
-    WriteBytes(files.queue, QueueText({{ENTRY_WAVE, "a.wav", "C:\\a.wav", 0, 0}, {ENTRY_WAVE, "b", "C:\\b", 0, 0},
-                                      {ENTRY_WAVE, "c", "C:\\c", 0, 0}}));
+    WriteBytes(files.queue, QueueText({{ENTRY_WAVE, "a.wav", "C:\\a.wav", 0, -1, 0, 0, ""}, {ENTRY_WAVE, "b", "C:\\b", 0, -1, 0, 0, ""},
+                                      {ENTRY_WAVE, "c", "C:\\c", 0, -1, 0, 0, ""}}));
     restored = Restore();
     EXPECT_EQ(-1, restored.current);
 
@@ -210,13 +210,13 @@ TEST_F(KeptQueueScenario, WhereTheQueueCannotBeKeptTheLastGoodOneStaysAndThatIsS
     EXPECT_FALSE(SaveQueueNow(window));
     RemoveDirectoryA(files.queue);
     UseKeptQueueFolder(folder.c_str());
-    const std::string later = "VireoQueue\t2\r\nentry\twave\ta.wav\tC:\\a.wav\tmore\r\nend\r\n";
+    const std::string later = "VireoQueue\t3\r\nentry\twave\ta.wav\tC:\\a.wav\tmore\r\nend\r\n";
     WriteBytes(files.queue, later);
     EXPECT_FALSE(RestoreQueue(window, &restored));
     EXPECT_FALSE(restored.held);
-    EXPECT_EQ(later, ReadFileBytes(folder + "\\Queue.VireoQueue.v2"));
+    EXPECT_EQ(later, ReadFileBytes(folder + "\\Queue.VireoQueue.v3"));
     EXPECT_TRUE(SaveQueueNow(window));
-    DeleteFileA((folder + "\\Queue.VireoQueue.v2").c_str());
+    DeleteFileA((folder + "\\Queue.VireoQueue.v3").c_str());
 
     // A folder whose names would not fit is refused whole.
     EXPECT_FALSE(UseKeptQueueFolder(("C:\\" + std::string(236, 'a')).c_str()));
@@ -231,9 +231,9 @@ TEST_F(KeptQueueScenario, WhereTheQueueCannotBeKeptTheLastGoodOneStaysAndThatIsS
 TEST_F(KeptQueueScenario, AStartFindsAWholeQueueWhereverAWriteWasCut)
 {
     Open();
-    const KeptEntry a = {ENTRY_WAVE, "a.wav", "C:\\a.wav", 0, 0};
-    const KeptEntry b = {ENTRY_CD_TRACK, "CD track #1", NULL, 0, 1000};
-    const KeptEntry c = {ENTRY_MIDI, "c.mid", "C:\\c.mid", 0, 0};
+    const KeptEntry a = {ENTRY_WAVE, "a.wav", "C:\\a.wav", 0, -1, 0, 0, ""};
+    const KeptEntry b = {ENTRY_CD_TRACK, "CD track #1", NULL, 0, 1000, 0, 0, ""};
+    const KeptEntry c = {ENTRY_MIDI, "c.mid", "C:\\c.mid", 0, -1, 0, 0, ""};
     const std::string older = QueueText({a, b});
     const std::string newer = QueueText({a, b, c});
     auto write = [&](const std::string& text) {

@@ -34,6 +34,7 @@ RECT Expected(int id, RECT place, int dx, int dy)
         place.bottom += dy;
         break;
     case IDC_STATUS:
+    case IDC_QUEUE_SUMMARY:
         OffsetRect(&place, 0, dy);
         place.right += dx;
         break;

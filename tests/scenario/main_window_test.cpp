@@ -15,7 +15,7 @@ struct ExpectedControl {
 
 const ExpectedControl MAIN_CONTROLS[] = {
     // Owner-drawn, keeping its texts: LBS_OWNERDRAWFIXED | LBS_HASSTRINGS.
-    {IDC_PLAYLIST, "ListBox", "", 0x50A10151, {8, 7, 113, 116}},
+    {IDC_PLAYLIST, "ListBox", "", 0x50A10151, {8, 7, 113, 114}},
     {IDM_START, "Button", "&Start", 0x50010001, {138, 16, 45, 14}},
     {IDM_PAUSE, "Button", "&Pause", 0x58010000, {195, 16, 45, 14}},
     {IDM_STOP, "Button", "S&top", 0x58010000, {252, 16, 45, 14}},
@@ -34,6 +34,8 @@ const ExpectedControl MAIN_CONTROLS[] = {
     {IDC_STATUS, "Static", "Vireo ready", 0x50020000, {8, 131, 237, 8}},
     {IDC_TIME, "Static", "", 0x50020002, {234, 131, 71, 8}},
     {IDC_MAILBOX, "Static", ".", 0x40020000, {8, 121, 30, 8}},
+    // The queue's line under the list: SS_ENDELLIPSIS | SS_NOPREFIX.
+    {IDC_QUEUE_SUMMARY, "Static", "No entries", 0x50024080, {8, 122, 113, 8}},
 };
 
 // Reads one sz_Or_Ord field of a dialog template: a text, or 0xFFFF and an ordinal.

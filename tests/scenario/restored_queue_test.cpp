@@ -163,14 +163,14 @@ TEST_F(RestoredQueueScenario, EveryChangeIsKeptOnceTheChangesPause)
     Add("C:\\Waves\\b.wav");
     Add("C:\\Waves\\c.wav");
     LetChangesSettle();
-    EXPECT_NE(std::string::npos, KeptQueueBytes().find("current\t-1\t0\r\nentry\twave\ta.wav\tC:\\Waves\\a.wav\r\n"
-                                                       "entry\twave\tb.wav\tC:\\Waves\\b.wav\r\n"
-                                                       "entry\twave\tc.wav\tC:\\Waves\\c.wav\r\nend\r\n"));
+    EXPECT_NE(std::string::npos, KeptQueueBytes().find("current\t-1\t0\r\nentry\twave\ta.wav\tC:\\Waves\\a.wav\t-1\t0\t0\t\r\n"
+                                                       "entry\twave\tb.wav\tC:\\Waves\\b.wav\t-1\t0\t0\t\r\n"
+                                                       "entry\twave\tc.wav\tC:\\Waves\\c.wav\t-1\t0\t0\t\r\nend\r\n"));
     MoveEntry(window, 2, 0);
     RemoveEntry(window, 1);
     LetChangesSettle();
-    EXPECT_NE(std::string::npos, KeptQueueBytes().find("entry\twave\tc.wav\tC:\\Waves\\c.wav\r\n"
-                                                       "entry\twave\tb.wav\tC:\\Waves\\b.wav\r\nend\r\n"));
+    EXPECT_NE(std::string::npos, KeptQueueBytes().find("entry\twave\tc.wav\tC:\\Waves\\c.wav\t-1\t0\t0\t\r\n"
+                                                       "entry\twave\tb.wav\tC:\\Waves\\b.wav\t-1\t0\t0\t\r\nend\r\n"));
 
     // The place goes with the list's end, and with its entry.
     PlayEntryNow(window, 1);
@@ -252,7 +252,7 @@ TEST_F(RestoredQueueScenario, ARequestAtAFirstStartIsCarriedOutOnTheKeptQueue)
     EXPECT_TRUE(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP));
     SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_NE(std::string::npos, KeptQueueBytes().find("entry\twave\tb.wav\tC:\\Waves\\b.wav\r\nend\r\n"));
+    EXPECT_NE(std::string::npos, KeptQueueBytes().find("entry\twave\tb.wav\tC:\\Waves\\b.wav\t-1\t0\t0\t\r\nend\r\n"));
 }
 
 // Explorer's "Play" on a selection of playlists: one execute after another,
