@@ -28,23 +28,32 @@ uint32_t KeptTextCheck(const char* bytes, size_t count)
     return hash;
 }
 
-// A decimal number and nothing after it, within the bounds.
+// Digits and nothing after them, short of an overflow: a file's size or time.
+static bool ReadCount(const char* text, uint64_t* value)
+{
+    static const size_t MOST_DIGITS = 19;
+    size_t digits = 0;
+    *value = 0;
+    for (; text[digits] >= '0' && text[digits] <= '9'; ++digits) {
+        if (digits == MOST_DIGITS)
+            return false;
+        *value = *value * 10 + static_cast<unsigned>(text[digits] - '0');
+    }
+    return digits > 0 && text[digits] == '\0';
+}
+
+// An optional minus and digits, within the bounds.
 static bool ReadInt32(const char* text, int32_t low, int32_t* value)
 {
-    char* end = nullptr;
-    long long number = std::strtoll(text, &end, 10);
-    if (end == text || *end != '\0' || number < low || number > INT32_MAX)
+    bool negative = *text == '-';
+    uint64_t magnitude = 0;
+    if (!ReadCount(text + (negative ? 1 : 0), &magnitude) || magnitude > static_cast<uint64_t>(INT32_MAX) + 1)
+        return false;
+    long long number = negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
+    if (number < low || number > INT32_MAX)
         return false;
     *value = static_cast<int32_t>(number);
     return true;
-}
-
-// Digits only: a file's size or time.
-static bool ReadCount(const char* text, uint64_t* value)
-{
-    char* end = nullptr;
-    *value = std::strtoull(text, &end, 10);
-    return *text >= '0' && *text <= '9' && *end == '\0';
 }
 
 // ---- Writing ---------------------------------------------------------------
@@ -266,15 +275,19 @@ bool ParseKeptPlace(const char* record, size_t size, KeptPlace* place)
     if (size != KEPT_PLACE_SIZE)
         return false;
     std::memcpy(text, record, size);
-    text[size] = '\0';
-    unsigned long queueCheck = 0;
-    long long current = 0;
-    long long positionMs = 0;
-    if (std::sscanf(text, "VireoPlace\t%8lx\t%lld\t%lld\t", &queueCheck, &current, &positionMs) != 3 ||
-        current < INT32_MIN || current > INT32_MAX || positionMs < INT32_MIN || positionMs > INT32_MAX)
+    size_t length = size - 2;
+    while (length > 0 && text[length - 1] == ' ')
+        --length;
+    text[length] = '\0';
+    char* fields[5];
+    TextLine line = {text, length, true};
+    if (!SplitFields(line, fields, 5) || std::strcmp(fields[0], "VireoPlace") != 0 ||
+        !ReadInt32(fields[2], INT32_MIN, &place->current) || !ReadInt32(fields[3], INT32_MIN, &place->positionMs))
         return false;
-    *place = KeptPlace{static_cast<uint32_t>(queueCheck), static_cast<int32_t>(current),
-                       static_cast<int32_t>(positionMs)};
+    // The check's digits: whatever else they are, the record formed again tells.
+    place->queueCheck = 0;
+    for (const char* digit = fields[1]; *digit != '\0'; ++digit)
+        place->queueCheck = place->queueCheck << 4 | static_cast<uint32_t>(*digit <= '9' ? *digit - '0' : *digit - 'a' + 10);
     char again[KEPT_PLACE_SIZE];
     FormatKeptPlace(again, *place);
     return std::memcmp(again, record, KEPT_PLACE_SIZE) == 0;
