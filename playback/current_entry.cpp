@@ -4,6 +4,7 @@
 
 #include "playback.h"
 #include "../playlist/playlist.h"
+#include "../shell/shell.h"
 #include "resource.h"
 
 static const PlaylistEntry* s_current = NULL;
@@ -112,6 +113,7 @@ void QueueChanged(HWND window, QueueChange change, int index, int toIndex)
         KeepNewCurrent(window, index);
     else
         SaveQueueSoon(window);
+    UpdateMediaControls(window);
 }
 
 bool ReleaseFromPlayback(HWND window, const PlaylistEntry* entry, int index)

@@ -62,6 +62,8 @@
 /* Plays the entry at the list index in wParam now: "/play" and Explorer's
    "Play" from the first entry they appended */
 #define MSG_PLAY_ENTRY      1301
+/* Makes Windows' media controls, once the queue first holds something */
+#define MSG_MEDIA_CONTROLS  1302
 
 /* The tray icon's id and the progress timer's id */
 #define TRAY_ICON_ID        1000

@@ -116,6 +116,7 @@ static void ReleasePlayer(HWND window)
 {
     NotifyTrayIcon(NIM_DELETE, window, g_idleIcon, NULL);
     ReleaseMediaKeys(window);
+    ReleaseMediaControls();
     StopAndCloseMedia();
     if (g_progressTimerId != 0)
         KillTimer(window, g_progressTimerId);
@@ -227,6 +228,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case MSG_ADD_PENDING: AddEntryFromMailbox(window); break;
     case MSG_PLAY_ENTRY:  PlayEntryNow(window, static_cast<int>(wParam)); break;
     case MSG_QUEUE_NOT_KEPT: ReportQueueNotKept(window); break;
+    case MSG_MEDIA_CONTROLS: StartMediaControls(window); break;
     case WM_DROPFILES:    AddDroppedFiles(window, reinterpret_cast<HDROP>(wParam)); break;
     case WM_HOTKEY:       HandleMediaKey(window, static_cast<int>(wParam)); break;
     case WM_ENDSESSION:   OnEndSession(window, static_cast<BOOL>(wParam), lParam); break;

@@ -29,6 +29,23 @@ void HoldMediaKeys(HWND window);
 void ReleaseMediaKeys(HWND window);
 void HandleMediaKey(HWND window, int id);
 
+// Windows' media controls, made once the queue first holds something
+// (MSG_MEDIA_CONTROLS) and kept in step with playback; absent before
+// Windows 8.1 and wherever they fail. While they are there the system hands
+// them the media keys, and the keys are not held as hot keys.
+void StartMediaControls(HWND window);
+void UpdateMediaControls(HWND window);
+bool MediaControlsActive();
+void ReleaseMediaControls();
+// What the controls show for the entry at index: its title and artist, each
+// into a TEXT_CAPACITY buffer.
+void MediaControlsTitleOf(HWND window, int index, char* title, char* artist);
+
+// The process's AppUserModelID, set before any window shows; and its name
+// and picture registered for the user.
+void NameProcessForShell();
+void RegisterAppIdentity();
+
 // The three options, on when non-zero, matched to commands by index.
 struct PlayOptions {
     int32_t cueMode;
