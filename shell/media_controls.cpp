@@ -44,6 +44,8 @@ struct ShownState {
 
 RuntimeCalls s_calls;
 ISystemMediaTransportControls* s_controls = NULL;
+// Whether the controls report their buttons: without, they only show.
+bool s_buttons = false;
 WinRtEventToken s_buttonToken;
 // Asked for once the queue first holds something; again only after a release.
 bool s_asked = false;
@@ -147,14 +149,10 @@ bool MakeControls(HWND window)
     HRESULT apartment = s_calls.initialize(RO_INIT_SINGLETHREADED);
     if (FAILED(apartment) && apartment != RPC_E_CHANGED_MODE)
         return false;
-    ISystemMediaTransportControls* controls = ControlsOfWindow(window);
-    if (controls == NULL)
+    s_controls = ControlsOfWindow(window);
+    if (s_controls == NULL)
         return false;
-    if (FAILED(controls->lpVtbl->add_ButtonPressed(controls, &s_handler, &s_buttonToken))) {
-        controls->lpVtbl->Release(controls);
-        return false;
-    }
-    s_controls = controls;
+    s_buttons = SUCCEEDED(s_controls->lpVtbl->add_ButtonPressed(s_controls, &s_handler, &s_buttonToken));
     return true;
 }
 
@@ -200,12 +198,13 @@ void ShowCurrentEntry(HWND window)
 
 typedef HRESULT(STDMETHODCALLTYPE* FlagSetter)(ISystemMediaTransportControls*, WinRtBool);
 
+// A button is offered only where its press reaches the window.
 void SetFlag(FlagSetter setter, bool* shown, bool wanted)
 {
     if (s_shown.refreshed && *shown == wanted)
         return;
     *shown = wanted;
-    setter(s_controls, wanted ? 1 : 0);
+    setter(s_controls, wanted && s_buttons ? 1 : 0);
 }
 
 MediaPlaybackStatus StatusOfPlayback()
@@ -230,9 +229,9 @@ void MediaControlsTitleOf(HWND window, int index, char* title, char* artist)
     artist[0] = '\0';
 }
 
-bool MediaControlsActive()
+bool MediaKeysGoToControls()
 {
-    return s_controls != NULL;
+    return s_controls != NULL && s_buttons;
 }
 
 void StartMediaControls(HWND window)
@@ -245,7 +244,8 @@ void StartMediaControls(HWND window)
         return;
     s_buttonWindow.store(window);
     // The system hands the media keys to the controls from now on.
-    ReleaseMediaKeys(window);
+    if (s_buttons)
+        ReleaseMediaKeys(window);
     s_shown.refreshed = false;
     UpdateMediaControls(window);
 }
@@ -262,7 +262,10 @@ void UpdateMediaControls(HWND window)
     const ISystemMediaTransportControlsVtbl* calls = s_controls->lpVtbl;
     bool anyEntry = GetEntryCount(window) > 0;
     bool playing = g_playState != PLAY_STOPPED;
-    SetFlag(calls->put_IsEnabled, &s_shown.enabled, anyEntry);
+    if (!s_shown.refreshed || s_shown.enabled != anyEntry) {
+        s_shown.enabled = anyEntry;
+        calls->put_IsEnabled(s_controls, anyEntry ? 1 : 0);
+    }
     MediaPlaybackStatus status = StatusOfPlayback();
     if (!s_shown.refreshed || s_shown.status != status) {
         s_shown.status = status;
@@ -291,7 +294,9 @@ void ReleaseMediaControls()
         return;
     // Gone from the flyout at once rather than when the system notices.
     s_controls->lpVtbl->put_IsEnabled(s_controls, 0);
-    s_controls->lpVtbl->remove_ButtonPressed(s_controls, s_buttonToken);
+    if (s_buttons)
+        s_controls->lpVtbl->remove_ButtonPressed(s_controls, s_buttonToken);
     s_controls->lpVtbl->Release(s_controls);
     s_controls = NULL;
+    s_buttons = false;
 }

@@ -32,10 +32,11 @@ void HandleMediaKey(HWND window, int id);
 // Windows' media controls, made once the queue first holds something
 // (MSG_MEDIA_CONTROLS) and kept in step with playback; absent before
 // Windows 8.1 and wherever they fail. While they are there the system hands
-// them the media keys, and the keys are not held as hot keys.
+// them the media keys, and the keys are not held as hot keys (controls that
+// cannot report their buttons only show, and the keys stay Vireo's).
 void StartMediaControls(HWND window);
 void UpdateMediaControls(HWND window);
-bool MediaControlsActive();
+bool MediaKeysGoToControls();
 void ReleaseMediaControls();
 // What the controls show for the entry at index: its title and artist, each
 // into a TEXT_CAPACITY buffer.

@@ -178,9 +178,13 @@ TEST_P(BrokenMediaControlsScenario, LeaveThePlayerAsItWas)
     EXPECT_EQ(0, CurrentEntryIndex(window));
     Command(IDM_NEXT);
     EXPECT_EQ(1, CurrentEntryIndex(window));
-    bool kept = kind == FAKE_CONTROLS_SETTERS_FAIL;
-    EXPECT_EQ(kept, MediaControlsActive()) << "controls that only fail to show are kept";
-    EXPECT_EQ(kept, PlayPauseKeyFree()) << "without controls the hot keys are held as before";
+    bool keysToControls = kind == FAKE_CONTROLS_SETTERS_FAIL;
+    EXPECT_EQ(keysToControls, MediaKeysGoToControls());
+    EXPECT_EQ(keysToControls, PlayPauseKeyFree()) << "without controls' buttons the hot keys are held as before";
+    if (kind == FAKE_CONTROLS_NO_EVENTS) {
+        EXPECT_EQ(PLAYING, FakeControlsNow().status) << "controls without buttons still show";
+        EXPECT_FALSE(FakeControlsNow().play || FakeControlsNow().next) << "and offer no button";
+    }
     EXPECT_TRUE(FakeMessageBoxes().empty());
     Command(IDC_EXIT);
     EXPECT_EQ(0, FakeControlsNow().references);
