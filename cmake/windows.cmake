@@ -36,6 +36,7 @@ set(VIREO_WIN32_SOURCES
     shell/tray.cpp
     shell/media_keys.cpp
     shell/media_controls.cpp
+    shell/media_controls_buttons.cpp
     shell/app_identity.cpp
     shell/settings.cpp
     shell/about.cpp

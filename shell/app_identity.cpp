@@ -47,6 +47,8 @@ static void SetText(HKEY key, const char* name, const char* text)
 // every user.
 void RegisterAppIdentity()
 {
+    // Anew, so that no picture is named that is no longer there.
+    RegDeleteKeyA(HKEY_CURRENT_USER, IDENTITY_KEY);
     HKEY key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, IDENTITY_KEY, 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL) !=
         ERROR_SUCCESS)
@@ -55,7 +57,5 @@ void RegisterAppIdentity()
     char picture[MAX_PATH];
     if (PicturePath(picture, sizeof picture))
         SetText(key, "IconUri", picture);
-    else
-        RegDeleteValueA(key, "IconUri");
     RegCloseKey(key);
 }

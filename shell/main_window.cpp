@@ -26,6 +26,7 @@ void EnableCommand(HWND window, int id)
     if (control != NULL)
         EnableWindow(control, TRUE);
     EnableMenuItem(g_trayMenu, id, MF_BYCOMMAND | MF_ENABLED);
+    NoteCommandOffered(id, true);
 }
 
 void GrayCommand(HWND window, int id)
@@ -34,6 +35,7 @@ void GrayCommand(HWND window, int id)
     if (control != NULL)
         EnableWindow(control, FALSE);
     EnableMenuItem(g_trayMenu, id, MF_BYCOMMAND | MF_GRAYED);
+    NoteCommandOffered(id, false);
 }
 
 void SetStatusText(HWND window, const char* text)

@@ -6,11 +6,8 @@
 // Vireo as it is, silently.
 #include <windows.h>
 
-#include <atomic>
-
 #include "shell.h"
 #include "media_controls_interop.h"
-#include "../app/app.h"
 #include "../app/system_functions.h"
 #include "../playback/playback.h"
 #include "../playlist/playlist.h"
@@ -50,10 +47,9 @@ WinRtEventToken s_buttonToken;
 // Asked for once the queue first holds something; again only after a release.
 bool s_asked = false;
 ShownState s_shown;
-
-// Read by the system's thread that reports a button.
-std::atomic<HWND> s_buttonWindow(NULL);
-std::atomic<int> s_buttonStatus(MEDIA_STATUS_STOPPED);
+// As the tray menu offers them.
+bool s_previousOffered = false;
+bool s_nextOffered = false;
 
 bool FindRuntimeCalls()
 {
@@ -63,70 +59,17 @@ bool FindRuntimeCalls()
            FindSystemFunction(COMBASE, "WindowsDeleteString", &s_calls.deleteString, true);
 }
 
-// A press maps to what the tray would do in the state the controls show:
-// a Play that meets a playing list must not start it over.
-int ButtonCommand(MediaControlsButton button)
-{
-    int status = s_buttonStatus.load();
-    switch (button) {
-    case MEDIA_BUTTON_PLAY:     return status != MEDIA_STATUS_PLAYING ? IDM_START : 0;
-    case MEDIA_BUTTON_PAUSE:    return status == MEDIA_STATUS_PLAYING ? IDM_PAUSE : 0;
-    case MEDIA_BUTTON_STOP:     return IDM_STOP;
-    case MEDIA_BUTTON_NEXT:     return IDM_NEXT;
-    case MEDIA_BUTTON_PREVIOUS: return IDM_PREVIOUS;
-    default:                    return 0;
-    }
-}
-
-// The one handler, alive for the program's life: it keeps no count.
-HRESULT STDMETHODCALLTYPE HandlerQueryInterface(ButtonPressedHandler* handler, REFIID iid, void** out)
-{
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ButtonPressedHandler) || IsEqualIID(iid, IID_AgileObject)) {
-        *out = handler;
-        return S_OK;
-    }
-    *out = NULL;
-    return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE HandlerAddRef(ButtonPressedHandler*)
-{
-    return 2;
-}
-
-ULONG STDMETHODCALLTYPE HandlerRelease(ButtonPressedHandler*)
-{
-    return 1;
-}
-
-// On a thread of the system's: the window hears the tray's own command.
-HRESULT STDMETHODCALLTYPE HandlerInvoke(ButtonPressedHandler*, ISystemMediaTransportControls*,
-                                        ISystemMediaTransportControlsButtonPressedEventArgs* args)
-{
-    MediaControlsButton button;
-    if (args == NULL || FAILED(args->lpVtbl->get_Button(args, &button)))
-        return S_OK;
-    int command = ButtonCommand(button);
-    HWND window = s_buttonWindow.load();
-    if (command != 0 && window != NULL)
-        PostMessageA(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
-    return S_OK;
-}
-
-const ButtonPressedHandlerVtbl HANDLER_TABLE = {HandlerQueryInterface, HandlerAddRef, HandlerRelease, HandlerInvoke};
-ButtonPressedHandler s_handler = {&HANDLER_TABLE};
-
-HSTRING MakeString(const wchar_t* text)
+HSTRING MakeString(const wchar_t* text, UINT32 length)
 {
     HSTRING made = NULL;
-    if (FAILED(s_calls.createString(text, static_cast<UINT32>(lstrlenW(text)), &made)))
+    if (FAILED(s_calls.createString(text, length, &made)))
         return NULL;
     return made;
 }
 
 ISystemMediaTransportControls* ControlsOfWindow(HWND window)
 {
-    HSTRING name = MakeString(MEDIA_CONTROLS_CLASS);
+    HSTRING name = MakeString(MEDIA_CONTROLS_CLASS, ARRAYSIZE(MEDIA_CONTROLS_CLASS) - 1);
     if (name == NULL)
         return NULL;
     ISystemMediaTransportControlsInterop* interop = NULL;
@@ -152,7 +95,8 @@ bool MakeControls(HWND window)
     s_controls = ControlsOfWindow(window);
     if (s_controls == NULL)
         return false;
-    s_buttons = SUCCEEDED(s_controls->lpVtbl->add_ButtonPressed(s_controls, &s_handler, &s_buttonToken));
+    s_buttons =
+        SUCCEEDED(s_controls->lpVtbl->add_ButtonPressed(s_controls, MediaButtonsHandler(window), &s_buttonToken));
     return true;
 }
 
@@ -169,9 +113,8 @@ void ShowEntry(ISystemMediaTransportControlsDisplayUpdater* display, HWND window
         return;
     const char* texts[] = {title, artist};
     for (int i = 0; i < 2; ++i) {
-        if (MultiByteToWideChar(CP_ACP, 0, texts[i], -1, wide, TEXT_CAPACITY) == 0)
-            wide[0] = L'\0';
-        HSTRING text = MakeString(wide);
+        int length = MultiByteToWideChar(CP_ACP, 0, texts[i], -1, wide, TEXT_CAPACITY);
+        HSTRING text = MakeString(wide, length > 0 ? static_cast<UINT32>(length - 1) : 0);
         if (i == 0)
             music->lpVtbl->put_Title(music, text);
         else
@@ -216,12 +159,16 @@ MediaPlaybackStatus StatusOfPlayback()
     }
 }
 
-bool CommandOffered(int id)
-{
-    return (GetMenuState(g_trayMenu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) == 0;
-}
 
 }  // namespace
+
+void NoteCommandOffered(int id, bool offered)
+{
+    if (id == IDM_PREVIOUS)
+        s_previousOffered = offered;
+    else if (id == IDM_NEXT)
+        s_nextOffered = offered;
+}
 
 void MediaControlsTitleOf(HWND window, int index, char* title, char* artist)
 {
@@ -242,7 +189,6 @@ void StartMediaControls(HWND window)
     RegisterAppIdentity();
     if (!MakeControls(window))
         return;
-    s_buttonWindow.store(window);
     // The system hands the media keys to the controls from now on.
     if (s_buttons)
         ReleaseMediaKeys(window);
@@ -269,14 +215,14 @@ void UpdateMediaControls(HWND window)
     MediaPlaybackStatus status = StatusOfPlayback();
     if (!s_shown.refreshed || s_shown.status != status) {
         s_shown.status = status;
-        s_buttonStatus.store(status);
+        ShowMediaButtonsStatus(status);
         calls->put_PlaybackStatus(s_controls, status);
     }
     SetFlag(calls->put_IsPlayEnabled, &s_shown.play, anyEntry);
     SetFlag(calls->put_IsPauseEnabled, &s_shown.pause, playing);
     SetFlag(calls->put_IsStopEnabled, &s_shown.stop, playing);
-    SetFlag(calls->put_IsPreviousEnabled, &s_shown.previous, CommandOffered(IDM_PREVIOUS));
-    SetFlag(calls->put_IsNextEnabled, &s_shown.next, CommandOffered(IDM_NEXT));
+    SetFlag(calls->put_IsPreviousEnabled, &s_shown.previous, s_previousOffered);
+    SetFlag(calls->put_IsNextEnabled, &s_shown.next, s_nextOffered);
     WPARAM generation = CurrentGeneration();
     if (!s_shown.refreshed || s_shown.generation != generation || s_shown.anyEntry != anyEntry) {
         s_shown.generation = generation;
@@ -289,7 +235,7 @@ void UpdateMediaControls(HWND window)
 void ReleaseMediaControls()
 {
     s_asked = false;
-    s_buttonWindow.store(NULL);
+    ForgetMediaButtons();
     if (s_controls == NULL)
         return;
     // Gone from the flyout at once rather than when the system notices.

@@ -165,4 +165,11 @@ const IID IID_ButtonPressedHandler = {
 // Says the handler may be called on any thread, as the controls call it.
 const IID IID_AgileObject = {0x94ea2b94, 0xe9cc, 0x49e0, {0xc0, 0xff, 0xee, 0x64, 0xca, 0x8f, 0x5b, 0x90}};
 
+// The program's own side (media_controls_buttons.cpp): the one handler,
+// which posts each press to the window; the status the controls show, by
+// which Play and Pause are read; and the window forgotten at the release.
+ButtonPressedHandler* MediaButtonsHandler(HWND window);
+void ShowMediaButtonsStatus(MediaPlaybackStatus status);
+void ForgetMediaButtons();
+
 #endif

@@ -37,6 +37,8 @@ void HandleMediaKey(HWND window, int id);
 void StartMediaControls(HWND window);
 void UpdateMediaControls(HWND window);
 bool MediaKeysGoToControls();
+// Previous and Next are offered in the controls exactly when in the tray menu.
+void NoteCommandOffered(int id, bool offered);
 void ReleaseMediaControls();
 // What the controls show for the entry at index: its title and artist, each
 // into a TEXT_CAPACITY buffer.

@@ -1,11 +1,13 @@
 // Windows' media controls as the program finds them: GetModuleHandleA of
 // combase.dll hands out this test program, and GetProcAddress (the real one)
-// finds the functions below among its exports (--kill-at). The objects are
-// the program's own declarations, filled in here.
+// finds the functions below among its exports (--kill-at). The objects fill
+// the program's own declarations; a slot the program should never call ends
+// the run.
 #include "fake_media_controls.h"
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <thread>
 
 #include "fake_import.h"
@@ -15,22 +17,19 @@ namespace {
 
 FakeControlsKind g_kind = FAKE_CONTROLS_REAL;
 FakeControls g_controls;
-// The display's fields until Update shows them.
+// The display's texts until Update shows them.
 std::string g_pendingTitle;
 std::string g_pendingArtist;
 ButtonPressedHandler* g_handler = NULL;
+MediaControlsButton g_pressed;
 
-struct FakeString {
-    std::wstring text;
-};
-
+// An HSTRING here is a std::wstring of the test's.
 std::string Utf8(HSTRING text)
 {
-    if (text == NULL)
-        return "";
-    const std::wstring& wide = reinterpret_cast<FakeString*>(text)->text;
     char narrow[1024] = "";
-    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, narrow, sizeof narrow, NULL, NULL);
+    if (text != NULL)
+        WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<std::wstring*>(text)->c_str(), -1, narrow, sizeof narrow,
+                            NULL, NULL);
     return narrow;
 }
 
@@ -39,92 +38,50 @@ HRESULT Setter()
     return g_kind == FAKE_CONTROLS_SETTERS_FAIL ? E_FAIL : S_OK;
 }
 
-template <class Self>
-HRESULT STDMETHODCALLTYPE Query(Self* self, REFIID iid, void** out)
+void STDMETHODCALLTYPE NeverCalled()
 {
-    *out = IsEqualIID(iid, IID_IUnknown) ? self : NULL;
-    if (*out == NULL)
-        return E_NOINTERFACE;
-    ++g_controls.references;
-    return S_OK;
+    std::abort();
 }
 
-template <class Self>
-ULONG STDMETHODCALLTYPE AddRef(Self*)
-{
-    return static_cast<ULONG>(++g_controls.references);
-}
-
-template <class Self>
-ULONG STDMETHODCALLTYPE Release(Self*)
+// What the program holds of all the objects together.
+ULONG STDMETHODCALLTYPE Release(void*)
 {
     return static_cast<ULONG>(--g_controls.references);
 }
 
-template <class Self>
-HRESULT STDMETHODCALLTYPE Iids(Self*, ULONG*, IID**)
+// Every slot but Release first ends the run; then the ones the program
+// should call are set.
+template <class Table>
+void Counted(Table* table)
 {
-    return E_NOTIMPL;
+    void (STDMETHODCALLTYPE** slots)() = reinterpret_cast<void (STDMETHODCALLTYPE**)()>(table);
+    for (size_t i = 0; i < sizeof(Table) / sizeof(void*); ++i)
+        slots[i] = NeverCalled;
+    table->Release = reinterpret_cast<decltype(table->Release)>(Release);
 }
 
-template <class Self>
-HRESULT STDMETHODCALLTYPE ClassName(Self*, HSTRING*)
+template <class Object>
+HRESULT Hand(Object* object, Object** out)
 {
-    return E_NOTIMPL;
+    *out = object;
+    ++g_controls.references;
+    return S_OK;
 }
 
-template <class Self>
-HRESULT STDMETHODCALLTYPE Trust(Self*, int*)
+// ---- The display and its music properties -------------------------------------
+
+template <std::string* Pending>
+HRESULT STDMETHODCALLTYPE PutText(IMusicDisplayProperties*, HSTRING text)
 {
-    return E_NOTIMPL;
-}
-
-template <class Self, class Value>
-HRESULT STDMETHODCALLTYPE Unused(Self*, Value)
-{
-    return E_NOTIMPL;
-}
-
-template <class Self, class Value, class Other>
-HRESULT STDMETHODCALLTYPE Unused2(Self*, Value, Other)
-{
-    return E_NOTIMPL;
-}
-
-#define FAKE_INSPECTABLE(Self) Query<Self>, AddRef<Self>, Release<Self>, Iids<Self>, ClassName<Self>, Trust<Self>
-
-// ---- The music properties and the display ---------------------------------
-
-HRESULT STDMETHODCALLTYPE PutTitle(IMusicDisplayProperties*, HSTRING text)
-{
-    g_pendingTitle = Utf8(text);
+    *Pending = Utf8(text);
     return Setter();
 }
-
-HRESULT STDMETHODCALLTYPE PutArtist(IMusicDisplayProperties*, HSTRING text)
-{
-    g_pendingArtist = Utf8(text);
-    return Setter();
-}
-
-typedef IMusicDisplayProperties Music;
-const IMusicDisplayPropertiesVtbl MUSIC_TABLE = {
-    FAKE_INSPECTABLE(Music), Unused<Music, HSTRING*>, PutTitle, Unused<Music, HSTRING*>, Unused<Music, HSTRING>,
-    Unused<Music, HSTRING*>, PutArtist};
-IMusicDisplayProperties g_music = {&MUSIC_TABLE};
 
 typedef ISystemMediaTransportControlsDisplayUpdater Display;
 
 HRESULT STDMETHODCALLTYPE PutType(Display*, MediaPlaybackType)
 {
     return Setter();
-}
-
-HRESULT STDMETHODCALLTYPE GetMusic(Display*, IMusicDisplayProperties** out)
-{
-    *out = &g_music;
-    ++g_controls.references;
-    return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE ClearAll(Display*)
@@ -140,55 +97,35 @@ HRESULT STDMETHODCALLTYPE Update(Display*)
         return E_FAIL;
     g_controls.title = g_pendingTitle;
     g_controls.artist = g_pendingArtist;
-    ++g_controls.updates;
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE CopyFromFile(Display*, MediaPlaybackType, IUnknown*, IUnknown**)
-{
-    return E_NOTIMPL;
-}
+HRESULT STDMETHODCALLTYPE GetMusic(Display*, IMusicDisplayProperties** out);
 
-const ISystemMediaTransportControlsDisplayUpdaterVtbl DISPLAY_TABLE = {
-    FAKE_INSPECTABLE(Display), Unused<Display, MediaPlaybackType*>, PutType, Unused<Display, HSTRING*>,
-    Unused<Display, HSTRING>, Unused<Display, IUnknown**>, Unused<Display, IUnknown*>, GetMusic,
-    Unused<Display, IUnknown**>, Unused<Display, IUnknown**>, CopyFromFile, ClearAll, Update};
-ISystemMediaTransportControlsDisplayUpdater g_display = {&DISPLAY_TABLE};
-
-// ---- The controls -----------------------------------------------------------
+// ---- The controls ----------------------------------------------------------------
 
 typedef ISystemMediaTransportControls Controls;
 
 template <bool FakeControls::*Field>
 HRESULT STDMETHODCALLTYPE PutFlag(Controls*, WinRtBool value)
 {
-    if (FAILED(Setter()))
-        return E_FAIL;
-    g_controls.*Field = value != 0;
-    return S_OK;
+    g_controls.*Field = SUCCEEDED(Setter()) ? value != 0 : g_controls.*Field;
+    return Setter();
 }
 
 HRESULT STDMETHODCALLTYPE PutStatus(Controls*, MediaPlaybackStatus status)
 {
-    if (FAILED(Setter()))
-        return E_FAIL;
-    g_controls.status = status;
-    return S_OK;
+    g_controls.status = SUCCEEDED(Setter()) ? status : g_controls.status;
+    return Setter();
 }
 
-HRESULT STDMETHODCALLTYPE GetDisplay(Controls*, Display** out)
-{
-    *out = &g_display;
-    ++g_controls.references;
-    return S_OK;
-}
+HRESULT STDMETHODCALLTYPE GetDisplay(Controls*, Display** out);
 
 HRESULT STDMETHODCALLTYPE AddButtonPressed(Controls*, ButtonPressedHandler* handler, WinRtEventToken* token)
 {
     if (g_kind == FAKE_CONTROLS_NO_EVENTS)
-        return E_FAIL;
+        return E_NOTIMPL;
     g_handler = handler;
-    handler->lpVtbl->AddRef(handler);
     g_controls.handlerHeld = true;
     token->value = 7;
     return S_OK;
@@ -196,27 +133,71 @@ HRESULT STDMETHODCALLTYPE AddButtonPressed(Controls*, ButtonPressedHandler* hand
 
 HRESULT STDMETHODCALLTYPE RemoveButtonPressed(Controls*, WinRtEventToken token)
 {
-    if (token.value != 7 || g_handler == NULL)
-        return E_INVALIDARG;
-    g_handler->lpVtbl->Release(g_handler);
-    g_controls.handlerHeld = false;
+    g_controls.handlerHeld = token.value != 7;
     return S_OK;
 }
 
-#define FAKE_FLAG(field) Unused<Controls, WinRtBool*>, PutFlag<&FakeControls::field>
-#define FAKE_UNUSED_FLAG Unused<Controls, WinRtBool*>, Unused<Controls, WinRtBool>
-
-const ISystemMediaTransportControlsVtbl CONTROLS_TABLE = {
-    FAKE_INSPECTABLE(Controls), Unused<Controls, MediaPlaybackStatus*>, PutStatus, GetDisplay,
-    Unused<Controls, int*>, FAKE_FLAG(enabled), FAKE_FLAG(play), FAKE_FLAG(stop), FAKE_FLAG(pause),
-    FAKE_UNUSED_FLAG, FAKE_UNUSED_FLAG, FAKE_UNUSED_FLAG, FAKE_FLAG(previous), FAKE_FLAG(next), FAKE_UNUSED_FLAG,
-    FAKE_UNUSED_FLAG, AddButtonPressed, RemoveButtonPressed, Unused2<Controls, IUnknown*, WinRtEventToken*>,
-    Unused<Controls, WinRtEventToken>};
-ISystemMediaTransportControls g_controlsObject = {&CONTROLS_TABLE};
-
-// ---- The activation factory -----------------------------------------------
-
 typedef ISystemMediaTransportControlsInterop Interop;
+
+HRESULT STDMETHODCALLTYPE GetForWindow(Interop*, HWND window, REFIID iid, void** out);
+
+typedef ISystemMediaTransportControlsButtonPressedEventArgs Args;
+
+HRESULT STDMETHODCALLTYPE GetButton(Args*, MediaControlsButton* button)
+{
+    *button = g_pressed;
+    return S_OK;
+}
+
+struct Tables {
+    IMusicDisplayPropertiesVtbl music;
+    ISystemMediaTransportControlsDisplayUpdaterVtbl display;
+    ISystemMediaTransportControlsVtbl controls;
+    ISystemMediaTransportControlsInteropVtbl interop;
+    ISystemMediaTransportControlsButtonPressedEventArgsVtbl args;
+
+    Tables()
+    {
+        Counted(&music);
+        music.put_Title = PutText<&g_pendingTitle>;
+        music.put_Artist = PutText<&g_pendingArtist>;
+        Counted(&display);
+        display.put_Type = PutType;
+        display.get_MusicProperties = GetMusic;
+        display.ClearAll = ClearAll;
+        display.Update = Update;
+        Counted(&controls);
+        controls.put_PlaybackStatus = PutStatus;
+        controls.get_DisplayUpdater = GetDisplay;
+        controls.put_IsEnabled = PutFlag<&FakeControls::enabled>;
+        controls.put_IsPlayEnabled = PutFlag<&FakeControls::play>;
+        controls.put_IsPauseEnabled = PutFlag<&FakeControls::pause>;
+        controls.put_IsStopEnabled = PutFlag<&FakeControls::stop>;
+        controls.put_IsPreviousEnabled = PutFlag<&FakeControls::previous>;
+        controls.put_IsNextEnabled = PutFlag<&FakeControls::next>;
+        controls.add_ButtonPressed = AddButtonPressed;
+        controls.remove_ButtonPressed = RemoveButtonPressed;
+        Counted(&interop);
+        interop.GetForWindow = GetForWindow;
+        Counted(&args);
+        args.get_Button = GetButton;
+    }
+};
+const Tables TABLES;
+IMusicDisplayProperties g_music = {&TABLES.music};
+Display g_display = {&TABLES.display};
+Controls g_controlsObject = {&TABLES.controls};
+Interop g_interop = {&TABLES.interop};
+
+HRESULT STDMETHODCALLTYPE GetMusic(Display*, IMusicDisplayProperties** out)
+{
+    return Hand(&g_music, out);
+}
+
+HRESULT STDMETHODCALLTYPE GetDisplay(Controls*, Display** out)
+{
+    return Hand(&g_display, out);
+}
 
 HRESULT STDMETHODCALLTYPE GetForWindow(Interop*, HWND window, REFIID iid, void** out)
 {
@@ -225,36 +206,15 @@ HRESULT STDMETHODCALLTYPE GetForWindow(Interop*, HWND window, REFIID iid, void**
         return S_FALSE;
     if (!IsWindow(window) || !IsEqualIID(iid, IID_ISystemMediaTransportControls))
         return E_INVALIDARG;
-    *out = &g_controlsObject;
-    ++g_controls.references;
     ++g_controls.made;
-    return S_OK;
+    return Hand(&g_controlsObject, reinterpret_cast<Controls**>(out));
 }
-
-const ISystemMediaTransportControlsInteropVtbl INTEROP_TABLE = {FAKE_INSPECTABLE(Interop), GetForWindow};
-ISystemMediaTransportControlsInterop g_interop = {&INTEROP_TABLE};
-
-// ---- A press ------------------------------------------------------------------
-
-typedef ISystemMediaTransportControlsButtonPressedEventArgs Args;
-
-MediaControlsButton g_pressed;
-
-HRESULT STDMETHODCALLTYPE GetButton(Args*, MediaControlsButton* button)
-{
-    *button = g_pressed;
-    return S_OK;
-}
-
-const ISystemMediaTransportControlsButtonPressedEventArgsVtbl ARGS_TABLE = {FAKE_INSPECTABLE(Args), GetButton};
 
 // The wide call stands in for the real one: GetProcAddress, faked too,
 // asks for kernel32's handle on its way.
 HMODULE WINAPI FakeGetModuleHandleA(LPCSTR name)
 {
-    if (name == NULL)
-        return GetModuleHandleW(NULL);
-    if (g_kind != FAKE_CONTROLS_REAL && lstrcmpiA(name, "combase.dll") == 0)
+    if (name == NULL || (g_kind != FAKE_CONTROLS_REAL && lstrcmpiA(name, "combase.dll") == 0))
         return GetModuleHandleW(NULL);
     wchar_t wide[MAX_PATH];
     if (MultiByteToWideChar(CP_ACP, 0, name, -1, wide, MAX_PATH) == 0)
@@ -276,34 +236,25 @@ __declspec(dllexport) HRESULT WINAPI RoInitialize(int)
 __declspec(dllexport) HRESULT WINAPI RoGetActivationFactory(HSTRING name, REFIID iid, void** out)
 {
     *out = NULL;
-    const wchar_t* text = name != NULL ? reinterpret_cast<FakeString*>(name)->text.c_str() : L"";
-    if (g_kind == FAKE_CONTROLS_CLASS_MISSING || lstrcmpW(text, MEDIA_CONTROLS_CLASS) != 0)
+    if (g_kind == FAKE_CONTROLS_CLASS_MISSING || Utf8(name) != "Windows.Media.SystemMediaTransportControls")
         return REGDB_E_CLASSNOTREG;
     if (!IsEqualIID(iid, IID_ISystemMediaTransportControlsInterop))
         return E_NOINTERFACE;
-    *out = &g_interop;
-    ++g_controls.references;
-    return S_OK;
+    return Hand(&g_interop, reinterpret_cast<Interop**>(out));
 }
 
+// The empty string is the null HSTRING, as on the platform.
 __declspec(dllexport) HRESULT WINAPI WindowsCreateString(LPCWSTR text, UINT32 length, HSTRING* out)
 {
-    // The empty string is the null HSTRING, as on the platform.
-    *out = NULL;
-    if (length == 0)
-        return S_OK;
-    *out = reinterpret_cast<HSTRING>(new FakeString{std::wstring(text, length)});
-    ++g_controls.liveStrings;
-    ++g_controls.stringsMade;
+    *out = length == 0 ? NULL : reinterpret_cast<HSTRING>(new std::wstring(text, length));
+    g_controls.liveStrings += length == 0 ? 0 : 1;
     return S_OK;
 }
 
 __declspec(dllexport) HRESULT WINAPI WindowsDeleteString(HSTRING text)
 {
-    if (text != NULL) {
-        delete reinterpret_cast<FakeString*>(text);
-        --g_controls.liveStrings;
-    }
+    g_controls.liveStrings -= text == NULL ? 0 : 1;
+    delete reinterpret_cast<std::wstring*>(text);
     return S_OK;
 }
 
@@ -326,11 +277,10 @@ const FakeControls& FakeControlsNow()
 void FakeControlsPress(int button)
 {
     g_pressed = static_cast<MediaControlsButton>(button);
-    ButtonPressedHandler* handler = g_handler;
-    std::thread system([handler] {
-        Args args = {&ARGS_TABLE};
-        if (handler != NULL)
-            handler->lpVtbl->Invoke(handler, &g_controlsObject, &args);
+    std::thread system([] {
+        Args args = {&TABLES.args};
+        if (g_handler != NULL)
+            g_handler->lpVtbl->Invoke(g_handler, &g_controlsObject, &args);
     });
     system.join();
 }

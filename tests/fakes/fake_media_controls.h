@@ -12,7 +12,7 @@ enum FakeControlsKind {
     FAKE_CONTROLS_WORKING,
     FAKE_CONTROLS_CLASS_MISSING,  // activation answers "class not registered"
     FAKE_CONTROLS_NONE_FOR_WINDOW,  // GetForWindow: S_FALSE and nothing, as early Windows 10
-    FAKE_CONTROLS_NO_EVENTS,      // add_ButtonPressed fails
+    FAKE_CONTROLS_NO_EVENTS,      // add_ButtonPressed fails, as under Wine 10
     FAKE_CONTROLS_SETTERS_FAIL    // every setter and Update fails
 };
 
@@ -30,9 +30,7 @@ struct FakeControls {
     bool next = false;
     std::string title;     // UTF-8
     std::string artist;
-    int updates = 0;
     int liveStrings = 0;   // HSTRINGs made and not deleted
-    int stringsMade = 0;
 };
 
 void FakeControlsUse(FakeControlsKind kind);

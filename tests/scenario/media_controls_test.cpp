@@ -15,12 +15,16 @@ const int PAUSE = 1;
 const int STOP = 2;
 const int NEXT = 6;
 const int PREVIOUS = 7;
+const char IDENTITY_KEY[] = "Software\\Classes\\AppUserModelId\\Tallgrass.Vireo";
 
 class MediaControlsScenario : public Scenario {
 protected:
     void SetUp() override
     {
         Scenario::SetUp();
+        // The tray menu is shared by the run, and put back to its start by Scenario.
+        NoteCommandOffered(IDM_PREVIOUS, false);
+        NoteCommandOffered(IDM_NEXT, false);
         ReleaseMediaControls();
         FakeControlsUse(FAKE_CONTROLS_WORKING);
     }
@@ -67,6 +71,14 @@ protected:
         EXPECT_EQ(0, shown.liveStrings) << "every HSTRING made is deleted";
     }
 
+    std::string IdentityText(const char* name)
+    {
+        char text[MAX_PATH] = "";
+        DWORD size = sizeof text;
+        RegGetValueA(HKEY_CURRENT_USER, IDENTITY_KEY, name, RRF_RT_ANY | RRF_NOEXPAND, NULL, text, &size);
+        return text;
+    }
+
     // Whether the test can take the Play/Pause key: not while Vireo holds it.
     bool PlayPauseKeyFree()
     {
@@ -109,21 +121,9 @@ TEST_F(MediaControlsScenario, FollowEveryTransitionAndEntryUntilExit)
     EXPECT_TRUE(FakeControlsNow().enabled);
     EXPECT_EQ(1, FakeControlsNow().made);
 
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Classes\\AppUserModelId\\Tallgrass.Vireo", 0,
-                                           KEY_READ, &key));
-    char name[64] = "";
-    DWORD size = sizeof name;
-    DWORD type = 0;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "DisplayName", NULL, &type, reinterpret_cast<BYTE*>(name), &size));
-    EXPECT_STREQ("Vireo", name);
-    char picture[MAX_PATH] = "";
-    size = sizeof picture;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "IconUri", NULL, &type, reinterpret_cast<BYTE*>(picture), &size))
-        << "the build puts vireo.png beside the program";
-    EXPECT_NE(nullptr, strstr(picture, "\\vireo.png"));
-    RegCloseKey(key);
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Classes\\AppUserModelId\\Tallgrass.Vireo");
+    EXPECT_EQ("Vireo", IdentityText("DisplayName")) << "Windows' name for the program";
+    EXPECT_NE(std::string::npos, IdentityText("IconUri").find("\\vireo.png")) << "the build puts it beside us";
+    RegDeleteKeyA(HKEY_CURRENT_USER, IDENTITY_KEY);
 
     Command(IDC_EXIT);
     EXPECT_FALSE(IsWindow(window));
