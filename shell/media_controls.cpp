@@ -159,7 +159,6 @@ MediaPlaybackStatus StatusOfPlayback()
     }
 }
 
-
 }  // namespace
 
 void NoteCommandOffered(int id, bool offered)
@@ -183,12 +182,10 @@ bool MediaKeysGoToControls()
 
 void StartMediaControls(HWND window)
 {
-    if (s_controls != NULL || !FindRuntimeCalls())
+    if (s_controls != NULL || !FindRuntimeCalls() || !MakeControls(window))
         return;
-    // Named before the system first lists the program's controls.
+    // Named before the controls are first told anything, which lists Vireo.
     RegisterAppIdentity();
-    if (!MakeControls(window))
-        return;
     // The system hands the media keys to the controls from now on.
     if (s_buttons)
         ReleaseMediaKeys(window);
