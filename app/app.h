@@ -29,6 +29,8 @@ extern HKEY g_runningMarker;
 
 HKEY AcquireRunningMarker();
 bool IsMarkerStale(HKEY marker);
+// Whether the process of that id still runs.
+bool ProcessRuns(DWORD pid);
 void ReleaseRunningMarker(HKEY marker);
 
 // The main window of a running player, or NULL; no waiting.

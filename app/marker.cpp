@@ -54,10 +54,24 @@ bool IsMarkerStale(HKEY marker)
     // id can only be a dead owner's that the system has handed out again.
     if (pid == 0 || pid == GetCurrentProcessId())
         return true;
-    DWORD version = GetProcessVersion(pid);
-    if (version == 0)
+    if (!ProcessRuns(pid))
         return true;
-    return version != GetProcessVersion(0);
+    return GetProcessVersion(pid) != GetProcessVersion(0);
+}
+
+// One that cannot be opened for another reason than its absence (another
+// user's, or one running raised) counts as running. Its exit code is asked
+// for rather than waited on: the right to wait on an opened process is
+// NT's alone.
+bool ProcessRuns(DWORD pid)
+{
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (process == NULL)
+        return GetLastError() != ERROR_INVALID_PARAMETER;
+    DWORD code = 0;
+    bool runs = !GetExitCodeProcess(process, &code) || code == STILL_ACTIVE;
+    CloseHandle(process);
+    return runs;
 }
 
 // Whether the marker still names this process: a later start may have taken a

@@ -4,6 +4,7 @@
 #include "app.h"
 #include "request_text.h"
 #include "../playlist/playlist.h"
+#include "../shell/shell.h"
 #include "resource.h"
 
 static bool NamesExistingPlaylist(const char* path)
@@ -31,7 +32,7 @@ static void PlayRequestedPlaylist(HWND window, const char* request)
     if (first >= 0)
         PostMessageA(window, MSG_PLAY_ENTRY, static_cast<WPARAM>(first), 0);
     else
-        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_START, 0), 0);
+        PostCommand(window, IDM_START);
     NotePlayRequest();
 }
 

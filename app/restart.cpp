@@ -7,6 +7,7 @@
 
 #include "app.h"
 #include "restart_text.h"
+#include "system_functions.h"
 
 // Not after a crash or a hang: the kept queue already survives those, and a
 // player that fails at start must never be started again and again.
@@ -14,13 +15,9 @@ static const DWORD RESTART_NOT_AFTER_CRASH = 0x1;   // RESTART_NO_CRASH
 static const DWORD RESTART_NOT_AFTER_HANG = 0x2;    // RESTART_NO_HANG
 static const WCHAR RESTART_ARGUMENTS[] = L"/restart";
 
-typedef HRESULT(WINAPI* RegisterRestartFunction)(PCWSTR, DWORD);
-
 bool RegisterForSystemRestart()
 {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    RegisterRestartFunction registerRestart = reinterpret_cast<RegisterRestartFunction>(
-        reinterpret_cast<void*>(kernel != NULL ? GetProcAddress(kernel, "RegisterApplicationRestart") : NULL));
-    return registerRestart != NULL &&
+    HRESULT(WINAPI * registerRestart)(PCWSTR, DWORD) = NULL;
+    return FindSystemFunction("kernel32.dll", "RegisterApplicationRestart", &registerRestart) &&
            registerRestart(RESTART_ARGUMENTS, RESTART_NOT_AFTER_CRASH | RESTART_NOT_AFTER_HANG) == S_OK;
 }

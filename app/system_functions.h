@@ -5,20 +5,27 @@
 
 #include <windows.h>
 
-// The address of name in module: a module already loaded, or with load
-// one loaded now (and kept for the process's life). Null when either is missing.
-FARPROC FindSystemFunctionAddress(const char* module, const char* name, bool load);
+// A module the process has loaded already, or with load one loaded now (and
+// kept for the process's life); null when it is missing.
+HMODULE FindSystemModule(const char* module, bool load);
 
-// The same, typed. The type must be WINAPI: in the 32-bit build this takes
-// no other, since a function called with the wrong convention wrecks the
-// stack there and only there.
+// The function's address in the module, typed; false when either is
+// missing. The type must be WINAPI: in the 32-bit build this takes no
+// other, since a function called with the wrong convention wrecks the stack
+// there and only there.
+template <typename Result, typename... Arguments>
+bool FindSystemFunction(HMODULE module, const char* name, Result(WINAPI** function)(Arguments...))
+{
+    *function = reinterpret_cast<Result(WINAPI*)(Arguments...)>(
+        reinterpret_cast<void*>(module != NULL ? GetProcAddress(module, name) : NULL));
+    return *function != NULL;
+}
+
 template <typename Result, typename... Arguments>
 bool FindSystemFunction(const char* module, const char* name, Result(WINAPI** function)(Arguments...),
                         bool load = false)
 {
-    *function = reinterpret_cast<Result(WINAPI*)(Arguments...)>(
-        reinterpret_cast<void*>(FindSystemFunctionAddress(module, name, load)));
-    return *function != NULL;
+    return FindSystemFunction(FindSystemModule(module, load), name, function);
 }
 
 #endif

@@ -49,10 +49,11 @@ static int Write(HWND window, int runs)
             return 6;
         whole.push_back(NowMs() - start);
     }
-    std::string bytes = ReadAll(g_keptQueue.files.queue);
+    const KeptQueueFiles* files = KeptQueueFileNames();
+    std::string bytes = ReadAll(files->queue);
     for (int run = 0; run < runs; ++run) {
         double start = NowMs();
-        if (!KeepQueueText(&g_keptQueue.files, bytes.data(), bytes.size()))
+        if (!WriteWholeFile(files->queue, files->fresh, bytes.data(), bytes.size()))
             return 7;
         disk.push_back(NowMs() - start);
     }
@@ -68,7 +69,8 @@ int main(int argc, char** argv)
     HWND window = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_MAIN), NULL, BareDialogProc, 0);
     if (window == NULL)
         return 3;
-    OpenQueueStore(argv[2]);
+    if (!UseKeptQueueFolder(argv[2]))
+        return 3;
     RestoredQueue restored;
     double start = NowMs();
     bool found = RestoreQueue(window, &restored);

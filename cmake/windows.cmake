@@ -14,18 +14,19 @@ set(VIREO_WIN32_SOURCES
     playlist/mailbox_receiver.cpp
     playlist/new_entry.cpp
     playlist/playlist_file.cpp
+    playlist/playlist_save.cpp
     playlist/other_playlists.cpp
     playlist/media_chooser.cpp
     playlist/drop.cpp
-    playlist/kept_queue_files.cpp
     playlist/kept_queue_store.cpp
     playlist/kept_queue_writer.cpp
     playlist/kept_queue_restore.cpp
+    playlist/whole_file.cpp
+    playlist/quiet_timer.cpp
     playback/media.cpp
     playback/play_commands.cpp
     playback/advance.cpp
     playback/current_entry.cpp
-    playback/kept_place.cpp
     playback/volume.cpp
     playback/foundation.cpp
     playback/foundation_calls.cpp
@@ -50,7 +51,7 @@ set(VIREO_WIN32_SOURCES
 set(VIREO_SYSTEM_LIBRARIES user32 gdi32 kernel32 advapi32 shell32 comctl32 comdlg32 msvfw32 winmm mfuuid uuid)
 
 include(${CMAKE_CURRENT_LIST_DIR}/delayload.cmake)
-vireo_delay_library(VIREO_COMDLG32_DELAY comdlg32 GetOpenFileNameA:4 CommDlgExtendedError:0)
+vireo_delay_library(VIREO_COMDLG32_DELAY comdlg32 GetOpenFileNameA:4 GetSaveFileNameA:4 CommDlgExtendedError:0)
 vireo_delay_library(VIREO_MSVFW32_DELAY msvfw32 GetOpenFileNamePreviewA:4)
 # The shipped program loads the choosers' DLLs when a chooser first opens;
 # the tests keep the plain imports, whose slots their fakes take over.

@@ -1,8 +1,6 @@
-// A kept queue file read as the restore reads it: in blocks of a size the
-// input chooses, into a buffer of a size it chooses, against the same file
-// read whole; what is kept written again and read back. Input that starts
-// with a valid place slot has it read as the place record of the file after it.
-#include <algorithm>
+// A kept queue file read as the restore reads it, whole, with a place record
+// in front when the input starts with a valid one; what is taken is written
+// again and reads back the same.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -10,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "playlist/kept_place_text.h"
 #include "playlist/kept_queue_text.h"
 
 static const size_t MAX_FILE_SIZE = 1 << 20;
@@ -21,120 +18,71 @@ static void Check(bool condition)
         std::abort();
 }
 
-struct Outcome {
-    std::vector<std::string> lines;     // each kept entry as it would be written again
-    std::vector<KeptEntry> entries;
-    std::vector<std::string> texts;     // the entries' texts, kept alive
-    KeptQueueReading reading;
-    size_t longest = 0;                 // the longest line handed out
-};
-
-static std::string Rewritten(const KeptEntry& entry)
+static std::string Written(const KeptEntry& entry)
 {
-    KeptQueueText text;
-    BeginKeptQueueText(&text, 0, -1, 0);
+    GrowingText text;
+    BeginKeptQueueText(&text, -1, 0);
     size_t before = text.length;
     AppendKeptEntry(&text, entry);
     std::string line(text.text + before, text.length - before);
-    FreeKeptQueueText(&text);
+    FreeGrowingText(&text);
     return line;
 }
 
-static Outcome ReadInBlocks(const uint8_t* data, size_t size, size_t capacity, size_t block,
-                            const KeptPlaceRecord* records, int recordCount)
+struct Outcome {
+    std::vector<std::string> lines;     // each entry taken, as it would be written again
+    KeptQueueReading reading;
+};
+
+static Outcome Read(std::string bytes, const KeptPlace* place)
 {
     Outcome out;
-    // Exactly capacity + 1 bytes, so that any read past them is caught.
-    char* buffer = static_cast<char*>(std::malloc(capacity + 1));
-    KeptLineBuffer lines;
-    InitKeptLines(&lines, buffer, capacity);
-    BeginKeptQueueReading(&out.reading, records, recordCount);
-    size_t at = 0;
-    size_t rounds = 0;
-    for (;;) {
-        Check(++rounds <= 4 * size + 16);
-        KeptTextLine line;
-        KeptLineTake take = TakeKeptLine(&lines, &line);
-        if (take == KEPT_NO_MORE)
-            break;
-        if (take == KEPT_NEEDS_MORE) {
-            size_t room = 0;
-            char* to = KeptLinesRoom(&lines, &room);
-            Check(room > 0 && room <= capacity);
-            size_t count = std::min(std::min(room, block), size - at);
-            if (count > 0)
-                std::memcpy(to, data + at, count);
-            at += count;
-            KeptLinesFilled(&lines, count);
-            continue;
-        }
-        Check(line.text >= buffer && line.text + line.length <= buffer + capacity && line.text[line.length] == '\0');
-        out.longest = std::max(out.longest, line.length);
-        KeptEntry entry;
-        KeptLineKind kind = ReadKeptQueueLine(&out.reading, line.text, line.length, line.whole, &entry);
+    // Exactly its size and a zero, so that any read past them is caught.
+    char* text = static_cast<char*>(std::malloc(bytes.size() + 1));
+    std::memcpy(text, bytes.data(), bytes.size());
+    text[bytes.size()] = '\0';
+    char* end = text + bytes.size();
+    BeginKeptQueueReading(&out.reading);
+    if (place != nullptr)
+        SetKeptReadingPlace(&out.reading, place->current, place->positionMs);
+    char* cursor = SkipByteOrderMark(text, end);
+    TextLine line;
+    KeptEntry entry;
+    while (TakeTextLine(&cursor, end, &line)) {
+        Check(line.text >= text && line.text + line.length <= end && line.text[line.length] == '\0');
+        KeptLineKind kind = ReadKeptQueueLine(&out.reading, line, &entry);
         if (kind == KEPT_LINE_END)
             break;
         if (kind == KEPT_LINE_ENTRY)
-            out.lines.push_back(Rewritten(entry));
+            out.lines.push_back(Written(entry));
     }
-    std::free(buffer);
+    std::free(text);
+    const KeptQueueReading& reading = out.reading;
+    Check(reading.taken == out.lines.size() && reading.taken + reading.passedOver == reading.entryLines);
+    Check(reading.currentTaken >= -1 && reading.currentTaken < static_cast<int32_t>(reading.taken));
+    Check(reading.currentMs >= 0 && (reading.currentTaken >= 0 || reading.currentMs == 0));
     return out;
-}
-
-static void CheckReading(const KeptQueueReading& reading, size_t kept)
-{
-    Check(reading.kept == kept);
-    Check(reading.kept + reading.passedOver == reading.entryLines);
-    Check(reading.currentKept >= -1 && reading.currentKept < static_cast<int32_t>(reading.kept + 1));
-    Check(reading.currentKept < static_cast<int32_t>(kept));
-    Check(reading.currentMs >= 0 && (reading.currentKept >= 0 || reading.currentMs == 0));
-}
-
-static void CheckSlot(const uint8_t* data, size_t size, KeptPlaceRecord* record)
-{
-    record->valid = false;
-    if (size < KEPT_PLACE_SLOT_SIZE)
-        return;
-    ParseKeptPlaceSlot(reinterpret_cast<const char*>(data), KEPT_PLACE_SLOT_SIZE, record);
-    if (!record->valid)
-        return;
-    char slot[KEPT_PLACE_SLOT_SIZE];
-    FormatKeptPlaceSlot(slot, *record);
-    KeptPlaceRecord again;
-    ParseKeptPlaceSlot(slot, sizeof slot, &again);
-    Check(again.valid && again.saved == record->saved && again.sequence == record->sequence &&
-          again.current == record->current && again.positionMs == record->positionMs);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size < 2 || size > MAX_FILE_SIZE)
+    if (size > MAX_FILE_SIZE)
         return 0;
-    size_t capacity = 16 + static_cast<size_t>(data[0]) * 16;
-    size_t block = 1 + static_cast<size_t>(data[1]) * 8;
-    data += 2;
-    size -= 2;
-    KeptPlaceRecord record;
-    CheckSlot(data, size, &record);
-    if (record.valid) {
-        data += KEPT_PLACE_SLOT_SIZE;
-        size -= KEPT_PLACE_SLOT_SIZE;
+    KeptPlace place;
+    bool placed = size >= KEPT_PLACE_SIZE && ParseKeptPlace(reinterpret_cast<const char*>(data), KEPT_PLACE_SIZE, &place);
+    if (placed) {
+        char record[KEPT_PLACE_SIZE];
+        FormatKeptPlace(record, place);
+        KeptPlace again;
+        Check(ParseKeptPlace(record, sizeof record, &again) && again.queueCheck == place.queueCheck &&
+              again.current == place.current && again.positionMs == place.positionMs);
+        data += KEPT_PLACE_SIZE;
+        size -= KEPT_PLACE_SIZE;
     }
-
-    Outcome whole = ReadInBlocks(data, size, size + 1, size + 1, &record, 1);
-    CheckReading(whole.reading, whole.lines.size());
-    Outcome blocks = ReadInBlocks(data, size, capacity, block, &record, 1);
-    CheckReading(blocks.reading, blocks.lines.size());
-    // Where every line fits the buffer with its CR LF, blocks change nothing.
-    if (whole.longest + 2 <= capacity) {
-        Check(blocks.lines == whole.lines);
-        Check(blocks.reading.passedOver == whole.reading.passedOver);
-        Check(blocks.reading.currentKept == whole.reading.currentKept);
-        Check(blocks.reading.currentMs == whole.reading.currentMs);
-    }
-    // Each kept entry stands in the file as written, in order (a CD
-    // track's numbers up to the way they are spelt).
     std::string file(reinterpret_cast<const char*>(data), size);
+    Outcome whole = Read(file, placed ? &place : nullptr);
+    // Each entry taken stands in the file as written, in order (a CD
+    // track's numbers up to the way they are spelt).
     size_t at = 0;
     for (const std::string& line : whole.lines) {
         std::string text = line.substr(0, line.size() - 2);
@@ -144,14 +92,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(found != std::string::npos);
         at = found + text.size();
     }
-    // What was kept, written whole, reads back the same and complete.
+    // What was taken, written whole, reads back the same and complete.
     std::string again = "VireoQueue\t1\r\n";
     for (const std::string& line : whole.lines)
         again += line;
     again += "end\r\n";
-    Check(HasKeptQueueHeader(again.data(), again.size()) && EndsWithKeptQueueEnd(again.data(), again.size()));
-    Outcome reread = ReadInBlocks(reinterpret_cast<const uint8_t*>(again.data()), again.size(), again.size() + 1,
-                                  again.size(), nullptr, 0);
+    Check(KeptQueueVersion(again.data(), again.size()) == 1 && EndsWithKeptQueueEnd(again.data(), again.size()));
+    Outcome reread = Read(again, nullptr);
     Check(reread.lines == whole.lines && reread.reading.passedOver == 0);
     return 0;
 }

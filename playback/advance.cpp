@@ -194,7 +194,7 @@ static void HoldCued(HWND window, const PlaylistEntry* entry, const char* name)
     s_cued.startMs = s_cued.cdTrack ? entry->startMs : 0;
     s_cued.lengthMs = entry->lengthMs;
     CopyBounded(s_cued.name, sizeof s_cued.name, name);
-    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_PAUSE, 0), 0);
+    SendCommand(window, IDM_PAUSE);
     SetDlgItemTextA(window, IDM_PAUSE, "&Play next");
 }
 

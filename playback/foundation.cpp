@@ -59,7 +59,7 @@ static void TakeSessionServices()
 bool OpenFoundationMedia(const char* path)
 {
     CloseFoundationMedia();
-    Resolution* resolution = StartFoundation() ? BeginResolve(path) : NULL;
+    PendingOpen* resolution = StartFoundation() ? BeginResolve(path) : NULL;
     if (resolution == NULL)
         return false;
     // The session and its thread are made while the source resolves.

@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 
+#include "../app/system_functions.h"
+
 FoundationCalls g_foundation;
 
 enum FoundationState {
@@ -13,38 +15,28 @@ enum FoundationState {
     FOUNDATION_MISSING
 };
 static FoundationState s_state = FOUNDATION_UNTRIED;
-static bool s_workLeft = false;
-
-// Stores the address of a DLL's function in the slot; false when missing.
-template <typename Function>
-static bool FindCall(HMODULE module, const char* name, Function* slot)
-{
-    *slot = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-    return *slot != NULL;
-}
+static bool s_skipShutdown = false;
 
 static bool FindCalls()
 {
     HMODULE com = LoadLibraryA("ole32.dll");
     HMODULE platform = LoadLibraryA("mfplat.dll");
     HMODULE pipeline = LoadLibraryA("mf.dll");
-    if (com == NULL || platform == NULL || pipeline == NULL)
-        return false;
-    return FindCall(com, "CoInitializeEx", &g_foundation.coInitializeEx) &&
-           FindCall(com, "CoUninitialize", &g_foundation.coUninitialize) &&
-           FindCall(platform, "MFStartup", &g_foundation.startup) &&
-           FindCall(platform, "MFShutdown", &g_foundation.shutdown) &&
-           FindCall(platform, "MFCreateSourceResolver", &g_foundation.createSourceResolver) &&
-           FindCall(pipeline, "MFCreateTopology", &g_foundation.createTopology) &&
-           FindCall(pipeline, "MFCreateTopologyNode", &g_foundation.createTopologyNode) &&
-           FindCall(pipeline, "MFCreateAudioRendererActivate", &g_foundation.createAudioRendererActivate) &&
-           FindCall(pipeline, "MFCreateMediaSession", &g_foundation.createMediaSession) &&
-           FindCall(pipeline, "MFGetService", &g_foundation.getService);
+    return FindSystemFunction(com, "CoInitializeEx", &g_foundation.coInitializeEx) &&
+           FindSystemFunction(com, "CoUninitialize", &g_foundation.coUninitialize) &&
+           FindSystemFunction(platform, "MFStartup", &g_foundation.startup) &&
+           FindSystemFunction(platform, "MFShutdown", &g_foundation.shutdown) &&
+           FindSystemFunction(platform, "MFCreateSourceResolver", &g_foundation.createSourceResolver) &&
+           FindSystemFunction(pipeline, "MFCreateTopology", &g_foundation.createTopology) &&
+           FindSystemFunction(pipeline, "MFCreateTopologyNode", &g_foundation.createTopologyNode) &&
+           FindSystemFunction(pipeline, "MFCreateAudioRendererActivate", &g_foundation.createAudioRendererActivate) &&
+           FindSystemFunction(pipeline, "MFCreateMediaSession", &g_foundation.createMediaSession) &&
+           FindSystemFunction(pipeline, "MFGetService", &g_foundation.getService);
 }
 
-void LeaveFoundationWork()
+void SkipFoundationShutdown()
 {
-    s_workLeft = true;
+    s_skipShutdown = true;
 }
 
 // Every MFStartup wants its MFShutdown before the program ends, once the
@@ -53,8 +45,8 @@ void LeaveFoundationWork()
 static void StopFoundation()
 {
     if (!FinishRetiredWatches())
-        s_workLeft = true;
-    if (!s_workLeft)
+        s_skipShutdown = true;
+    if (!s_skipShutdown)
         g_foundation.shutdown();
 }
 

@@ -28,15 +28,16 @@ extern FoundationCalls g_foundation;
 // Loads and starts Media Foundation at the first call; false, then and at
 // every later call, when the system lacks it or it does not start.
 bool StartFoundation();
-// Some work of Media Foundation's was left running for good.
-void LeaveFoundationWork();
+// Some work of Media Foundation's was abandoned, still running: the
+// program's end must not wait in MFShutdown for it.
+void SkipFoundationShutdown();
 
-// Resolves a file's media source on a thread of its own; NULL when that
-// cannot even start.
-struct Resolution;
-Resolution* BeginResolve(const char* path);
+// Opens a file's media source on a thread of its own, pending until it is
+// ended; NULL when that cannot even start.
+struct PendingOpen;
+PendingOpen* BeginResolve(const char* path);
 // The source, waiting a bounded time; NULL when none opened the file in time.
-IMFMediaSource* EndResolve(Resolution* resolution);
+IMFMediaSource* EndResolve(PendingOpen* resolution);
 // The topology that plays the source's audio streams, each to the system's
 // audio renderer, and the length the file states in milliseconds (0 when
 // it does not say). False when it has no audio or cannot be built.

@@ -97,7 +97,7 @@ static IMFMediaSource* ResolveSource(const WCHAR* url)
 }
 
 // Whichever of the two threads is done with it last frees it.
-struct Resolution {
+struct PendingOpen {
     WCHAR url[MAX_PATH];
     HANDLE thread;           // the opener's
     CRITICAL_SECTION guard;  // over the fields below
@@ -106,7 +106,7 @@ struct Resolution {
     bool abandoned;          // the opener gave up waiting
 };
 
-static void FreeResolution(Resolution* resolution)
+static void FreePendingOpen(PendingOpen* resolution)
 {
     DeleteCriticalSection(&resolution->guard);
     std::free(resolution);
@@ -114,7 +114,7 @@ static void FreeResolution(Resolution* resolution)
 
 static DWORD WINAPI ResolveInBackground(LPVOID parameter)
 {
-    Resolution* resolution = static_cast<Resolution*>(parameter);
+    PendingOpen* resolution = static_cast<PendingOpen*>(parameter);
     HRESULT com = g_foundation.coInitializeEx(NULL, COINIT_MULTITHREADED);
     IMFMediaSource* source = ResolveSource(resolution->url);
     EnterCriticalSection(&resolution->guard);
@@ -127,16 +127,16 @@ static DWORD WINAPI ResolveInBackground(LPVOID parameter)
             source->Shutdown();
             source->Release();
         }
-        FreeResolution(resolution);
+        FreePendingOpen(resolution);
     }
     if (SUCCEEDED(com))
         g_foundation.coUninitialize();
     return 0;
 }
 
-Resolution* BeginResolve(const char* path)
+PendingOpen* BeginResolve(const char* path)
 {
-    Resolution* resolution = static_cast<Resolution*>(std::calloc(1, sizeof(Resolution)));
+    PendingOpen* resolution = static_cast<PendingOpen*>(std::calloc(1, sizeof(PendingOpen)));
     if (resolution == NULL)
         return NULL;
     InitializeCriticalSection(&resolution->guard);
@@ -144,13 +144,13 @@ Resolution* BeginResolve(const char* path)
     if (MultiByteToWideChar(CP_ACP, 0, path, -1, resolution->url, MAX_PATH) != 0)
         resolution->thread = CreateThread(NULL, 0, ResolveInBackground, resolution, 0, &threadId);
     if (resolution->thread == NULL) {
-        FreeResolution(resolution);
+        FreePendingOpen(resolution);
         return NULL;
     }
     return resolution;
 }
 
-IMFMediaSource* EndResolve(Resolution* resolution)
+IMFMediaSource* EndResolve(PendingOpen* resolution)
 {
     WaitForSingleObject(resolution->thread, RESOLVE_WAIT_MS);
     CloseHandle(resolution->thread);
@@ -160,9 +160,9 @@ IMFMediaSource* EndResolve(Resolution* resolution)
     IMFMediaSource* source = resolution->source;
     LeaveCriticalSection(&resolution->guard);
     if (finished)
-        FreeResolution(resolution);
+        FreePendingOpen(resolution);
     else
-        LeaveFoundationWork();
+        SkipFoundationShutdown();
     return source;
 }
 

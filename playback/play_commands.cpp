@@ -16,11 +16,6 @@ UINT_PTR g_progressTimerId = 0;
 static const UINT PROGRESS_PERIOD_MS = 1000;
 static const size_t STATUS_CAPACITY = 320;
 
-static void SendCommand(HWND window, int id)
-{
-    SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-}
-
 static void SetPauseLabel(HWND window, const char* label)
 {
     SetDlgItemTextA(window, IDM_PAUSE, label);
@@ -166,7 +161,7 @@ static bool CanStep(HWND window, int delta)
     return target >= 0 && target < GetEntryCount(window);
 }
 
-void StepSelection(HWND window, int delta)
+void PlayNextOrPrevious(HWND window, int delta)
 {
     if (g_playState == PLAY_STOPPED)
         return;

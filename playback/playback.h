@@ -62,7 +62,7 @@ void TogglePause(HWND window);
 // Next (+1) and Previous (-1): the entry after or before the current one
 // plays at once, from a pause too. In shuffle mode they walk back and forth
 // over what this pass has played, Next then going on to an entry not yet played.
-void StepSelection(HWND window, int delta);
+void PlayNextOrPrevious(HWND window, int delta);
 // Plays the entry at index now, in every play state: a stopped player
 // starts there, a playing or paused one leaves its entry for this one. In
 // shuffle mode the entry counts as played in this pass; in cue mode it plays.
@@ -88,34 +88,34 @@ void BuildShuffleOrder(HWND window);
 const PlaylistEntry* CurrentEntry();
 int CurrentEntryIndex(HWND window);
 
-// Every change of the list and of the current entry passes here, once it is
-// made: index is the item appended, removed or moved (to toIndex), or the
-// new current entry's (-1 for none).
+// Every change of the list passes here, once it is made: index is the item
+// appended, removed or moved (to toIndex).
 enum QueueChange {
     QUEUE_APPENDED,
     QUEUE_REMOVED,
     QUEUE_MOVED,
-    QUEUE_CLEARED,
-    QUEUE_CURRENT
+    QUEUE_CLEARED
 };
 void QueueChanged(HWND window, QueueChange change, int index, int toIndex);
 
-// The place a later start comes back to (the kept queue's): the current
-// entry and how far into it, kept at Pause, at Stop and while it plays; none
-// once the list has played to its end. A new current entry is kept as it
-// becomes current.
+// The place the queue is kept at for a later start: the current entry, or
+// the one playback stopped in or a start restored, and how far into it.
+// The list index (-1: none) and the milliseconds.
+int QueuePlace(HWND window, int32_t* positionMs);
+// Kept as each entry becomes current, while it plays, at Pause and at Stop;
+// none once the list has played to its end.
 void KeepPlayingPlace(HWND window);
 // The same with the device's position already asked for.
-void KeepPlaceAt(HWND window, int32_t devicePositionMs);
+void KeepPositionAt(HWND window, int32_t devicePositionMs);
 void KeepNoPlace(HWND window);
-void KeepNewCurrent(HWND window, int index);
 // The place a start restored: the entry is selected and the time read-out
 // shows the place; the first Start goes on there, unless another entry has
-// played first. An entry released lets go of it.
+// played first.
 void SetResumePlace(HWND window, int index, int32_t offsetMs);
-void ForgetResumePlace(const PlaylistEntry* entry);
 // Starts the restored place, if one waits: false when none does.
 bool ResumeRestoredPlace(HWND window);
+// An entry about to be released is neither current nor the place.
+void ForgetEntry(const PlaylistEntry* entry);
 
 // An entry about to be released: the sequencer lets go of it (the current
 // entry is stopped) and it leaves the shuffle order. True when it was the
@@ -151,5 +151,8 @@ void ForgetShuffleOrder();
 void ForgetDoubtfulEnd();
 
 void CALLBACK OnProgressTick(HWND window, UINT message, UINT_PTR id, DWORD time);
+// The time read-out shows a place before it plays: a file's length is
+// known only once it is opened.
+void ShowPlace(HWND window, const PlaylistEntry* entry, int32_t offsetMs);
 
 #endif

@@ -22,7 +22,7 @@ void CALLBACK OnProgressTick(HWND window, UINT, UINT_PTR, DWORD)
         return;
 
     int32_t positionMs = OpenMediaPositionMs();
-    KeepPlaceAt(window, positionMs);
+    KeepPositionAt(window, positionMs);
     int32_t elapsed = 0;
     int32_t total = 0;
     if (entry->kind == ENTRY_CD_TRACK) {
@@ -40,4 +40,14 @@ void CALLBACK OnProgressTick(HWND window, UINT, UINT_PTR, DWORD)
     GetEntryText(window, CurrentEntryIndex(window), item);
     AppendItemName(text, sizeof text, item);
     NotifyTrayIcon(NIM_MODIFY, window, g_playingIcon, text);
+}
+
+void ShowPlace(HWND window, const PlaylistEntry* entry, int32_t offsetMs)
+{
+    char text[PROGRESS_TEXT_CAPACITY];
+    if (entry->kind == ENTRY_CD_TRACK)
+        FormatProgressText(text, sizeof text, offsetMs / 1000, entry->lengthMs / 1000);
+    else
+        FormatPlaceText(text, sizeof text, offsetMs / 1000);
+    SetDlgItemTextA(window, IDC_TIME, text);
 }

@@ -14,6 +14,7 @@
 
 #include "playback.h"
 #include "foundation.h"
+#include "../app/system_functions.h"
 
 static int s_percent = FULL_VOLUME;
 
@@ -24,8 +25,8 @@ static const DWORD LEVEL_MAXIMUM = 0xFFFF;             // waveOut and midiOut le
 // looked up rather than imported, as the older loaders require.
 static bool HasAudioSessions()
 {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    return kernel != NULL && GetProcAddress(kernel, "GetTickCount64") != NULL;
+    ULONGLONG(WINAPI * tickCount64)() = NULL;
+    return FindSystemFunction("kernel32.dll", "GetTickCount64", &tickCount64);
 }
 
 // The one volume control of each playback line of each mixer.

@@ -38,20 +38,6 @@ bool HasListedExtension(const char* name, const char* list)
     return extension != nullptr && ListHas(list, extension);
 }
 
-bool JoinFolderPath(char* out, size_t capacity, const char* folder, const char* name)
-{
-    size_t folderLength = std::strlen(folder);
-    bool separator = folderLength > 0 && folder[folderLength - 1] != '\\';
-    size_t nameLength = std::strlen(name);
-    if (folderLength + (separator ? 1 : 0) + nameLength + 1 > capacity)
-        return false;
-    std::memcpy(out, folder, folderLength);
-    if (separator)
-        out[folderLength++] = '\\';
-    std::memcpy(out + folderLength, name, nameLength + 1);
-    return true;
-}
-
 bool AppendFilterText(char* filter, size_t capacity, size_t* used, const char* text)
 {
     size_t length = std::strlen(text);

@@ -9,7 +9,6 @@
 #include <cstring>
 
 #include "playlist.h"
-#include "../shell/shell_text.h"
 
 static const UINT DROP_COUNT_QUERY = 0xFFFFFFFF;
 
@@ -22,17 +21,17 @@ struct FolderNames {
     size_t capacity;
 };
 
-static bool KeepName(FolderNames* kept, const char* name)
+static bool AddFolderName(FolderNames* names, const char* name)
 {
-    if (kept->count == kept->capacity) {
-        size_t grown = kept->capacity == 0 ? FIRST_NAME_CAPACITY : kept->capacity * 2;
-        void* more = std::realloc(kept->names, grown * sizeof *kept->names);
+    if (names->count == names->capacity) {
+        size_t grown = names->capacity == 0 ? FIRST_NAME_CAPACITY : names->capacity * 2;
+        void* more = std::realloc(names->names, grown * sizeof *names->names);
         if (more == NULL)
             return false;
-        kept->names = static_cast<char (*)[TEXT_CAPACITY]>(more);
-        kept->capacity = grown;
+        names->names = static_cast<char (*)[TEXT_CAPACITY]>(more);
+        names->capacity = grown;
     }
-    CopyBounded(kept->names[kept->count++], TEXT_CAPACITY, name);
+    CopyBounded(names->names[names->count++], TEXT_CAPACITY, name);
     return true;
 }
 
@@ -43,7 +42,7 @@ static int CompareNames(const void* a, const void* b)
 }
 
 // False when memory ran out: then nothing of the folder is added.
-static bool FindFolderMedia(const char* folder, FolderNames* kept)
+static bool FindFolderMedia(const char* folder, FolderNames* names)
 {
     char pattern[TEXT_CAPACITY];
     if (!JoinFolderPath(pattern, sizeof pattern, folder, "*"))
@@ -59,7 +58,7 @@ static bool FindFolderMedia(const char* folder, FolderNames* kept)
         bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (!isFolder && HasListedExtension(found.cFileName, extensions) &&
             ClassifyPlaylistName(found.cFileName) == PLAYLIST_NONE)
-            complete = KeepName(kept, found.cFileName);
+            complete = AddFolderName(names, found.cFileName);
     } while (complete && FindNextFileA(search, &found));
     FindClose(search);
     return complete;
@@ -67,17 +66,17 @@ static bool FindFolderMedia(const char* folder, FolderNames* kept)
 
 static void AddFolderMedia(AddMailbox* mailbox, const char* folder)
 {
-    FolderNames kept = {NULL, 0, 0};
-    if (FindFolderMedia(folder, &kept) && kept.count > 0) {
-        std::qsort(kept.names, kept.count, sizeof *kept.names, CompareNames);
-        for (size_t i = 0; i < kept.count; ++i) {
+    FolderNames found = {NULL, 0, 0};
+    if (FindFolderMedia(folder, &found) && found.count > 0) {
+        std::qsort(found.names, found.count, sizeof *found.names, CompareNames);
+        for (size_t i = 0; i < found.count; ++i) {
             // A path the mailbox would cut names another file: it is passed over.
             char path[MAILBOX_CAPACITY];
-            if (JoinFolderPath(path, sizeof path, folder, kept.names[i]))
+            if (JoinFolderPath(path, sizeof path, folder, found.names[i]))
                 PostToOpenMailbox(mailbox, path);
         }
     }
-    std::free(kept.names);
+    std::free(found.names);
 }
 
 static void AddDroppedPath(AddMailbox* mailbox, const char* path)

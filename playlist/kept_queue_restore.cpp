@@ -4,72 +4,96 @@
 // and the list draws once, at the end.
 #include <windows.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "playlist.h"
+#include "kept_queue_parts.h"
 #include "resource.h"
 
-// Lines are far shorter; a longer one is passed over as cut short.
-static const DWORD READ_BUFFER_BYTES = 65536;
+static const size_t ASIDE_SUFFIX_CAPACITY = 16;
 
-static PlaylistEntry* MakeEntry(const KeptEntry& kept)
+static bool IsWholeQueue(const char* text, size_t size)
 {
-    if (kept.kind == ENTRY_CD_TRACK)
-        return NewCdEntry(kept.startMs, kept.lengthMs);
-    char converted[STORED_LINE_CAPACITY];
-    const char* path = ReadStoredText(kept.path, converted, sizeof converted);
-    // No path that came through the mailbox was ever longer.
-    if (std::strlen(path) >= static_cast<size_t>(MAILBOX_CAPACITY))
-        return NULL;
-    return NewFileEntry(kept.kind, path);
+    return KeptQueueVersion(text, size) == KEPT_QUEUE_VERSION && EndsWithKeptQueueEnd(text, size);
+}
+
+static bool IsMissing(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// The newest queue: a whole new file that a write left before its rename
+// (flushed, so nothing is lost), else the queue, else what a first write
+// left. Null when there is none; *held when the queue is there but cannot
+// be read.
+static char* ReadNewestQueue(const KeptQueueFiles* files, size_t* size, bool* held)
+{
+    char* text = ReadWholeFile(files->fresh, size);
+    *held = false;
+    if (text != NULL && IsWholeQueue(text, *size)) {
+        // In the queue's place, so that the next write cannot cut it.
+        WriteWholeFile(files->queue, files->fresh, text, *size);
+        return text;
+    }
+    size_t queueSize = 0;
+    char* queue = ReadWholeFile(files->queue, &queueSize);
+    if (queue == NULL && IsMissing(GetLastError()))
+        return text;
+    std::free(text);
+    *held = queue == NULL;
+    *size = queueSize;
+    return queue;
+}
+
+// Only Vireo writes the file: one of another version (a later Vireo's, run
+// before this one) is kept under a name of its own, unread and unharmed.
+static bool SetAside(const KeptQueueFiles* files, int version)
+{
+    char aside[MAX_PATH + ASIDE_SUFFIX_CAPACITY];
+    std::snprintf(aside, sizeof aside, "%s.v%d", files->queue, version);
+    DeleteFileA(aside);
+    return MoveFileA(files->queue, aside) != FALSE;
+}
+
+// A path or display text of the file in this process's code page; null
+// when the list cannot hold it.
+static const char* ReadStoredField(const char* field, char* converted, int capacity)
+{
+    const char* text = ReadStoredText(field, converted, capacity);
+    return std::strlen(text) < static_cast<size_t>(TEXT_CAPACITY) ? text : NULL;
 }
 
 // False when the list cannot hold the entry: it is passed over.
 static bool AddRestoredEntry(HWND list, const KeptEntry& kept, int* index)
 {
-    char converted[STORED_LINE_CAPACITY];
-    const char* display = ReadStoredText(kept.display, converted, sizeof converted);
-    if (std::strlen(display) >= static_cast<size_t>(TEXT_CAPACITY))
+    char display[STORED_LINE_CAPACITY];
+    char path[STORED_LINE_CAPACITY];
+    const char* shown = ReadStoredField(kept.display, display, sizeof display);
+    const char* stored = kept.kind == ENTRY_CD_TRACK ? "" : ReadStoredField(kept.path, path, sizeof path);
+    // No path that came through the mailbox was ever longer.
+    if (shown == NULL || stored == NULL || std::strlen(stored) >= static_cast<size_t>(MAILBOX_CAPACITY))
         return false;
-    PlaylistEntry* entry = MakeEntry(kept);
-    if (entry == NULL)
-        return false;
-    LRESULT added = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(display));
-    if (added < 0) {
-        FreeEntry(entry);
-        return false;
-    }
-    SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(added), reinterpret_cast<LPARAM>(entry));
-    *index = static_cast<int>(added);
-    return true;
+    PlaylistEntry* entry =
+        kept.kind == ENTRY_CD_TRACK ? NewCdEntry(kept.startMs, kept.lengthMs) : NewFileEntry(kept.kind, stored);
+    *index = entry != NULL ? AppendListItem(list, shown, entry) : -1;
+    return *index >= 0;
 }
 
-// Each line of the file as it comes, a block at a time.
-static void RestoreLines(HANDLE file, char* buffer, HWND list, KeptQueueReading* reading, RestoredQueue* restored)
+static void RestoreLines(HWND list, char* text, size_t size, KeptQueueReading* reading, RestoredQueue* restored)
 {
-    KeptLineBuffer lines;
-    InitKeptLines(&lines, buffer, READ_BUFFER_BYTES);
-    for (;;) {
-        KeptTextLine line;
-        KeptLineTake take = TakeKeptLine(&lines, &line);
-        if (take == KEPT_NO_MORE)
-            return;
-        if (take == KEPT_NEEDS_MORE) {
-            size_t room = 0;
-            char* to = KeptLinesRoom(&lines, &room);
-            DWORD got = 0;
-            if (!ReadFile(file, to, static_cast<DWORD>(room), &got, NULL))
-                got = 0;
-            KeptLinesFilled(&lines, got);
-            continue;
-        }
-        KeptEntry kept;
-        KeptLineKind kind = ReadKeptQueueLine(reading, line.text, line.length, line.whole, &kept);
+    char* end = text + size;
+    char* cursor = SkipByteOrderMark(text, end);
+    TextLine line;
+    KeptEntry kept;
+    while (TakeTextLine(&cursor, end, &line)) {
+        KeptLineKind kind = ReadKeptQueueLine(reading, line, &kept);
         if (kind == KEPT_LINE_END)
             return;
         if (kind != KEPT_LINE_ENTRY)
             continue;
-        bool current = reading->currentKept == static_cast<int32_t>(reading->kept - 1);
+        bool current = reading->currentTaken == static_cast<int32_t>(reading->taken - 1);
         int index = -1;
         if (!AddRestoredEntry(list, kept, &index)) {
             ++restored->passedOver;
@@ -83,59 +107,51 @@ static void RestoreLines(HANDLE file, char* buffer, HWND list, KeptQueueReading*
     }
 }
 
-static void RestoreNothing(RestoredQueue* restored)
+// The place written apart counts when it belongs to this very queue.
+static void ReadPlaceRecord(const KeptQueueFiles* files, uint32_t queueCheck, KeptQueueReading* reading)
 {
-    restored->current = -1;
-    restored->positionMs = 0;
-    restored->added = 0;
-    restored->passedOver = 0;
-    restored->held = false;
-}
-
-bool RestoreQueueFrom(HWND window, const KeptQueueFiles* files, RestoredQueue* restored)
-{
-    RestoreNothing(restored);
-    const char* picked = PickKeptQueueFile(files, &restored->held);
-    if (picked == NULL)
-        return false;
-    const char* name = SettleKeptQueue(files, picked);
-    HANDLE file = OpenKeptFile(name, FILE_FLAG_SEQUENTIAL_SCAN);
-    char* buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, READ_BUFFER_BYTES + 1));
-    if (file == INVALID_HANDLE_VALUE || buffer == NULL) {
-        if (file != INVALID_HANDLE_VALUE)
-            CloseHandle(file);
-        if (buffer != NULL)
-            HeapFree(GetProcessHeap(), 0, buffer);
-        return false;
-    }
-    KeptPlaceRecord records[KEPT_PLACE_SLOTS];
-    ReadKeptPlaces(files, records);
-    KeptQueueReading reading;
-    BeginKeptQueueReading(&reading, records, KEPT_PLACE_SLOTS);
-    HWND list = GetDlgItem(window, IDC_PLAYLIST);
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    RestoreLines(file, buffer, list, &reading, restored);
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, NULL, TRUE);
+    char record[KEPT_PLACE_SIZE];
+    DWORD size = 0;
+    HANDLE file = CreateFileA(files->place, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0,
+                              NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    KeptPlace place;
+    if (ReadFile(file, record, sizeof record, &size, NULL) && ParseKeptPlace(record, size, &place) &&
+        place.queueCheck == queueCheck)
+        SetKeptReadingPlace(reading, place.current, place.positionMs);
     CloseHandle(file);
-    HeapFree(GetProcessHeap(), 0, buffer);
-    restored->passedOver += reading.passedOver;
-    RememberQueuePlace(restored->current >= 0 ? GetEntry(window, restored->current) : NULL, restored->positionMs);
-    return true;
 }
 
 bool RestoreQueue(HWND window, RestoredQueue* restored)
 {
-    RestoreNothing(restored);
-    if (!QueueStoreUsable())
+    *restored = RestoredQueue{-1, 0, 0, 0, false};
+    const KeptQueueFiles* files = KeptQueueFileNames();
+    size_t size = 0;
+    char* text = files != NULL ? ReadNewestQueue(files, &size, &restored->held) : NULL;
+    int version = text != NULL ? KeptQueueVersion(text, size) : 0;
+    if (version != 0 && version != KEPT_QUEUE_VERSION && !SetAside(files, version))
+        restored->held = true;
+    if (restored->held)
+        HoldKeptQueue(window);
+    if (version != KEPT_QUEUE_VERSION) {
+        std::free(text);
         return false;
-    bool found = RestoreQueueFrom(window, &g_keptQueue.files, restored);
-    // Writing over a queue no one has read would lose it; the user is told
-    // once, as when a write fails.
-    if (restored->held) {
-        g_keptQueue.usable = false;
-        StartQueueWriter(window);
-        NoteOutcome(false, true);
     }
-    return found;
+    uint32_t check = KeptTextCheck(text, size);
+    SetKeptQueueCheck(check);
+    KeptQueueReading reading;
+    BeginKeptQueueReading(&reading);
+    ReadPlaceRecord(files, check, &reading);
+    HWND list = GetDlgItem(window, IDC_PLAYLIST);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    RestoreLines(list, text, size, &reading, restored);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, NULL, TRUE);
+    std::free(text);
+    restored->passedOver += reading.passedOver;
+    // The file is made to match the list, whose indices the places name.
+    if (restored->passedOver > 0)
+        SaveQueueSoon(window);
+    return true;
 }

@@ -1,127 +1,116 @@
-// The kept queue of this process: its files and numbers, and the list
-// composed at an idle moment once its changes pause, the place apart from
-// it; the disk is left to the writing thread (kept_queue_writer.cpp).
+// The kept queue of this process: where its files lie, and the list composed
+// once its changes pause, the place apart from it; the disk is left to the
+// writing thread (kept_queue_writer.cpp).
 #include <windows.h>
 
+#include <cstring>
 
 #include "playlist.h"
+#include "kept_queue_parts.h"
+#include "../app/system_functions.h"
+#include "../playback/playback.h"
 #include "../shell/shell.h"
 #include "resource.h"
 
 const char QUEUE_NOT_KEPT_TEXT[] = "The playlist cannot be kept for the next start.";
 
-// Beside the progress timer (1000) and the add stream's (1001).
-static const UINT_PTR QUEUE_SAVE_TIMER_ID = 1002;
-static const UINT QUEUE_SAVE_TICK_MS = 100;
+static const char APP_FOLDER_NAME[] = "Vireo";
+static const char QUEUE_NAME[] = "Queue.VireoQueue";
+static const char FRESH_NAME[] = "Queue.VireoQueue.new";
+static const char PLACE_NAME[] = "Place.VireoQueue";
+// The values of CSIDL_APPDATA, CSIDL_FLAG_CREATE and SHGFP_TYPE_CURRENT.
+static const int APPDATA_FOLDER = 0x001a;
+static const int CREATE_FOLDER = 0x8000;
+static const DWORD ONLY_CURRENT_PATH = 0;
 // Changes that come closer together than this are one change.
 static const DWORD QUEUE_QUIET_MS = 250;
-// The header and the saved line lie well within this.
-static const DWORD SAVED_LINE_BYTES = 64;
 
-KeptQueueStore g_keptQueue;
+static void WriteQueueWhenQuiet(HWND window);
 
-// The main thread's own record of the place, and of a change to come.
-static const PlaylistEntry* s_current = NULL;
-static int s_currentHint = -1;
-static int32_t s_positionMs = 0;
-static bool s_saveTimerSet = false;
-static DWORD s_lastChangeTick = 0;
+static KeptQueueFiles s_files;
+static bool s_opened = false;       // looked for
+static bool s_usable = false;       // a folder was found, its names fit, and no queue there is held
+static uint32_t s_queueCheck = 0;
+static QuietTimer s_changes = {QUEUE_SAVE_TIMER_ID, QUEUE_QUIET_MS, WriteQueueWhenQuiet, 0, false};
 
-static uint32_t SavedNumberOf(const char* name)
+// Where the system has no application-data folder (95, 98, ME and NT 4.0
+// without SHFolder.dll), the player's own folder keeps its queue, as it
+// keeps the player.
+static bool FindProgramFolder(char* folder, size_t capacity)
 {
-    char head[SAVED_LINE_BYTES + 1];
-    char tail[SAVED_LINE_BYTES];
-    DWORD headSize = 0;
-    DWORD tailSize = 0;
-    if (!ReadFileEnds(name, head, &headSize, tail, &tailSize, SAVED_LINE_BYTES))
-        return 0;
-    KeptLineBuffer lines;
-    InitKeptLines(&lines, head, headSize);
-    KeptLinesFilled(&lines, headSize);
-    KeptQueueReading reading;
-    BeginKeptQueueReading(&reading, NULL, 0);
-    KeptTextLine line;
-    KeptEntry entry;
-    while (TakeKeptLine(&lines, &line) == KEPT_TOOK_LINE && reading.saved == 0 &&
-           ReadKeptQueueLine(&reading, line.text, line.length, line.whole, &entry) == KEPT_LINE_OTHER) {
-    }
-    return reading.saved;
+    char program[MAX_PATH];
+    DWORD length = GetModuleFileNameA(NULL, program, sizeof program);
+    if (length == 0 || length >= sizeof program)
+        return false;
+    LeadBytes leads;
+    GetAnsiLeadBytes(&leads);
+    size_t folderLength = static_cast<size_t>(NameAfterLastBackslash(program, leads) - program);
+    if (folderLength == 0 || folderLength >= capacity)
+        return false;
+    std::memcpy(folder, program, folderLength);
+    folder[folderLength] = '\0';
+    return true;
 }
 
-static uint32_t Later(uint32_t a, uint32_t b)
+bool FindKeptQueueFolder(char* folder, size_t capacity)
 {
-    return static_cast<int32_t>(a - b) > 0 ? a : b;
+    HRESULT(WINAPI * folderPath)(HWND, int, HANDLE, DWORD, LPSTR) = NULL;
+    // Shell32 has it from Windows 2000 on; SHFolder.dll, which programs may
+    // install, brings it to the systems before.
+    if (!FindSystemFunction("shell32.dll", "SHGetFolderPathA", &folderPath))
+        FindSystemFunction("shfolder.dll", "SHGetFolderPathA", &folderPath, true);
+    char appData[MAX_PATH];
+    if (folderPath == NULL || folderPath(NULL, APPDATA_FOLDER | CREATE_FOLDER, NULL, ONLY_CURRENT_PATH, appData) != S_OK)
+        return FindProgramFolder(folder, capacity);
+    if (!JoinFolderPath(folder, capacity, appData, APP_FOLDER_NAME))
+        return false;
+    return CreateDirectoryA(folder, NULL) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-void ReadKeptNumbers(const KeptQueueFiles* files, uint32_t* saved, uint32_t* placeSequence)
+bool UseKeptQueueFolder(const char* folder)
 {
-    KeptPlaceRecord records[KEPT_PLACE_SLOTS];
-    ReadKeptPlaces(files, records);
-    *saved = Later(SavedNumberOf(files->queue), SavedNumberOf(files->fresh));
-    *placeSequence = 0;
-    for (const KeptPlaceRecord& record : records)
-        if (record.valid) {
-            *saved = Later(*saved, record.saved);
-            *placeSequence = Later(*placeSequence, record.sequence);
-        }
+    s_opened = true;
+    s_usable = JoinFolderPath(s_files.queue, MAX_PATH, folder, QUEUE_NAME) &&
+               JoinFolderPath(s_files.fresh, MAX_PATH, folder, FRESH_NAME) &&
+               JoinFolderPath(s_files.place, MAX_PATH, folder, PLACE_NAME);
+    s_queueCheck = 0;
+    return s_usable;
 }
 
-// Every later write is numbered past what the files hold, so that no place
-// record of an earlier queue can be taken for one of the next.
-void OpenQueueStore(const char* folder)
+const KeptQueueFiles* KeptQueueFileNames()
 {
-    g_keptQueue.opened = true;
-    g_keptQueue.usable = NameKeptQueueFiles(folder, &g_keptQueue.files);
-    if (g_keptQueue.usable)
-        ReadKeptNumbers(&g_keptQueue.files, &g_keptQueue.saved, &g_keptQueue.placeSequence);
-}
-
-bool QueueStoreUsable()
-{
-    if (!g_keptQueue.opened) {
+    if (!s_opened) {
         char folder[MAX_PATH];
-        if (FindKeptQueueFolder(folder, sizeof folder))
-            OpenQueueStore(folder);
-        g_keptQueue.opened = true;
+        if (!FindKeptQueueFolder(folder, sizeof folder) || !UseKeptQueueFolder(folder))
+            s_usable = false;
+        s_opened = true;
     }
-    return g_keptQueue.usable;
+    return s_usable ? &s_files : NULL;
+}
+
+void SetKeptQueueCheck(uint32_t check)
+{
+    s_queueCheck = check;
+}
+
+void HoldKeptQueue(HWND window)
+{
+    // Writing over a queue no one has read would lose it.
+    s_usable = false;
+    StartQueueWriter(window);
+    NoteQueueOutcome(false);
 }
 
 // The list control is found once for a whole pass over it: under Wine
 // finding a dialog's control asks the server each time.
-static const PlaylistEntry* EntryOf(HWND list, int index)
+static void AppendListEntry(GrowingText* text, HWND list, int index)
 {
-    LRESULT data = SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
-    return data != LB_ERR ? reinterpret_cast<const PlaylistEntry*>(data) : NULL;
-}
-
-// The current entry's index, looked for only when it has moved.
-static int IndexOfCurrent(HWND list)
-{
-    if (s_current == NULL)
-        return -1;
-    if (s_currentHint >= 0 && EntryOf(list, s_currentHint) == s_current)
-        return s_currentHint;
-    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-    s_currentHint = -1;
-    for (int i = 0; i < count; ++i)
-        if (EntryOf(list, i) == s_current) {
-            s_currentHint = i;
-            break;
-        }
-    return s_currentHint;
-}
-
-static void AppendListEntry(KeptQueueText* text, HWND list, int index)
-{
-    char display[TEXT_CAPACITY] = "";
+    char display[TEXT_CAPACITY];
     char storedDisplay[STORED_LINE_CAPACITY];
     char storedPath[STORED_LINE_CAPACITY];
-    // LB_GETTEXT has no bound: an item longer than the buffer is left empty.
-    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length != LB_ERR && length < TEXT_CAPACITY)
-        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(display));
-    const PlaylistEntry* entry = EntryOf(list, index);
+    GetListItemText(list, index, display);
+    LRESULT data = SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
+    const PlaylistEntry* entry = data != LB_ERR ? reinterpret_cast<const PlaylistEntry*>(data) : NULL;
     KeptEntry kept = {ENTRY_OTHER, MakeStoredText(display, storedDisplay, sizeof storedDisplay), "", 0, 0};
     if (entry != NULL && entry->kind == ENTRY_CD_TRACK) {
         kept.kind = ENTRY_CD_TRACK;
@@ -134,101 +123,64 @@ static void AppendListEntry(KeptQueueText* text, HWND list, int index)
     AppendKeptEntry(text, kept);
 }
 
-// The whole list as the file holds it; false when memory ran out.
-static bool ComposeQueue(HWND window, KeptQueueText* text)
-{
-    HWND list = GetDlgItem(window, IDC_PLAYLIST);
-    int current = IndexOfCurrent(list);
-    g_keptQueue.saved += 1;
-    BeginKeptQueueText(text, g_keptQueue.saved, current, current >= 0 ? s_positionMs : 0);
-    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count && !text->failed; ++i)
-        AppendListEntry(text, list, i);
-    EndKeptQueueText(text);
-    if (text->failed)
-        FreeKeptQueueText(text);
-    return !text->failed;
-}
-
-// The writer is ready, and knows whom to tell; false when no store can be had.
-static bool ReadyToWrite(HWND window)
-{
-    StartQueueWriter(window);
-    return QueueStoreUsable();
-}
-
-// False when nothing could be handed over.
+// The whole list and the place as the file holds them; false, nothing
+// handed over, when no store can be had or memory ran out.
 static bool HandQueueToWriter(HWND window)
 {
-    KeptQueueText text;
-    if (!ReadyToWrite(window) || !ComposeQueue(window, &text)) {
-        NoteOutcome(false, true);
+    StartQueueWriter(window);
+    const KeptQueueFiles* files = KeptQueueFileNames();
+    GrowingText text = {NULL, 0, 0, false};
+    int32_t positionMs = 0;
+    int current = QueuePlace(window, &positionMs);
+    HWND list = GetDlgItem(window, IDC_PLAYLIST);
+    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    if (files != NULL) {
+        BeginKeptQueueText(&text, current, positionMs);
+        for (int i = 0; i < count && !text.failed; ++i)
+            AppendListEntry(&text, list, i);
+        EndKeptQueueText(&text);
+    }
+    if (files == NULL || text.text == NULL) {
+        NoteQueueOutcome(false);
         return false;
     }
-    HandToWriter(text.text, text.length, NULL);
+    s_queueCheck = KeptTextCheck(text.text, text.length);
+    HandToWriter(files, text.text, text.length, NULL);
     return true;
 }
 
-static void CALLBACK OnQueueSaveTimer(HWND window, UINT message, UINT_PTR id, DWORD time)
+static void WriteQueueWhenQuiet(HWND window)
 {
-    if (GetTickCount() - s_lastChangeTick < QUEUE_QUIET_MS)
-        return;
-    KillTimer(window, QUEUE_SAVE_TIMER_ID);
-    s_saveTimerSet = false;
     HandQueueToWriter(window);
 }
 
 void SaveQueueSoon(HWND window)
 {
-    s_lastChangeTick = GetTickCount();
-    if (s_saveTimerSet)
-        return;
-    // Without a timer nothing would come back for it: written now.
-    s_saveTimerSet = SetTimer(window, QUEUE_SAVE_TIMER_ID, QUEUE_SAVE_TICK_MS, OnQueueSaveTimer) != 0;
-    if (!s_saveTimerSet)
+    if (!PutOffUntilQuiet(window, &s_changes))
         HandQueueToWriter(window);
 }
 
-void RememberQueuePlace(const PlaylistEntry* current, int32_t positionMs)
+void SaveQueuePlace(HWND window)
 {
-    s_current = current;
-    s_currentHint = -1;
-    s_positionMs = positionMs > 0 ? positionMs : 0;
-}
-
-void ForgetKeptEntry(const PlaylistEntry* entry)
-{
-    // The change of the list that follows writes the queue without it.
-    if (entry == s_current)
-        RememberQueuePlace(NULL, 0);
-}
-
-void SaveQueuePosition(HWND window, const PlaylistEntry* current, int32_t positionMs)
-{
-    if (current != s_current)
-        RememberQueuePlace(current, positionMs);
-    s_positionMs = positionMs > 0 ? positionMs : 0;
-    // A change of the list still to be written brings the place with it;
-    // an index of the list as it is now would not fit the queue on disk.
-    if (s_saveTimerSet)
+    // A change of the list still to be written brings the place with it; an
+    // index of the list as it is now would not fit the queue on disk.
+    if (s_changes.waiting)
         return;
-    if (!ReadyToWrite(window)) {
-        NoteOutcome(false, false);
+    StartQueueWriter(window);
+    const KeptQueueFiles* files = KeptQueueFileNames();
+    if (files == NULL) {
+        NoteQueueOutcome(false);
         return;
     }
-    int index = IndexOfCurrent(GetDlgItem(window, IDC_PLAYLIST));
-    g_keptQueue.placeSequence += 1;
-    KeptPlaceRecord place = {true, g_keptQueue.saved, g_keptQueue.placeSequence, index, index >= 0 ? s_positionMs : 0};
-    HandToWriter(NULL, 0, &place);
+    KeptPlace place = {s_queueCheck, -1, 0};
+    place.current = QueuePlace(window, &place.positionMs);
+    HandToWriter(files, NULL, 0, &place);
 }
 
 bool SaveQueueNow(HWND window)
 {
-    if (s_saveTimerSet) {
-        KillTimer(window, QUEUE_SAVE_TIMER_ID);
-        s_saveTimerSet = false;
-    }
-    return HandQueueToWriter(window) && FinishQueueWrites(SAVE_QUEUE_WAIT_MS) && LastQueueKept();
+    StopQuietTimer(window, &s_changes);
+    return HandQueueToWriter(window) && FinishQueueWrites(SAVE_QUEUE_WAIT_MS) && LastQueueWritten();
 }
 
 void ReportQueueNotKept(HWND window)

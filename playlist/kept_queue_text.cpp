@@ -1,172 +1,254 @@
 #include "kept_queue_text.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-
-const char KEPT_QUEUE_HEADER[] = "VireoQueue";
+static const char HEADER[] = "VireoQueue";
+static const char END_LINE[] = "end";
 static const char LINE_END[] = "\r\n";
-static const size_t NUMBER_CAPACITY = 16;
+static const size_t NUMBERS_CAPACITY = 64;
+// A stored text (UTF-8 of a path or list text) is shorter than this.
+static const size_t FIELD_CAPACITY = 3 * TEXT_CAPACITY;
 
-const char KEPT_QUEUE_END[] = "end";
 static const struct {
     EntryKind kind;
     const char* word;
 } KIND_WORDS[] = {{ENTRY_CD_TRACK, "cd"}, {ENTRY_MIDI, "midi"}, {ENTRY_WAVE, "wave"}, {ENTRY_VIDEO, "video"},
                   {ENTRY_OTHER, "other"}};
 
-const char* KeptKindWord(EntryKind kind)
+uint32_t KeptTextCheck(const char* bytes, size_t count)
 {
-    for (const auto& known : KIND_WORDS)
-        if (known.kind == kind)
-            return known.word;
-    return "other";
+    uint32_t hash = 2166136261u;
+    for (size_t i = 0; i < count; ++i) {
+        hash ^= static_cast<unsigned char>(bytes[i]);
+        hash *= 16777619u;
+    }
+    return hash;
 }
 
-bool ReadKeptKindWord(const char* word, EntryKind* kind)
+// A decimal number and nothing after it, within the bounds.
+static bool ReadInt32(const char* text, int32_t low, int32_t* value)
 {
-    for (const auto& known : KIND_WORDS)
-        if (std::strcmp(word, known.word) == 0) {
-            *kind = known.kind;
-            return true;
-        }
-    return false;
+    char* end = nullptr;
+    long long number = std::strtoll(text, &end, 10);
+    if (end == text || *end != '\0' || number < low || number > INT32_MAX)
+        return false;
+    *value = static_cast<int32_t>(number);
+    return true;
 }
 
 // ---- Writing ---------------------------------------------------------------
 
-static bool Reserve(KeptQueueText* out, size_t more)
+// Tags and numbers: far shorter than the line.
+static void AppendFormatted(GrowingText* out, const char* format, ...)
 {
-    if (out->failed)
-        return false;
-    if (out->length + more <= out->capacity)
-        return true;
-    size_t capacity = out->capacity > 0 ? out->capacity : 4096;
-    while (capacity < out->length + more)
-        capacity *= 2;
-    char* grown = static_cast<char*>(std::realloc(out->text, capacity));
-    if (grown == nullptr) {
-        out->failed = true;
-        return false;
-    }
-    out->text = grown;
-    out->capacity = capacity;
-    return true;
-}
-
-static void AppendBytes(KeptQueueText* out, const char* bytes, size_t count)
-{
-    if (Reserve(out, count)) {
-        std::memcpy(out->text + out->length, bytes, count);
-        out->length += count;
-    }
-}
-
-static void AppendText(KeptQueueText* out, const char* text)
-{
-    AppendBytes(out, text, std::strlen(text));
+    char text[NUMBERS_CAPACITY];
+    std::va_list numbers;
+    va_start(numbers, format);
+    int length = std::vsnprintf(text, sizeof text, format, numbers);
+    va_end(numbers);
+    AppendToText(out, text, length > 0 ? static_cast<size_t>(length) : 0);
 }
 
 // A tab, then the text with every control character as '?'.
-static void AppendField(KeptQueueText* out, const char* text)
+static void AppendField(GrowingText* out, const char* text)
 {
-    size_t count = std::strlen(text);
-    if (!Reserve(out, count + 1))
-        return;
-    char* to = out->text + out->length;
-    *to++ = '\t';
-    for (size_t i = 0; i < count; ++i)
-        to[i] = static_cast<unsigned char>(text[i]) < 0x20 ? '?' : text[i];
-    out->length += count + 1;
+    AppendToText(out, "	", 1);
+    size_t start = out->length;
+    AppendToText(out, text, std::strlen(text));
+    for (size_t i = start; i < out->length; ++i)
+        if (static_cast<unsigned char>(out->text[i]) < 0x20)
+            out->text[i] = '?';
 }
 
-static void AppendNumber(KeptQueueText* out, long long value)
+void BeginKeptQueueText(GrowingText* out, int32_t current, int32_t positionMs)
 {
-    char number[NUMBER_CAPACITY];
-    std::snprintf(number, sizeof number, "\t%lld", value);
-    AppendText(out, number);
+    *out = GrowingText{nullptr, 0, 0, false};
+    AppendFormatted(out, "%s\t%d\r\ncurrent\t%ld\t%ld\r\n", HEADER, KEPT_QUEUE_VERSION, static_cast<long>(current),
+                    static_cast<long>(positionMs));
 }
 
-void BeginKeptQueueText(KeptQueueText* out, uint32_t saved, int32_t current, int32_t positionMs)
+void AppendKeptEntry(GrowingText* out, const KeptEntry& entry)
 {
-    out->text = nullptr;
-    out->length = 0;
-    out->capacity = 0;
-    out->failed = false;
-    AppendText(out, KEPT_QUEUE_HEADER);
-    AppendNumber(out, KEPT_QUEUE_VERSION);
-    AppendText(out, LINE_END);
-    AppendText(out, "saved");
-    AppendNumber(out, saved);
-    AppendText(out, LINE_END);
-    AppendText(out, "current");
-    AppendNumber(out, current);
-    AppendNumber(out, positionMs);
-    AppendText(out, LINE_END);
-}
-
-void AppendKeptEntry(KeptQueueText* out, const KeptEntry& entry)
-{
-    AppendText(out, "entry\t");
-    AppendText(out, KeptKindWord(entry.kind));
+    const char* word = "other";
+    for (const auto& known : KIND_WORDS)
+        if (known.kind == entry.kind)
+            word = known.word;
+    AppendFormatted(out, "entry\t%s", word);
     AppendField(out, entry.display);
-    if (entry.kind == ENTRY_CD_TRACK) {
-        AppendNumber(out, entry.startMs);
-        AppendNumber(out, entry.lengthMs);
-    } else {
+    if (entry.kind == ENTRY_CD_TRACK)
+        AppendFormatted(out, "\t%ld\t%ld", static_cast<long>(entry.startMs), static_cast<long>(entry.lengthMs));
+    else
         AppendField(out, entry.path);
-    }
-    AppendText(out, LINE_END);
+    AppendToText(out, LINE_END, sizeof LINE_END - 1);
 }
 
-void EndKeptQueueText(KeptQueueText* out)
+void EndKeptQueueText(GrowingText* out)
 {
-    AppendText(out, KEPT_QUEUE_END);
-    AppendText(out, LINE_END);
-}
-
-void FreeKeptQueueText(KeptQueueText* out)
-{
-    std::free(out->text);
-    out->text = nullptr;
-    out->length = 0;
-    out->capacity = 0;
+    AppendFormatted(out, "%s%s", END_LINE, LINE_END);
+    if (out->failed)
+        FreeGrowingText(out);
 }
 
 // ---- Reading ---------------------------------------------------------------
 
-const char* SkipKeptMark(const char* text, size_t* length)
+int KeptQueueVersion(const char* text, size_t size)
 {
-    if (*length >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0) {
-        *length -= 3;
-        return text + 3;
+    size_t header = sizeof HEADER - 1;
+    if (size <= header + 1 || std::memcmp(text, HEADER, header) != 0 || text[header] != '\t')
+        return 0;
+    int version = 0;
+    for (size_t i = header + 1; i < size && text[i] >= '0' && text[i] <= '9' && version < 1000; ++i)
+        version = version * 10 + (text[i] - '0');
+    return version;
+}
+
+bool EndsWithKeptQueueEnd(const char* text, size_t size)
+{
+    static const char LAST_LINE[] = "\nend\r\n";
+    size_t length = sizeof LAST_LINE - 1;
+    return size >= length && std::memcmp(text + size - length, LAST_LINE, length) == 0;
+}
+
+void BeginKeptQueueReading(KeptQueueReading* reading)
+{
+    *reading = KeptQueueReading{-1, 0, false, 0, 0, 0, -1, 0, false};
+}
+
+// No entry before -1 and no place before an entry's start.
+void SetKeptReadingPlace(KeptQueueReading* reading, int32_t current, int32_t positionMs)
+{
+    reading->current = current >= 0 ? current : -1;
+    reading->positionMs = current >= 0 && positionMs > 0 ? positionMs : 0;
+    reading->placeGiven = true;
+}
+
+// The line's fields, each cut out at its tab; false when there are not exactly count.
+static bool SplitFields(const TextLine& line, char** fields, int count)
+{
+    int found = 0;
+    fields[found++] = line.text;
+    for (size_t i = 0; i < line.length; ++i) {
+        if (line.text[i] != '\t')
+            continue;
+        if (found == count)
+            return false;
+        line.text[i] = '\0';
+        fields[found++] = line.text + i + 1;
     }
-    return text;
+    return found == count;
 }
 
-bool HasKeptQueueHeader(const char* head, size_t length)
+// A field the list can hold: no control character, and short enough.
+static bool IsStoredText(const char* text)
 {
-    head = SkipKeptMark(head, &length);
-    size_t header = sizeof KEPT_QUEUE_HEADER - 1;
-    return length > header && std::memcmp(head, KEPT_QUEUE_HEADER, header) == 0 && head[header] == '\t';
+    size_t length = 0;
+    for (; text[length] != '\0'; ++length)
+        if (static_cast<unsigned char>(text[length]) < 0x20 || length + 1 >= FIELD_CAPACITY)
+            return false;
+    return true;
 }
 
-bool EndsWithKeptQueueEnd(const char* tail, size_t length)
+static bool ReadEntry(const TextLine& line, KeptEntry* entry)
 {
-    if (length > 0 && tail[length - 1] == '\n')
-        --length;
-    if (length > 0 && tail[length - 1] == '\r')
-        --length;
-    size_t marker = sizeof KEPT_QUEUE_END - 1;
-    return length > marker && std::memcmp(tail + length - marker, KEPT_QUEUE_END, marker) == 0 &&
-           tail[length - marker - 1] == '\n';
+    char* fields[5];
+    // "entry", its kind, and the display; then a path, or a CD track's start and length.
+    bool cd = line.length > 9 && std::strncmp(line.text, "entry\tcd\t", 9) == 0;
+    if (!SplitFields(line, fields, cd ? 5 : 4) || std::strcmp(fields[0], "entry") != 0 || !IsStoredText(fields[2]))
+        return false;
+    bool known = false;
+    for (const auto& kind : KIND_WORDS)
+        if (std::strcmp(fields[1], kind.word) == 0) {
+            entry->kind = kind.kind;
+            known = true;
+        }
+    entry->display = fields[2];
+    entry->path = cd ? nullptr : fields[3];
+    entry->startMs = 0;
+    entry->lengthMs = 0;
+    if (!cd)
+        return known && IsStoredText(fields[3]);
+    return ReadInt32(fields[3], 0, &entry->startMs) && ReadInt32(fields[4], 0, &entry->lengthMs);
 }
 
-void FormatKeptPassedOverText(char* out, size_t capacity, unsigned long count)
+// The place is read before the entries it names.
+static void ReadPlaceLine(KeptQueueReading* reading, const TextLine& line)
 {
-    if (count == 1)
-        std::snprintf(out, capacity, "Passed over 1 line of the kept playlist that could not be read.");
-    else
-        std::snprintf(out, capacity, "Passed over %lu lines of the kept playlist that could not be read.", count);
+    char* fields[3];
+    int32_t current = -1;
+    int32_t positionMs = 0;
+    if (!reading->placeGiven && reading->entryLines == 0 && SplitFields(line, fields, 3) &&
+        ReadInt32(fields[1], INT32_MIN, &current) && ReadInt32(fields[2], INT32_MIN, &positionMs))
+        SetKeptReadingPlace(reading, current, positionMs);
+}
+
+KeptLineKind ReadKeptQueueLine(KeptQueueReading* reading, const TextLine& line, KeptEntry* entry)
+{
+    if (reading->ended)
+        return KEPT_LINE_END;
+    if (line.length == 0 || std::strncmp(line.text, HEADER, sizeof HEADER - 1) == 0)
+        return KEPT_LINE_OTHER;
+    if (std::strcmp(line.text, END_LINE) == 0) {
+        reading->ended = true;
+        return KEPT_LINE_END;
+    }
+    if (std::strncmp(line.text, "current\t", 8) == 0) {
+        ReadPlaceLine(reading, line);
+        return KEPT_LINE_OTHER;
+    }
+    // What an earlier version wrote besides: nothing of it is needed.
+    if (std::strncmp(line.text, "saved\t", 6) == 0)
+        return KEPT_LINE_OTHER;
+    // Any other line was an entry's, damaged. A zero byte would cut a field
+    // short unseen; a last line without its end was cut short.
+    bool taken = line.ended && std::strlen(line.text) == line.length && ReadEntry(line, entry);
+    if (taken && static_cast<long long>(reading->entryLines) == reading->current) {
+        reading->currentTaken = static_cast<int32_t>(reading->taken);
+        // A CD track's place lies within the track.
+        bool pastTrack = entry->kind == ENTRY_CD_TRACK && reading->positionMs >= entry->lengthMs;
+        reading->currentMs = pastTrack ? 0 : reading->positionMs;
+    }
+    ++reading->entryLines;
+    ++(taken ? reading->taken : reading->passedOver);
+    return taken ? KEPT_LINE_ENTRY : KEPT_LINE_OTHER;
+}
+
+// ---- The place record ------------------------------------------------------
+
+void FormatKeptPlace(char* record, const KeptPlace& place)
+{
+    char text[KEPT_PLACE_SIZE];
+    int length = std::snprintf(text, sizeof text, "VireoPlace\t%08lx\t%ld\t%ld",
+                               static_cast<unsigned long>(place.queueCheck), static_cast<long>(place.current),
+                               static_cast<long>(place.positionMs));
+    std::snprintf(text + length, sizeof text - length, "\t%08lx",
+                  static_cast<unsigned long>(KeptTextCheck(text, static_cast<size_t>(length))));
+    std::memset(record, ' ', KEPT_PLACE_SIZE);
+    std::memcpy(record, text, std::strlen(text));
+    record[KEPT_PLACE_SIZE - 2] = '\r';
+    record[KEPT_PLACE_SIZE - 1] = '\n';
+}
+
+// Only a record exactly as this program writes it: anything else a power
+// cut, a hand or another version made of it reads as none.
+bool ParseKeptPlace(const char* record, size_t size, KeptPlace* place)
+{
+    char text[KEPT_PLACE_SIZE + 1];
+    if (size != KEPT_PLACE_SIZE)
+        return false;
+    std::memcpy(text, record, size);
+    text[size] = '\0';
+    unsigned long queueCheck = 0;
+    long long current = 0;
+    long long positionMs = 0;
+    if (std::sscanf(text, "VireoPlace\t%8lx\t%lld\t%lld\t", &queueCheck, &current, &positionMs) != 3 ||
+        current < INT32_MIN || current > INT32_MAX || positionMs < INT32_MIN || positionMs > INT32_MAX)
+        return false;
+    *place = KeptPlace{static_cast<uint32_t>(queueCheck), static_cast<int32_t>(current),
+                       static_cast<int32_t>(positionMs)};
+    char again[KEPT_PLACE_SIZE];
+    FormatKeptPlace(again, *place);
+    return std::memcmp(again, record, KEPT_PLACE_SIZE) == 0;
 }

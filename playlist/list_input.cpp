@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "playlist.h"
+#include "../shell/shell.h"
 #include "resource.h"
 
 static WNDPROC s_listProc = NULL;
@@ -142,11 +143,6 @@ static int DragTarget(HWND list, POINT point)
     return to != s_dragFrom && s_dragFrom < ListCount(list) ? to : -1;
 }
 
-static void SendCommandToWindow(HWND list, int id)
-{
-    SendMessageA(GetParent(list), WM_COMMAND, MAKEWPARAM(id, 0), 0);
-}
-
 static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
 {
     POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
@@ -169,11 +165,11 @@ static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM 
             return 0;
         }
         if (wParam == VK_RETURN) {
-            SendCommandToWindow(list, IDM_PLAY_SELECTED);
+            SendCommand(GetParent(list), IDM_PLAY_SELECTED);
             return 0;
         }
         if (wParam == VK_DELETE) {
-            SendCommandToWindow(list, IDC_REMOVE);
+            SendCommand(GetParent(list), IDC_REMOVE);
             return 0;
         }
         break;
@@ -204,7 +200,7 @@ static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM 
         int index = ItemAt(list, point);
         if (index >= 0) {
             SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-            SendCommandToWindow(list, IDM_PLAY_SELECTED);
+            SendCommand(GetParent(list), IDM_PLAY_SELECTED);
         }
         return result;
     }

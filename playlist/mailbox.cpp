@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "playlist.h"
-#include "../shell/shell_text.h"
+#include "../app/app.h"
 #include "resource.h"
 #include "mailbox_slot.h"
 
@@ -71,21 +71,6 @@ void RecordSlotHolder(DWORD pid)
     volatile LONG* holder = SlotHolder();
     if (holder != NULL)
         *holder = static_cast<LONG>(pid);
-}
-
-// One that cannot be opened for another reason than its absence (another
-// user's, or one running raised) counts as running. Its exit code is asked
-// for rather than waited on: the right to wait on an opened process is
-// NT's alone.
-static bool ProcessRuns(DWORD pid)
-{
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
-    if (process == NULL)
-        return GetLastError() != ERROR_INVALID_PARAMETER;
-    DWORD code = 0;
-    bool runs = !GetExitCodeProcess(process, &code) || code == STILL_ACTIVE;
-    CloseHandle(process);
-    return runs;
 }
 
 // A sender killed between taking the slot and the player's read leaves the

@@ -31,55 +31,34 @@ static void LetGoOfSlot()
 // A forwarded playlist arrives as a stream of adds, and a shown list redraws
 // itself, scroll bar and all, on every one of them: most of the stream's
 // time. The list is drawn once the stream pauses instead.
-static const UINT_PTR STREAM_PAUSE_TIMER_ID = 1001;
-static const UINT STREAM_PAUSE_MS = 100;
-// Whether a stream is under way, and when its last add came.
-static bool s_streaming = false;
-static DWORD s_lastAddTick = 0;
+static const DWORD STREAM_PAUSE_MS = 100;
+static QuietTimer s_stream = {ADD_STREAM_TIMER_ID, STREAM_PAUSE_MS, EndAddStream, 0, false};
 
 void EndAddStream(HWND window)
 {
-    KillTimer(window, STREAM_PAUSE_TIMER_ID);
-    s_streaming = false;
+    StopQuietTimer(window, &s_stream);
     LetGoOfSlot();
     HWND list = GetDlgItem(window, IDC_PLAYLIST);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, NULL, TRUE);
 }
 
-static void CALLBACK OnStreamTimer(HWND window, UINT message, UINT_PTR id, DWORD time)
-{
-    if (GetTickCount() - s_lastAddTick >= STREAM_PAUSE_MS)
-        EndAddStream(window);
-}
-
+// Without a timer nothing would end the stream, so the list then draws as
+// before and the handle goes at once.
 static void AwaitStreamPause(HWND window)
 {
-    s_lastAddTick = GetTickCount();
-    if (s_streaming)
-        return;
-    // The timer is set once a stream; each tick looks whether adds still
-    // come. Without it nothing would end the stream, so the list then draws
-    // as before and the handle goes at once.
-    if (SetTimer(window, STREAM_PAUSE_TIMER_ID, STREAM_PAUSE_MS, OnStreamTimer) != 0) {
-        s_streaming = true;
-        SendDlgItemMessageA(window, IDC_PLAYLIST, WM_SETREDRAW, FALSE, 0);
-    } else {
+    bool starting = !s_stream.waiting;
+    if (!PutOffUntilQuiet(window, &s_stream))
         LetGoOfSlot();
-    }
+    else if (starting)
+        SendDlgItemMessageA(window, IDC_PLAYLIST, WM_SETREDRAW, FALSE, 0);
 }
 
 static void AppendEntry(HWND window, const char* display, PlaylistEntry* entry)
 {
-    LRESULT index = SendDlgItemMessageA(window, IDC_PLAYLIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(display));
-    // A list that refuses the item would leave the record without an owner.
-    if (index < 0) {
-        FreeEntry(entry);
-        return;
-    }
-    SendDlgItemMessageA(window, IDC_PLAYLIST, LB_SETITEMDATA, static_cast<WPARAM>(index),
-                        reinterpret_cast<LPARAM>(entry));
-    QueueChanged(window, QUEUE_APPENDED, static_cast<int>(index), static_cast<int>(index));
+    int index = AppendListItem(GetDlgItem(window, IDC_PLAYLIST), display, entry);
+    if (index >= 0)
+        QueueChanged(window, QUEUE_APPENDED, index, index);
 }
 
 void AddEntryFromMailbox(HWND window)

@@ -154,15 +154,7 @@ void ChooseMediaToAdd(HWND window)
     if (files == NULL)
         return;
     OPENFILENAMEA choice;
-    ZeroMemory(&choice, sizeof choice);
-    // The record's first form: 95, 98, ME and NT 4.0 refuse the longer one.
-    choice.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    choice.hwndOwner = window;
-    choice.lpstrFilter = filter;
-    choice.lpstrFile = files;
-    choice.nMaxFile = CHOSEN_FILES_CAPACITY;
-    choice.lpstrTitle = CHOOSER_TITLE;
-    choice.Flags = CHOOSER_FLAGS;
+    PrepareChooser(&choice, window, filter, CHOOSER_TITLE, files, CHOSEN_FILES_CAPACITY, CHOOSER_FLAGS);
     if (ShowMediaChooser(&choice))
         AddChosenFiles(window, files, CHOSEN_FILES_CAPACITY, choice.nFileOffset);
     else if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)

@@ -6,7 +6,6 @@
 
 #include "playlist.h"
 #include "../playback/playback.h"
-#include "../shell/shell_text.h"
 
 void QueryCdTrack(int32_t track, int32_t* startMs, int32_t* lengthMs)
 {

@@ -11,8 +11,6 @@
 #include "../shell/shell.h"
 
 static const char M3U_HEADER[] = "#EXTM3U";
-static const char LINE_END[] = "\r\n";
-static const size_t PASSED_OVER_TEXT_CAPACITY = 96;
 
 // One load: the stream into the mailbox, and what it had to pass over.
 struct ListReading {
@@ -77,8 +75,8 @@ int LoadOtherPlaylist(HWND window, PlaylistKind kind, char* text, size_t size, c
         RefuseNonPlaylist(window);
     } else if (reading.passedOver > 0) {
         // The window's own status line, in a forwarding process too.
-        char status[PASSED_OVER_TEXT_CAPACITY];
-        FormatPassedOverText(status, sizeof status, reading.passedOver);
+        char status[PASSED_OVER_CAPACITY];
+        FormatPassedOverText(status, sizeof status, reading.passedOver, PASSED_OVER_UNPLAYABLE);
         SetStatusText(window, status);
     }
     return reading.mailbox.firstIndex;
@@ -141,7 +139,7 @@ static void LengthenPath(const char* path, char* out, size_t capacity)
 
 // The full path, in its long form: what other players and other machines
 // can read. A path that cannot be made full is written as it is stored.
-static void WriteM3u8Line(std::FILE* file, const char* path)
+static void AppendM3u8Line(GrowingText* text, const char* path)
 {
     char full[TEXT_CAPACITY];
     DWORD length = GetFullPathNameA(path, sizeof full, full, NULL);
@@ -150,16 +148,11 @@ static void WriteM3u8Line(std::FILE* file, const char* path)
     char lengthened[TEXT_CAPACITY];
     LengthenPath(full, lengthened, sizeof lengthened);
     char stored[STORED_LINE_CAPACITY];
-    std::fprintf(file, "%s%s", MakeStoredText(lengthened, stored, sizeof stored), LINE_END);
+    AppendLineToText(text, MakeStoredText(lengthened, stored, sizeof stored));
 }
 
-void SaveM3u8Playlist(HWND window, const char* fileName)
+void ComposeM3u8Text(HWND window, GrowingText* text)
 {
-    // Binary: the line ends are written as they are meant.
-    std::FILE* file = std::fopen(fileName, "wb");
-    if (file == NULL)
-        return;
-    std::fprintf(file, "%s%s", M3U_HEADER, LINE_END);
-    WriteEachFilePath(window, file, WriteM3u8Line);
-    std::fclose(file);
+    AppendLineToText(text, M3U_HEADER);
+    AppendEachFilePath(window, text, AppendM3u8Line);
 }

@@ -6,7 +6,6 @@
 
 #include "text_chars.h"
 
-static const char BYTE_ORDER_MARK[] = "\xEF\xBB\xBF";
 static const char PLS_HEADER[] = "[playlist]";
 static const char PLS_FILE_KEY[] = "file";
 static const char FILE_SCHEME[] = "file:";
@@ -25,39 +24,9 @@ static bool StartsWithNoCase(const char* text, size_t length, const char* word)
     return true;
 }
 
-char* SkipByteOrderMark(char* text, char* end)
-{
-    size_t mark = sizeof BYTE_ORDER_MARK - 1;
-    if (static_cast<size_t>(end - text) >= mark && std::strncmp(text, BYTE_ORDER_MARK, mark) == 0)
-        return text + mark;
-    return text;
-}
-
-bool TakeTextLine(char** cursor, char* end, TextLine* line)
-{
-    char* start = *cursor;
-    if (start == nullptr || start >= end)
-        return false;
-    char* stop = start;
-    while (stop < end && *stop != '\r' && *stop != '\n')
-        ++stop;
-    char* next = stop;
-    if (next < end)
-        next += (*next == '\r' && next + 1 < end && next[1] == '\n') ? 2 : 1;
-    *cursor = next;
-    while (stop > start && IsBlank(stop[-1]))
-        --stop;
-    while (start < stop && IsBlank(*start))
-        ++start;
-    *stop = '\0';
-    line->text = start;
-    line->length = static_cast<size_t>(stop - start);
-    return true;
-}
-
 bool TakeM3uPathLine(char** cursor, char* end, TextLine* line)
 {
-    while (TakeTextLine(cursor, end, line)) {
+    while (TakeTrimmedLine(cursor, end, line)) {
         if (line->length > 0 && line->text[0] != '#')
             return true;
     }
@@ -144,7 +113,7 @@ PlsReading ReadPlsEntries(char* text, char* end, PlsEntry** entries, size_t* cou
     char* cursor = SkipByteOrderMark(text, end);
     TextLine line;
     bool header = false;
-    while (TakeTextLine(&cursor, end, &line)) {
+    while (TakeTrimmedLine(&cursor, end, &line)) {
         if (line.length > 0) {
             header = IsPlsHeader(line);
             break;
@@ -154,7 +123,7 @@ PlsReading ReadPlsEntries(char* text, char* end, PlsEntry** entries, size_t* cou
         return PLS_NOT_A_PLAYLIST;
     size_t capacity = 0;
     size_t order = 0;
-    while (TakeTextLine(&cursor, end, &line)) {
+    while (TakeTrimmedLine(&cursor, end, &line)) {
         PlsEntry entry;
         if (!ReadPlsFileLine(line, &entry))
             continue;
@@ -277,12 +246,4 @@ ListedForm DecodeListedLine(const TextLine& line, char* out, size_t capacity)
         if (static_cast<unsigned char>(*p) < 0x20)
             return LISTED_UNREADABLE;
     return LISTED_PATH;
-}
-
-void FormatPassedOverText(char* out, size_t capacity, unsigned long count)
-{
-    if (count == 1)
-        std::snprintf(out, capacity, "Passed over 1 line that names nothing Vireo can play.");
-    else
-        std::snprintf(out, capacity, "Passed over %lu lines that name nothing Vireo can play.", count);
 }

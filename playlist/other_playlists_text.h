@@ -9,22 +9,6 @@
 
 #include "playlist_text.h"
 
-// A line cut out of a text in place: what ended it became a zero byte.
-// length counts the line's bytes, so a line that holds a zero byte of its
-// own has a shorter strlen.
-struct TextLine {
-    char* text;
-    size_t length;
-};
-
-// Where the text's first line starts: after a UTF-8 byte-order mark, if any.
-char* SkipByteOrderMark(char* text, char* end);
-
-// The next line at *cursor, ended by CR, LF, CR LF or the end of the text
-// (end points at the zero byte after it), blanks and tabs trimmed from both
-// ends. False when no line is left.
-bool TakeTextLine(char** cursor, char* end, TextLine* line);
-
 // The next line of an M3U text that names something: blank lines and lines
 // that start with '#' (#EXTM3U, #EXTINF and the rest) are passed by.
 bool TakeM3uPathLine(char** cursor, char* end, TextLine* line);
@@ -74,8 +58,5 @@ size_t PathRootLength(const char* path, const LeadBytes& leads);
 // end. The second byte of a two-byte character may be 0x5C and is then no
 // separator; 0x2F never is a second byte.
 const char* PathComponentEnd(const char* p, const LeadBytes& leads);
-
-// "Passed over 3 lines that name nothing Vireo can play."
-void FormatPassedOverText(char* out, size_t capacity, unsigned long count);
 
 #endif

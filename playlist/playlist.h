@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <commdlg.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -31,8 +32,14 @@ int GetEntryCount(HWND window);
 PlaylistEntry* GetEntry(HWND window, int index);
 // The index of the item that carries the entry, or -1.
 int FindEntryIndex(HWND window, const PlaylistEntry* entry);
-// Copies the item text into a TEXT_CAPACITY buffer; the empty text for no item.
+// Copies the item text into a TEXT_CAPACITY buffer; the empty text for no
+// item, or for one too long to fit.
 void GetEntryText(HWND window, int index, char* text);
+void GetListItemText(HWND list, int index, char* text);
+// The entry at the list's end under its text; the list index, or -1 when
+// the list refuses it (a text too long to read back, no memory): the entry
+// is then released.
+int AppendListItem(HWND list, const char* text, PlaylistEntry* entry);
 
 // Releases the path text of a file entry, then the record; whatever
 // remembers the entry (the kept place, a place to resume) lets go first.
@@ -69,6 +76,21 @@ void WatchListInput(HWND window);
 // The place a dragged entry would be dropped before (the count: after the
 // last), or -1 while nothing is dragged.
 int ListDropMark();
+
+// Work put off until a stream of calls pauses: its timer's id (resource.h),
+// how long the calls must have paused, and the work.
+struct QuietTimer {
+    UINT_PTR id;
+    DWORD quietMs;
+    void (*whenQuiet)(HWND window);
+    DWORD lastCall;
+    bool waiting;
+};
+// One call of the stream. False when no timer could be had: nothing would
+// come back for the work, which the caller does now instead.
+bool PutOffUntilQuiet(HWND window, QuietTimer* timer);
+// The work is done now, or not at all.
+void StopQuietTimer(HWND window, QuietTimer* timer);
 
 // The add mailbox.
 extern const char ADD_SEMAPHORE_NAME[];      // "VireoAddSemaphore"
@@ -119,14 +141,32 @@ const size_t EXTENSION_LIST_CAPACITY = 4096;
 void ReadMediaExtensions(char* list, size_t capacity);
 void ChooseMediaToAdd(HWND window);
 
+// Files read and written whole. The text in one buffer from malloc of its
+// size and a zero after it; null, with the system's reason, when it cannot
+// be read (a file another program holds is asked for a while first).
+char* ReadWholeFile(const char* name, size_t* size);
+// The bytes written whole and flushed to fresh, a file in the same folder,
+// which then takes name's place; false, with the system's reason, when any
+// step failed: name is then as it was.
+bool WriteWholeFile(const char* name, const char* fresh, const char* bytes, size_t size);
+
 // Playlist files: Vireo's own, and by their extension those of other
 // players (M3U, M3U8, PLS) read and M3U8 written. A load gives the list
 // index of the first entry it appended, or -1 when it appended none.
 int LoadPlaylistFile(HWND window, const char* fileName);
-void SavePlaylistFile(HWND window, const char* fileName);
+// The list written whole to the file, as an M3U8 playlist where its name
+// says so; false, with a message box owned by the window that names the
+// file, when it cannot be written: the file is then as it was.
+bool SavePlaylistFile(HWND window, const char* fileName);
 // One line for each entry that names a file, in the list's order; a CD
 // track has no path to write.
-void WriteEachFilePath(HWND window, std::FILE* file, void (*writeLine)(std::FILE* file, const char* path));
+void AppendEachFilePath(HWND window, GrowingText* text, void (*appendLine)(GrowingText* text, const char* path));
+// The M3U8 text of the list (other_playlists.cpp).
+void ComposeM3u8Text(HWND window, GrowingText* text);
+// A file chooser's record in its first form, owned by the window, kind 1
+// chosen, the name buffer of capacity characters, no other setting.
+void PrepareChooser(OPENFILENAMEA* choice, HWND owner, const char* filter, const char* title, char* file,
+                    DWORD capacity, DWORD flags);
 // Stored lines: UTF-8 where the system can make it, else the legacy code
 // page of earlier versions; the program's own texts are in the process's.
 const int STORED_LINE_CAPACITY = 3 * TEXT_CAPACITY;
@@ -134,12 +174,11 @@ const int STORED_LINE_CAPACITY = 3 * TEXT_CAPACITY;
 const char* ReadStoredText(const char* line, char* text, int capacity);
 // The path itself, or its stored form written to stored.
 const char* MakeStoredText(const char* path, char* stored, int capacity);
-// text holds the whole file of size bytes and a zero after them; folder is
-// the file's own full folder (empty when it could not be had).
 // "Error: not a Vireo playlist file.", owned by the window.
 void RefuseNonPlaylist(HWND window);
+// text holds the whole file of size bytes and a zero after them; folder is
+// the file's own full folder (empty when it could not be had).
 int LoadOtherPlaylist(HWND window, PlaylistKind kind, char* text, size_t size, const char* folder);
-void SaveM3u8Playlist(HWND window, const char* fileName);
 void ChoosePlaylistToLoad(HWND window);
 void ChoosePlaylistToSave(HWND window);
 bool AskClearBeforeLoad(HWND window);

@@ -14,14 +14,9 @@
 static const char LOAD_FILTER[] = "Playlists (*.VireoList)\0*.VireoList\0"
                                   "Playlists of other players (*.m3u, *.m3u8, *.pls)\0*.m3u;*.m3u8;*.pls\0"
                                   "All files (*.*)\0*.*\0";
-static const char SAVE_FILTER[] = "Playlists (*.VireoList)\0*.VireoList\0"
-                                  "M3U8 playlist (*.m3u8)\0*.m3u8\0";
-// The save chooser's kinds, counted from 1 as the chooser counts them.
-static const DWORD M3U8_SAVE_KIND = 2;
 static const char NOT_A_PLAYLIST[] = "Error: not a Vireo playlist file.";
 static const char LOAD_CAPTION[] = "Load playlist";
 static const DWORD LOAD_CHOOSER_FLAGS = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-static const DWORD SAVE_CHOOSER_FLAGS = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
 static const int LOCALE_NUMBER_CAPACITY = 8;
 
 // Text from one code page into another through UTF-16; false when either
@@ -74,33 +69,6 @@ static void PostStoredLine(AddMailbox* mailbox, const char* line)
     PostToOpenMailbox(mailbox, ReadStoredText(line, text, sizeof text));
 }
 
-static void WriteStoredLine(std::FILE* file, const char* path)
-{
-    char stored[STORED_LINE_CAPACITY];
-    std::fprintf(file, "%s\n", MakeStoredText(path, stored, sizeof stored));
-}
-
-// The whole file in one buffer of its size plus a zero byte; null when it
-// cannot be read in full.
-static char* ReadWholeFile(std::FILE* file, size_t* size)
-{
-    if (std::fseek(file, 0, SEEK_END) != 0)
-        return NULL;
-    long end = std::ftell(file);
-    if (end < 0 || std::fseek(file, 0, SEEK_SET) != 0)
-        return NULL;
-    *size = static_cast<size_t>(end);
-    char* text = static_cast<char*>(std::malloc(*size + 1));
-    if (text == NULL)
-        return NULL;
-    if (std::fread(text, 1, *size, file) != *size) {
-        std::free(text);
-        return NULL;
-    }
-    text[*size] = '\0';
-    return text;
-}
-
 void RefuseNonPlaylist(HWND window)
 {
     MessageBoxA(window, NOT_A_PLAYLIST, LOAD_CAPTION, MB_OK | MB_ICONWARNING);
@@ -135,12 +103,8 @@ static void FindPlaylistFolder(const char* fileName, char* folder)
 
 int LoadPlaylistFile(HWND window, const char* fileName)
 {
-    std::FILE* file = std::fopen(fileName, "rb");
-    if (file == NULL)
-        return -1;
     size_t size = 0;
-    char* text = ReadWholeFile(file, &size);
-    std::fclose(file);
+    char* text = ReadWholeFile(fileName, &size);
     if (text == NULL)
         return -1;
     int first = -1;
@@ -156,45 +120,19 @@ int LoadPlaylistFile(HWND window, const char* fileName)
     return first;
 }
 
-void WriteEachFilePath(HWND window, std::FILE* file, void (*writeLine)(std::FILE* file, const char* path))
+void PrepareChooser(OPENFILENAMEA* choice, HWND owner, const char* filter, const char* title, char* file,
+                    DWORD capacity, DWORD flags)
 {
-    int count = GetEntryCount(window);
-    for (int i = 0; i < count; ++i) {
-        PlaylistEntry* entry = GetEntry(window, i);
-        if (entry != NULL && entry->kind != ENTRY_CD_TRACK)
-            writeLine(file, entry->path);
-    }
-}
-
-void SavePlaylistFile(HWND window, const char* fileName)
-{
-    // Text mode stores each line feed as CR LF.
-    std::FILE* file = std::fopen(fileName, "w");
-    if (file == NULL)
-        return;
-    std::fprintf(file, "%s\n", PLAYLIST_HEADER);
-    WriteEachFilePath(window, file, WriteStoredLine);
-    std::fclose(file);
-}
-
-// The kind the user chose (counted from 1), or 0 when nothing was chosen.
-static DWORD ChoosePlaylistFile(HWND window, const char* title, const char* filter, DWORD flags, char* file)
-{
-    file[0] = '\0';
-    OPENFILENAMEA choice;
-    ZeroMemory(&choice, sizeof choice);
+    ZeroMemory(choice, sizeof *choice);
     // The record's first form: 95, 98, ME and NT 4.0 refuse the longer one.
-    choice.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    choice.hwndOwner = window;
-    choice.lpstrFilter = filter;
-    choice.nFilterIndex = 1;
-    choice.lpstrFile = file;
-    choice.nMaxFile = TEXT_CAPACITY - 1;
-    choice.lpstrTitle = title;
-    choice.Flags = flags;
-    if (!GetOpenFileNameA(&choice))
-        return 0;
-    return choice.nFilterIndex != 0 ? choice.nFilterIndex : 1;
+    choice->lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    choice->hwndOwner = owner;
+    choice->lpstrFilter = filter;
+    choice->nFilterIndex = 1;
+    choice->lpstrFile = file;
+    choice->nMaxFile = capacity;
+    choice->lpstrTitle = title;
+    choice->Flags = flags;
 }
 
 bool AskClearBeforeLoad(HWND window)
@@ -205,30 +143,12 @@ bool AskClearBeforeLoad(HWND window)
 
 void ChoosePlaylistToLoad(HWND window)
 {
-    char file[TEXT_CAPACITY];
-    if (ChoosePlaylistFile(window, LOAD_CAPTION, LOAD_FILTER, LOAD_CHOOSER_FLAGS, file) == 0)
+    char file[TEXT_CAPACITY] = "";
+    OPENFILENAMEA choice;
+    PrepareChooser(&choice, window, LOAD_FILTER, LOAD_CAPTION, file, TEXT_CAPACITY - 1, LOAD_CHOOSER_FLAGS);
+    if (!GetOpenFileNameA(&choice))
         return;
     if (GetEntryCount(window) != 0 && AskClearBeforeLoad(window))
         ClearPlaylist(window);
     LoadPlaylistFile(window, file);
-}
-
-void ChoosePlaylistToSave(HWND window)
-{
-    char file[TEXT_CAPACITY];
-    DWORD kind = ChoosePlaylistFile(window, "Save current playlist as", SAVE_FILTER, SAVE_CHOOSER_FLAGS, file);
-    if (kind == 0)
-        return;
-    // A name with no room left for the extension names no file the platform
-    // can create: it is refused rather than cut.
-    bool m3u8 = ClassifyPlaylistName(file) == PLAYLIST_M3U8;
-    if (!m3u8 && kind == M3U8_SAVE_KIND) {
-        if (!AppendNameExtension(file, sizeof file, M3U8_EXTENSION))
-            return;
-        m3u8 = true;
-    }
-    if (m3u8)
-        SaveM3u8Playlist(window, file);
-    else if (AppendPlaylistExtension(file, sizeof file))
-        SavePlaylistFile(window, file);
 }

@@ -3,8 +3,11 @@
 // record of the entry that plays.
 #include <windows.h>
 
+#include <cstring>
+
 #include "playlist.h"
 #include "../playback/playback.h"
+#include "../shell/shell.h"
 #include "resource.h"
 
 static LRESULT SendToList(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -56,21 +59,39 @@ int FindEntryIndex(HWND window, const PlaylistEntry* entry)
     return -1;
 }
 
-void GetEntryText(HWND window, int index, char* text)
+void GetListItemText(HWND list, int index, char* text)
 {
     text[0] = '\0';
     // LB_GETTEXT has no bound: refuse an item longer than the buffer.
-    LRESULT length = SendToList(window, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == LB_ERR || length >= TEXT_CAPACITY)
         return;
-    SendToList(window, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+    SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+}
+
+void GetEntryText(HWND window, int index, char* text)
+{
+    GetListItemText(GetDlgItem(window, IDC_PLAYLIST), index, text);
+}
+
+int AppendListItem(HWND list, const char* text, PlaylistEntry* entry)
+{
+    LRESULT index = std::strlen(text) < static_cast<size_t>(TEXT_CAPACITY)
+                        ? SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text))
+                        : LB_ERR;
+    // A list that refuses the item would leave the record without an owner.
+    if (index < 0) {
+        FreeEntry(entry);
+        return -1;
+    }
+    SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry));
+    return static_cast<int>(index);
 }
 
 void FreeEntry(PlaylistEntry* entry)
 {
     // A freed record's address may be handed out again for a new entry.
-    ForgetKeptEntry(entry);
-    ForgetResumePlace(entry);
+    ForgetEntry(entry);
     if (entry->kind != ENTRY_CD_TRACK)
         HeapFree(GetProcessHeap(), 0, entry->path);
     HeapFree(GetProcessHeap(), 0, entry);
@@ -101,7 +122,7 @@ void RemoveEntry(HWND window, int index)
 
 void ClearPlaylist(HWND window)
 {
-    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_STOP, 0), 0);
+    SendCommand(window, IDM_STOP);
     HWND list = GetDlgItem(window, IDC_PLAYLIST);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     for (int i = GetEntryCount(window) - 1; i >= 0; --i) {

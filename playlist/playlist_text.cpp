@@ -1,6 +1,7 @@
 #include "playlist_text.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "../playback/playback_text.h"
@@ -35,30 +36,6 @@ EntryKind ClassifyEntryText(const char* text)
     return ENTRY_OTHER;
 }
 
-void FillLeadBytes(LeadBytes* leads, const unsigned char* ranges, size_t size)
-{
-    std::memset(leads->lead, 0, sizeof leads->lead);
-    for (size_t i = 0; i + 1 < size && (ranges[i] != 0 || ranges[i + 1] != 0); i += 2) {
-        // The zero byte ends a text and never opens a character.
-        for (unsigned byte = ranges[i] != 0 ? ranges[i] : 1; byte <= ranges[i + 1]; ++byte)
-            leads->lead[byte] = true;
-    }
-}
-
-const char* NextCharacter(const char* p, const LeadBytes& leads)
-{
-    return leads.lead[static_cast<unsigned char>(*p)] && p[1] != '\0' ? p + 2 : p + 1;
-}
-
-const char* NameAfterLastBackslash(const char* text, const LeadBytes& leads)
-{
-    const char* name = text;
-    for (const char* p = text; *p != '\0'; p = NextCharacter(p, leads)) {
-        if (*p == '\\')
-            name = p + 1;
-    }
-    return name;
-}
 
 bool FindCdTrackNumber(const char* text, int32_t* track)
 {
@@ -189,4 +166,104 @@ PlaylistKind ClassifyPlaylistName(const char* path)
         if (EqualNoCase(extension, known.extension))
             return known.kind;
     return PLAYLIST_NONE;
+}
+
+// ---- Lines -------------------------------------------------------------------
+
+static const char BYTE_ORDER_MARK[] = "\xEF\xBB\xBF";
+
+char* SkipByteOrderMark(char* text, char* end)
+{
+    size_t mark = sizeof BYTE_ORDER_MARK - 1;
+    if (static_cast<size_t>(end - text) >= mark && std::strncmp(text, BYTE_ORDER_MARK, mark) == 0)
+        return text + mark;
+    return text;
+}
+
+bool TakeTextLine(char** cursor, char* end, TextLine* line)
+{
+    char* start = *cursor;
+    if (start == nullptr || start >= end)
+        return false;
+    char* stop = start;
+    while (stop < end && *stop != '\r' && *stop != '\n')
+        ++stop;
+    char* next = stop;
+    if (next < end)
+        next += (*next == '\r' && next + 1 < end && next[1] == '\n') ? 2 : 1;
+    *cursor = next;
+    line->ended = stop < end;
+    *stop = '\0';
+    line->text = start;
+    line->length = static_cast<size_t>(stop - start);
+    return true;
+}
+
+bool TakeTrimmedLine(char** cursor, char* end, TextLine* line)
+{
+    if (!TakeTextLine(cursor, end, line))
+        return false;
+    char* start = line->text;
+    char* stop = start + line->length;
+    while (stop > start && IsBlank(stop[-1]))
+        --stop;
+    while (start < stop && IsBlank(*start))
+        ++start;
+    *stop = '\0';
+    line->text = start;
+    line->length = static_cast<size_t>(stop - start);
+    return true;
+}
+
+void FormatPassedOverText(char* out, size_t capacity, unsigned long count, PassedOverLines what)
+{
+    static const char* const ONE[] = {"Passed over 1 line that names nothing Vireo can play.",
+                                      "Passed over 1 line of the kept playlist that could not be read."};
+    static const char* const MANY[] = {"Passed over %lu lines that name nothing Vireo can play.",
+                                       "Passed over %lu lines of the kept playlist that could not be read."};
+    if (count == 1)
+        std::snprintf(out, capacity, "%s", ONE[what]);
+    else
+        std::snprintf(out, capacity, MANY[what], count);
+}
+
+// ---- Growing texts -----------------------------------------------------------
+
+static bool Reserve(GrowingText* out, size_t more)
+{
+    if (out->failed)
+        return false;
+    if (out->length + more <= out->capacity)
+        return true;
+    size_t capacity = out->capacity > 0 ? out->capacity : 4096;
+    while (capacity < out->length + more)
+        capacity *= 2;
+    char* grown = static_cast<char*>(std::realloc(out->text, capacity));
+    if (grown == nullptr) {
+        out->failed = true;
+        return false;
+    }
+    out->text = grown;
+    out->capacity = capacity;
+    return true;
+}
+
+void AppendToText(GrowingText* out, const char* bytes, size_t count)
+{
+    if (Reserve(out, count)) {
+        std::memcpy(out->text + out->length, bytes, count);
+        out->length += count;
+    }
+}
+
+void AppendLineToText(GrowingText* out, const char* line)
+{
+    AppendToText(out, line, std::strlen(line));
+    AppendToText(out, "\r\n", 2);
+}
+
+void FreeGrowingText(GrowingText* out)
+{
+    std::free(out->text);
+    *out = GrowingText{nullptr, 0, 0, false};
 }

@@ -1,10 +1,14 @@
-// Working out what a mailbox text names, and splitting a playlist file into
-// lines. No platform calls.
+// The playlist's texts: what a mailbox text names, a CD track's name, the
+// playlist file's header and lines, how stored lines are encoded, names and
+// their extensions, the choosers' filters and answers, and texts composed
+// whole. No platform calls.
 #ifndef VIREO_PLAYLIST_TEXT_H
 #define VIREO_PLAYLIST_TEXT_H
 
 #include <cstddef>
 #include <cstdint>
+
+#include "../app/shared_text.h"
 
 enum EntryKind : int32_t {
     ENTRY_CD_TRACK = 0,
@@ -14,34 +18,11 @@ enum EntryKind : int32_t {
     ENTRY_OTHER = 4
 };
 
-// Paths and list texts: 259 characters and the terminating zero.
-const int TEXT_CAPACITY = 260;
 // The mailbox is read into 259 characters, so at most 258 arrive.
 const int MAILBOX_CAPACITY = 259;
 
 // By the last four characters, case-insensitively.
 EntryKind ClassifyEntryText(const char* text);
-
-// The bytes that open a two-byte character in the code page the texts are
-// in (932, 936, 949, 950); none in a single-byte code page. Whoever can ask
-// the system fills it.
-struct LeadBytes {
-    bool lead[256];
-};
-
-// Marks the bytes of the given ranges as lead bytes and clears the rest. The
-// ranges come as the system reports them: pairs of first and last byte, ended
-// by a pair of zeros or after size bytes.
-void FillLeadBytes(LeadBytes* leads, const unsigned char* ranges, size_t size);
-
-// The part after the last backslash, or the whole text without one. The text
-// is read character by character: the second byte of a two-byte character
-// may be 0x5C and is then no backslash.
-const char* NameAfterLastBackslash(const char* text, const LeadBytes& leads);
-
-// The character after the one at p; a lead byte right before the end (a
-// text cut short) stands alone.
-const char* NextCharacter(const char* p, const LeadBytes& leads);
 
 // The text after the name's last dot, where no backslash follows it; null
 // for a name without one.
@@ -110,10 +91,6 @@ bool AddExtensionToList(char* list, size_t capacity, const char* extension);
 // after it) is in the list, compared case-insensitively.
 bool HasListedExtension(const char* name, const char* list);
 
-// folder, a backslash unless the folder ends in one, and name into out;
-// false, with out unusable, when that would not fit.
-bool JoinFolderPath(char* out, size_t capacity, const char* folder, const char* name);
-
 // A file chooser's filter: pairs of zero-terminated texts and a closing
 // zero. Appends one text, keeping the closing zero; false, the filter
 // unchanged, when it does not fit. *used counts the bytes before the
@@ -139,5 +116,48 @@ bool ReadChosenFiles(ChosenFiles* chosen, const char* buffer, size_t capacity, s
 // The next chosen file as a full path; a path that does not fit the
 // capacity is passed over. False when none is left.
 bool TakeChosenFile(ChosenFiles* chosen, char* path, size_t capacity);
+
+// ---- Lines -------------------------------------------------------------------
+
+// A text grown with malloc as a file is composed; failed once memory ran out,
+// and then nothing more is appended.
+struct GrowingText {
+    char* text;
+    size_t length;
+    size_t capacity;
+    bool failed;
+};
+void AppendToText(GrowingText* out, const char* bytes, size_t count);
+// The text and a CR LF.
+void AppendLineToText(GrowingText* out, const char* line);
+void FreeGrowingText(GrowingText* out);
+
+// A line cut out of a text in place: what ended it became a zero byte.
+// length counts the line's bytes, so a line that holds a zero byte of its
+// own has a shorter strlen.
+struct TextLine {
+    char* text;
+    size_t length;
+    bool ended;     // by a line end, not by the end of the text
+};
+
+// Where the text's first line starts: after a UTF-8 byte-order mark, if any.
+char* SkipByteOrderMark(char* text, char* end);
+
+// The next line at *cursor, ended by CR, LF, CR LF or the end of the text
+// (end points at the zero byte after it). False when no line is left.
+bool TakeTextLine(char** cursor, char* end, TextLine* line);
+// The same with blanks and tabs trimmed from both ends.
+bool TakeTrimmedLine(char** cursor, char* end, TextLine* line);
+
+// What the status line says of lines a reading passed over:
+// "Passed over 3 lines that name nothing Vireo can play."
+// "Passed over 2 lines of the kept playlist that could not be read."
+enum PassedOverLines {
+    PASSED_OVER_UNPLAYABLE,
+    PASSED_OVER_KEPT_DAMAGED
+};
+const size_t PASSED_OVER_CAPACITY = 96;
+void FormatPassedOverText(char* out, size_t capacity, unsigned long count, PassedOverLines what);
 
 #endif

@@ -65,9 +65,13 @@
 /* Makes Windows' media controls, once the queue first holds something */
 #define MSG_MEDIA_CONTROLS  1302
 
-/* The tray icon's id and the progress timer's id */
+/* The tray icon's id */
 #define TRAY_ICON_ID        1000
+
+/* Timers of the main window */
 #define PROGRESS_TIMER_ID   1000
+#define ADD_STREAM_TIMER_ID 1001
+#define QUEUE_SAVE_TIMER_ID 1002
 
 /* The keyboard's media keys, held as hot keys while a list plays or is paused
    (a program's own hot key ids lie between 0 and 0xBFFF) */

@@ -5,22 +5,14 @@
 #include <windows.h>
 
 #include "shell.h"
-
-typedef UINT(WINAPI* DpiForWindowFunction)(HWND);
-typedef int(WINAPI* MetricForDpiFunction)(int, UINT);
-
-static void* User32Function(const char* name)
-{
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    return user32 != NULL ? reinterpret_cast<void*>(GetProcAddress(user32, name)) : NULL;
-}
+#include "../app/system_functions.h"
 
 // Looked up at each call: a function-local static would bring in the
 // run-time's thread-safe initialisation and the imports that come with it.
 UINT WindowDpi(HWND window)
 {
-    DpiForWindowFunction dpiForWindow = reinterpret_cast<DpiForWindowFunction>(User32Function("GetDpiForWindow"));
-    if (dpiForWindow != NULL) {
+    UINT(WINAPI * dpiForWindow)(HWND) = NULL;
+    if (FindSystemFunction("user32.dll", "GetDpiForWindow", &dpiForWindow)) {
         UINT dpi = dpiForWindow(window);
         if (dpi != 0)
             return dpi;
@@ -33,10 +25,10 @@ UINT WindowDpi(HWND window)
 
 int MetricForDpi(int index, UINT dpi)
 {
-    MetricForDpiFunction metricForDpi =
-        reinterpret_cast<MetricForDpiFunction>(User32Function("GetSystemMetricsForDpi"));
+    int(WINAPI * metricForDpi)(int, UINT) = NULL;
     // Where the function is missing, so is any DPI but the screen's.
-    return metricForDpi != NULL ? metricForDpi(index, dpi) : GetSystemMetrics(index);
+    return FindSystemFunction("user32.dll", "GetSystemMetricsForDpi", &metricForDpi) ? metricForDpi(index, dpi)
+                                                                                       : GetSystemMetrics(index);
 }
 
 void FollowDpiChange(HWND window, const RECT* suggested)

@@ -117,7 +117,7 @@ void LimitWindowSize(HWND window, MINMAXINFO* limits)
     limits->ptMinTrackSize.y = smallest.cy;
 }
 
-void RememberRestoredPlace(HWND window)
+void RememberNormalWindowRect(HWND window)
 {
     if (s_window.cx == 0 || s_zoomedOrIconic)
         return;
@@ -126,7 +126,7 @@ void RememberRestoredPlace(HWND window)
     GetWindowRect(window, &s_restored);
 }
 
-RECT RestoredPlace(HWND window)
+RECT NormalWindowRect(HWND window)
 {
     RECT place;
     if (s_zoomedOrIconic)

@@ -38,6 +38,16 @@ void GrayCommand(HWND window, int id)
     NoteCommandOffered(id, false);
 }
 
+void SendCommand(HWND window, int id)
+{
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+void PostCommand(HWND window, int id)
+{
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
 void SetStatusText(HWND window, const char* text)
 {
     SetDlgItemTextA(window, IDC_STATUS, text);
@@ -77,8 +87,8 @@ static void BringBackQueue(HWND window)
     if (restored.current >= 0)
         SetResumePlace(window, restored.current, restored.positionMs);
     if (restored.passedOver > 0) {
-        char status[KEPT_PASSED_OVER_CAPACITY];
-        FormatKeptPassedOverText(status, sizeof status, restored.passedOver);
+        char status[PASSED_OVER_CAPACITY];
+        FormatPassedOverText(status, sizeof status, restored.passedOver, PASSED_OVER_KEPT_DAMAGED);
         SetStatusText(window, status);
     }
 }
@@ -205,8 +215,8 @@ static void OnMainCommand(HWND window, int id, int code)
     case IDM_CLEAR_PLAYLIST: ClearPlaylist(window); break;
     case IDM_ABOUT:         ShowAboutBox(window); break;
     case IDM_HELP:          OpenHelpPage(window); break;
-    case IDM_NEXT:          StepSelection(window, +1); break;
-    case IDM_PREVIOUS:      StepSelection(window, -1); break;
+    case IDM_NEXT:          PlayNextOrPrevious(window, +1); break;
+    case IDM_PREVIOUS:      PlayNextOrPrevious(window, -1); break;
     case IDM_VOLUME_UP:     StepVolume(window, +VOLUME_STEP); break;
     case IDM_VOLUME_DOWN:   StepVolume(window, -VOLUME_STEP); break;
     case IDM_CUE_MODE:
@@ -236,7 +246,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ENDSESSION:   OnEndSession(window, static_cast<BOOL>(wParam), lParam); break;
     case WM_DPICHANGED:   OnMainDpiChanged(window, reinterpret_cast<const RECT*>(lParam)); break;
     case WM_SIZE:         LayOutMainWindow(window, wParam); break;
-    case WM_MOVE:         RememberRestoredPlace(window); break;
+    case WM_MOVE:         RememberNormalWindowRect(window); break;
     case WM_GETMINMAXINFO: LimitWindowSize(window, reinterpret_cast<MINMAXINFO*>(lParam)); break;
     case WM_MEASUREITEM:  MeasurePlaylistItem(window, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)); return TRUE;
     case WM_DRAWITEM:     DrawPlaylistItem(window, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;

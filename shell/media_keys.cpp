@@ -53,5 +53,5 @@ void HandleMediaKey(HWND window, int id)
         return;
     int command = MediaKeyCommand(id);
     if (command != 0)
-        SendMessageA(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+        SendCommand(window, command);
 }

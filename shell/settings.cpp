@@ -116,7 +116,7 @@ void LoadSettings(HWND window)
 void SaveSettings(HWND window)
 {
     // A maximised window keeps the place it goes back to.
-    RECT rect = RestoredPlace(window);
+    RECT rect = NormalWindowRect(window);
     HKEY key = NULL;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_WRITE, NULL, &key,
                         NULL) != ERROR_SUCCESS)

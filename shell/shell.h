@@ -15,6 +15,10 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // One command's enabled state in the main window and in the tray popup menu.
 void EnableCommand(HWND window, int id);
 void GrayCommand(HWND window, int id);
+// A command to the main window, as a button or a menu sends it: carried out
+// at once, or in the queue's order.
+void SendCommand(HWND window, int id);
+void PostCommand(HWND window, int id);
 void SetStatusText(HWND window, const char* text);
 
 BOOL NotifyTrayIcon(DWORD action, HWND window, HICON picture, const char* tip);
@@ -78,9 +82,9 @@ void ForgetTemplateLayout();
 SIZE SmallestWindowSize(HWND window);
 void LimitWindowSize(HWND window, MINMAXINFO* limits);
 void LayOutMainWindow(HWND window, WPARAM how);
-void RememberRestoredPlace(HWND window);
+void RememberNormalWindowRect(HWND window);
 // Where the window goes back to when it is neither maximised nor minimised.
-RECT RestoredPlace(HWND window);
+RECT NormalWindowRect(HWND window);
 
 // The DPI a window is drawn at, a system size at a DPI, and the move to
 // the place the system suggests when a window's DPI changes.

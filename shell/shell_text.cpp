@@ -4,17 +4,6 @@
 
 const char DEFAULT_TRAY_TIP[] = "Click to start playing, right-click for settings";
 
-void CopyBounded(char* destination, size_t capacity, const char* source)
-{
-    if (capacity == 0)
-        return;
-    size_t length = 0;
-    while (length + 1 < capacity && source[length] != '\0')
-        ++length;
-    std::memcpy(destination, source, length);
-    destination[length] = '\0';
-}
-
 void FillTrayTip(char* tip, const char* text)
 {
     std::memset(tip, 0, TRAY_TIP_CAPACITY);

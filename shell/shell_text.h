@@ -1,11 +1,10 @@
-// Bounded text copies for the tray tip and the help page's path. No platform calls.
+// The tray tip and the help page's path. No platform calls.
 #ifndef VIREO_SHELL_TEXT_H
 #define VIREO_SHELL_TEXT_H
 
 #include <cstddef>
 
-// At most capacity - 1 characters, then a terminating zero; nothing for capacity 0.
-void CopyBounded(char* destination, size_t capacity, const char* source);
+#include "../app/shared_text.h"
 
 // The tray record's tip holds 64 characters; 62 of a text are kept.
 const size_t TRAY_TIP_CAPACITY = 64;

@@ -72,11 +72,6 @@ void ReloadTrayPictures(HWND window, bool onlyIfResized)
     ShowPicturesAfresh(NIM_MODIFY, window);
 }
 
-static void SendCommand(HWND window, int id)
-{
-    SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-}
-
 static void ShowTrayMenu(HWND window)
 {
     POINT cursor;

@@ -79,7 +79,7 @@ BOOL Choose(LPOPENFILENAMEA choice, bool preview)
 {
     g_choosers.push_back(FakeChooser{preview, choice->hwndOwner, JoinFilter(choice->lpstrFilter),
                                      Text(choice->lpstrTitle), choice->Flags, choice->nMaxFile,
-                                     Text(choice->lpstrFile), choice->lStructSize});
+                                     Text(choice->lpstrFile), choice->lStructSize, false, ""});
     g_chooserError = 0;
     if (g_answers.empty())
         return FALSE;
@@ -115,6 +115,14 @@ DWORD WINAPI FakeCommDlgExtendedError()
 BOOL WINAPI FakeGetOpenFileNameA(LPOPENFILENAMEA choice)
 {
     return Choose(choice, false);
+}
+
+BOOL WINAPI FakeGetSaveFileNameA(LPOPENFILENAMEA choice)
+{
+    BOOL chosen = Choose(choice, false);
+    g_choosers.back().save = true;
+    g_choosers.back().defaultExtension = Text(choice->lpstrDefExt);
+    return chosen;
 }
 
 BOOL WINAPI FakeTrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS)
@@ -154,6 +162,7 @@ BOOL WINAPI FakeShellNotifyIconA(DWORD action, PNOTIFYICONDATAA data)
 
 FAKE_IMPORT(MessageBoxA, 16, FakeMessageBoxA)
 FAKE_IMPORT(GetOpenFileNameA, 4, FakeGetOpenFileNameA)
+FAKE_IMPORT(GetSaveFileNameA, 4, FakeGetSaveFileNameA)
 FAKE_IMPORT(CommDlgExtendedError, 0, FakeCommDlgExtendedError)
 
 // The platform header declares this one without an import slot: the call goes

@@ -131,6 +131,8 @@ struct FakeChooser {
     DWORD maxFile;
     std::string initialFile;
     DWORD structSize;
+    bool save;                 // GetSaveFileNameA
+    std::string defaultExtension;
 };
 std::vector<FakeChooser>& FakeChoosers();
 // The next chooser returns this path, with the chosen kind (counted from 1)

@@ -50,7 +50,7 @@ std::string Decoded(const std::string& line, ListedForm expected = LISTED_PATH)
 {
     std::vector<char> copy(line.begin(), line.end());
     copy.push_back('\0');
-    TextLine listed = {copy.data(), line.size()};
+    TextLine listed = {copy.data(), line.size(), true};
     char out[64] = "";
     EXPECT_EQ(DecodeListedLine(listed, out, sizeof out), expected) << line;
     return out;
@@ -175,8 +175,8 @@ TEST(ListedPaths, ResolvedAgainstThePlaylistsFolderAndStoppedAtTheRoot)
 TEST(ListedPaths, PassedOverTextCountsInWords)
 {
     char text[96];
-    FormatPassedOverText(text, sizeof text, 1);
+    FormatPassedOverText(text, sizeof text, 1, PASSED_OVER_UNPLAYABLE);
     EXPECT_STREQ(text, "Passed over 1 line that names nothing Vireo can play.");
-    FormatPassedOverText(text, sizeof text, 3);
+    FormatPassedOverText(text, sizeof text, 3, PASSED_OVER_UNPLAYABLE);
     EXPECT_STREQ(text, "Passed over 3 lines that name nothing Vireo can play.");
 }

@@ -283,11 +283,18 @@ DWORD RunSelf(const char* filter, std::string* printed)
 }  // namespace
 
 // Says how the checks below were run, for the run that starts them.
-TEST_F(Scenario, SaysItsDpiAndLook)
+// The DPI and look the process below was started for ("120 themed"):
+// without them the checks would pass as well at the wrong setting.
+const char EXPECTED_SCREEN[] = "VIREO_EXPECTED_SCREEN";
+
+TEST_F(Scenario, RunsAtTheDpiAndLookItWasStartedFor)
 {
+    char expected[32] = "";
+    if (GetEnvironmentVariableA(EXPECTED_SCREEN, expected, sizeof expected) == 0)
+        GTEST_SKIP() << "started on its own";
     Open();
     bool themed = IsThemeActive() && GetWindowTheme(GetDlgItem(window, IDM_START)) != NULL;
-    std::printf("checked at %d dpi, %s\n", ScreenDpi(), themed ? "themed" : "classic");
+    EXPECT_EQ(expected, std::to_string(ScreenDpi()) + (themed ? " themed" : " classic"));
 }
 
 // The screen's DPI and the theme are read as a process starts: the checks
@@ -297,7 +304,7 @@ TEST_F(Scenario, SaysItsDpiAndLook)
 TEST(ScaledScreens, TextsLinkAndPicturesFitAtEveryDpiClassicAndThemed)
 {
     const char* checks =
-        "--gtest_filter=Scenario.SaysItsDpiAndLook:Scenario.EveryMainWindowTextFitsItsControl:"
+        "--gtest_filter=Scenario.RunsAtTheDpiAndLookItWasStartedFor:Scenario.EveryMainWindowTextFitsItsControl:"
         "Scenario.PicturesAreTheOnesDrawnForTheScreensSizes:About.EveryTextFitsItsControl:"
         "Scenario.TheListTakesEveryExtraPixelAndTheRestKeepsToTheEdges:"
         "About.LinkShowsTheHandOverItsWholeRectangleAndOpensOnRelease:"
@@ -324,12 +331,12 @@ TEST(ScaledScreens, TextsLinkAndPicturesFitAtEveryDpiClassicAndThemed)
         RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&run.dpi), sizeof run.dpi);
         for (const auto& value : THEME_VALUES)
             SetText(theme, value[0], !run.themed && strcmp(value[0], "ThemeActive") == 0 ? "0" : value[1]);
+        SetEnvironmentVariableA(EXPECTED_SCREEN, (std::to_string(run.dpi) + " " + look).c_str());
         std::string printed;
         EXPECT_EQ(0u, RunSelf(checks, &printed)) << printed;
-        EXPECT_NE(std::string::npos, printed.find("checked at " + std::to_string(run.dpi) + " dpi, " + look))
-            << printed;
         EXPECT_NE(std::string::npos, printed.find("[  PASSED  ] " + std::to_string(CHECKS) + " tests.")) << printed;
     }
+    SetEnvironmentVariableA(EXPECTED_SCREEN, NULL);
     for (const SavedValue& value : saved)
         Restore(value);
     RegCloseKey(theme);

@@ -22,14 +22,13 @@ protected:
         char found[MAX_PATH];
         ASSERT_TRUE(FindKeptQueueFolder(found, sizeof found));
         folder = found;
-        ASSERT_TRUE(NameKeptQueueFiles(folder.c_str(), &files));
-        RemoveFiles();
-        OpenQueueStore(folder.c_str());
+        files = KeptFiles();
     }
     void TearDown() override
     {
         FinishQueueWrites(SAVE_QUEUE_WAIT_MS);
         FakeFilesReset();
+        UseKeptQueueFolder(folder.c_str());
         RemoveFiles();
         Scenario::TearDown();
     }
@@ -66,8 +65,15 @@ protected:
     {
         ClearList();
         RestoredQueue restored;
-        EXPECT_TRUE(RestoreQueueFrom(window, &files, &restored));
+        EXPECT_TRUE(RestoreQueue(window, &restored));
         return restored;
+    }
+    // The place as the sequencer keeps it, and the record apart written.
+    void KeepPlace(int index, int32_t positionMs)
+    {
+        SetResumePlace(window, index, positionMs);
+        SaveQueuePlace(window);
+        FinishQueueWrites(SAVE_QUEUE_WAIT_MS);
     }
     // The notices of a queue that cannot be kept, taken off the queue.
     int NotKeptNotices()
@@ -83,14 +89,6 @@ protected:
     KeptQueueFiles files;
 };
 
-uint32_t SavedNumber(const KeptQueueFiles& files)
-{
-    uint32_t saved = 0;
-    uint32_t sequence = 0;
-    ReadKeptNumbers(&files, &saved, &sequence);
-    return saved;
-}
-
 // The timers' messages handled for a while, as the main loop would.
 void RunTimers(DWORD ms)
 {
@@ -101,6 +99,18 @@ void RunTimers(DWORD ms)
             DispatchMessageA(&message);
         Sleep(10);
     }
+}
+
+std::string QueueText(const std::vector<KeptEntry>& entries)
+{
+    GrowingText out;
+    BeginKeptQueueText(&out, -1, 0);
+    for (const KeptEntry& entry : entries)
+        AppendKeptEntry(&out, entry);
+    EndKeptQueueText(&out);
+    std::string bytes(out.text, out.length);
+    FreeGrowingText(&out);
+    return bytes;
 }
 
 }  // namespace
@@ -114,13 +124,13 @@ TEST_F(KeptQueueScenario, WhatIsKeptComesBackWithTheCurrentEntryAndItsPlace)
     Add("C:\\My Music\\two three.mid");
     const std::vector<std::string> entries = Entries();
     ASSERT_EQ(3u, entries.size());
-    SaveQueuePosition(window, GetEntry(window, 1), 60000);
+    SetResumePlace(window, 1, 60000);
     ASSERT_TRUE(SaveQueueNow(window));
     std::string bytes = ReadFileBytes(files.queue);
-    EXPECT_EQ(0u, bytes.find("VireoQueue\t1\r\nsaved\t"));
-    EXPECT_NE(std::string::npos, bytes.find("\r\ncurrent\t1\t60000\r\nentry\twave\tone.wav\tC:\\Waves\\one.wav\r\n"
-                                            "entry\tcd\tCD track #2\t1000\t250000\r\n"
-                                            "entry\tmidi\ttwo three.mid\tC:\\My Music\\two three.mid\r\nend\r\n"));
+    EXPECT_EQ("VireoQueue\t1\r\ncurrent\t1\t60000\r\nentry\twave\tone.wav\tC:\\Waves\\one.wav\r\n"
+              "entry\tcd\tCD track #2\t1000\t250000\r\n"
+              "entry\tmidi\ttwo three.mid\tC:\\My Music\\two three.mid\r\nend\r\n",
+              bytes);
 
     RestoredQueue restored = Restore();
     EXPECT_EQ(entries, Entries());
@@ -130,20 +140,27 @@ TEST_F(KeptQueueScenario, WhatIsKeptComesBackWithTheCurrentEntryAndItsPlace)
     EXPECT_EQ(0u, restored.passedOver);
 
     // The place alone is written apart; the entries' file stays as it was.
-    SaveQueuePosition(window, GetEntry(window, 2), 5000);
-    ASSERT_TRUE(FinishQueueWrites(SAVE_QUEUE_WAIT_MS));
+    KeepPlace(2, 5000);
     EXPECT_EQ(bytes, ReadFileBytes(files.queue));
     restored = Restore();
     EXPECT_EQ(2, restored.current);
     EXPECT_EQ(5000, restored.positionMs);
+    // A place record of another queue is not this one's.
+    WriteBytes(files.queue, QueueText({{ENTRY_WAVE, "a.wav", "C:\\a.wav", 0, 0}, {ENTRY_WAVE, "b", "C:\\b", 0, 0},
+                                      {ENTRY_WAVE, "c", "C:\\c", 0, 0}}));
+    restored = Restore();
+    EXPECT_EQ(-1, restored.current);
 
     // A stream of changes is written once, when it pauses.
-    uint32_t saved = SavedNumber(files);
+    FakeStopFileChangesAfter(-1);
+    ASSERT_TRUE(SaveQueueNow(window));
+    const int oneWrite = FakeFileChanges();
+    FakeStopFileChangesAfter(-1);
     for (int i = 0; i < 200; ++i)
         SaveQueueSoon(window);
     RunTimers(600);
     ASSERT_TRUE(FinishQueueWrites(SAVE_QUEUE_WAIT_MS));
-    EXPECT_EQ(saved + 1, SavedNumber(files));
+    EXPECT_EQ(oneWrite, FakeFileChanges());
     EXPECT_EQ(0, NotKeptNotices());
 }
 
@@ -156,7 +173,7 @@ TEST_F(KeptQueueScenario, WhereTheQueueCannotBeKeptTheLastGoodOneStaysAndThatIsS
     Add("C:\\Waves\\two.wav");
     FakeReadOnlyFolder(folder);
     EXPECT_FALSE(SaveQueueNow(window));
-    SaveQueuePosition(window, GetEntry(window, 0), 1000);
+    KeepPlace(0, 1000);
     EXPECT_FALSE(SaveQueueNow(window));
     EXPECT_EQ(before, ReadFileBytes(files.queue));
     EXPECT_EQ("<none>", ReadFileBytes(files.fresh));
@@ -171,8 +188,9 @@ TEST_F(KeptQueueScenario, WhereTheQueueCannotBeKeptTheLastGoodOneStaysAndThatIsS
     EXPECT_FALSE(SaveQueueNow(window));
     EXPECT_EQ(1, NotKeptNotices());
 
-    // A queue another program holds, or a folder in its place, is left alone
-    // rather than replaced by what this run would keep.
+    // A queue another program holds, a folder in its place, or a queue of
+    // another version is left alone rather than replaced by what this run
+    // would keep; one of another version is set aside.
     FakeReadOnlyFolder("");
     ASSERT_TRUE(SaveQueueNow(window));
     const std::string kept = ReadFileBytes(files.queue);
@@ -184,18 +202,24 @@ TEST_F(KeptQueueScenario, WhereTheQueueCannotBeKeptTheLastGoodOneStaysAndThatIsS
     EXPECT_FALSE(SaveQueueNow(window));
     CloseHandle(holder);
     EXPECT_EQ(kept, ReadFileBytes(files.queue));
-    OpenQueueStore(folder.c_str());
+    UseKeptQueueFolder(folder.c_str());
     RemoveFiles();
     ASSERT_TRUE(CreateDirectoryA(files.queue, NULL));
     EXPECT_FALSE(RestoreQueue(window, &restored));
     EXPECT_TRUE(restored.held);
     EXPECT_FALSE(SaveQueueNow(window));
     RemoveDirectoryA(files.queue);
+    UseKeptQueueFolder(folder.c_str());
+    const std::string later = "VireoQueue\t2\r\nentry\twave\ta.wav\tC:\\a.wav\tmore\r\nend\r\n";
+    WriteBytes(files.queue, later);
+    EXPECT_FALSE(RestoreQueue(window, &restored));
+    EXPECT_FALSE(restored.held);
+    EXPECT_EQ(later, ReadFileBytes(folder + "\\Queue.VireoQueue.v2"));
+    EXPECT_TRUE(SaveQueueNow(window));
+    DeleteFileA((folder + "\\Queue.VireoQueue.v2").c_str());
 
     // A folder whose names would not fit is refused whole.
-    KeptQueueFiles longNames;
-    EXPECT_FALSE(NameKeptQueueFiles(("C:\\" + std::string(236, 'a')).c_str(), &longNames));
-    OpenQueueStore(("C:\\" + std::string(236, 'a')).c_str());
+    EXPECT_FALSE(UseKeptQueueFolder(("C:\\" + std::string(236, 'a')).c_str()));
     EXPECT_FALSE(SaveQueueNow(window));
     // The system's own folder, as a start finds it.
     char found[MAX_PATH];
@@ -210,35 +234,28 @@ TEST_F(KeptQueueScenario, AStartFindsAWholeQueueWhereverAWriteWasCut)
     const KeptEntry a = {ENTRY_WAVE, "a.wav", "C:\\a.wav", 0, 0};
     const KeptEntry b = {ENTRY_CD_TRACK, "CD track #1", NULL, 0, 1000};
     const KeptEntry c = {ENTRY_MIDI, "c.mid", "C:\\c.mid", 0, 0};
-    auto text = [](const std::vector<KeptEntry>& entries) {
-        KeptQueueText out;
-        BeginKeptQueueText(&out, 1, -1, 0);
-        for (const KeptEntry& entry : entries)
-            AppendKeptEntry(&out, entry);
-        EndKeptQueueText(&out);
-        std::string bytes(out.text, out.length);
-        FreeKeptQueueText(&out);
-        return bytes;
+    const std::string older = QueueText({a, b});
+    const std::string newer = QueueText({a, b, c});
+    auto write = [&](const std::string& text) {
+        return WriteWholeFile(files.queue, files.fresh, text.data(), text.size());
     };
-    const std::string older = text({a, b});
-    const std::string newer = text({a, b, c});
     // With ReplaceFile, and in the steps of 95, 98, ME and NT 4.0.
     for (bool steps : {false, true}) {
         SCOPED_TRACE(steps ? "in steps" : "ReplaceFile");
         FakeWithoutReplaceFile(steps);
         RemoveFiles();
-        ASSERT_TRUE(KeepQueueText(&files, older.data(), older.size()));
+        ASSERT_TRUE(write(older));
         FakeStopFileChangesAfter(-1);
-        ASSERT_TRUE(KeepQueueText(&files, newer.data(), newer.size()));
+        ASSERT_TRUE(write(newer));
         const int changes = FakeFileChanges();
         const int WRITTEN = 2;
         EXPECT_GT(changes, WRITTEN + 1);
         for (int cut = 0; cut <= changes; ++cut) {
             SCOPED_TRACE(cut);
             RemoveFiles();
-            ASSERT_TRUE(KeepQueueText(&files, older.data(), older.size()));
+            ASSERT_TRUE(write(older));
             FakeStopFileChangesAfter(cut);
-            bool kept = KeepQueueText(&files, newer.data(), newer.size());
+            bool kept = write(newer);
             FakeStopFileChangesAfter(-1);
             RestoredQueue restored = Restore();
             EXPECT_EQ(0u, restored.passedOver);

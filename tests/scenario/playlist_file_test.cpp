@@ -38,7 +38,10 @@ TEST_F(Scenario, SaveWritesTheHeaderAndFilePathsAndLoadsBackTheFileEntries)
     Command(IDM_SAVE_PLAYLIST);
     EXPECT_EQ("[VIREO 1.0]\r\nC:\\Waves\\one.wav\r\nC:\\Waves\\two.wav\r\n", ReadFileBytes(saved + ".VireoList"));
     ASSERT_EQ(1u, FakeChoosers().size());
-    ExpectChooser(FakeChoosers()[0], window, false, SAVE_FILTER, "Save current playlist as", 0x804u);
+    // The save chooser, asking before it replaces a file (OFN_OVERWRITEPROMPT).
+    ExpectChooser(FakeChoosers()[0], window, false, SAVE_FILTER, "Save current playlist as", 0x806u);
+    EXPECT_TRUE(FakeChoosers()[0].save);
+    EXPECT_EQ("VireoList", FakeChoosers()[0].defaultExtension);
 
     // Yes to the question: the list is cleared, then the file's entries come.
     FakeChooseFile(saved + ".VireoList");
@@ -66,37 +69,72 @@ TEST_F(Scenario, SaveWritesTheHeaderAndFilePathsAndLoadsBackTheFileEntries)
     EXPECT_EQ(4, GetEntryCount(window));
 }
 
-TEST_F(Scenario, SaveAlwaysAppendsTheExtensionAndRefusesANameWithoutRoomForIt)
+TEST_F(Scenario, SaveKeepsTheChosenNameAsksBeforeReplacingAndNeverLeavesHalfAFile)
 {
     Open();
     const std::string folder = ScratchFolder("vireo-playlists");
     Add("C:\\Waves\\one.wav");
+    const std::string one = "[VIREO 1.0]\r\nC:\\Waves\\one.wav\r\n";
+    // A name that ends in the kind's extension is written as named.
     const std::string a = folder + "\\a.VireoList";
-    DeleteFileA(a.c_str());
     DeleteFileA((a + ".VireoList").c_str());
+    WriteBytes(a, "old");
     FakeChooseFile(a);
     Command(IDM_SAVE_PLAYLIST);
-    EXPECT_EQ("[VIREO 1.0]\r\nC:\\Waves\\one.wav\r\n", ReadFileBytes(a + ".VireoList"));
-    EXPECT_EQ("<none>", ReadFileBytes(a));
+    EXPECT_EQ(one, ReadFileBytes(a));
+    EXPECT_EQ("<none>", ReadFileBytes(a + ".VireoList"));
+
+    // Another extension gets the kind's; the chooser asked about the name it
+    // returned, so Vireo asks about this one.
+    const std::string b = folder + "\\b.txt";
+    WriteBytes(b + ".m3u8", "old");
+    FakeChooseFile(b, 2);
+    FakeAnswerMessageBoxes({IDNO});
+    Command(IDM_SAVE_PLAYLIST);
+    EXPECT_EQ("old", ReadFileBytes(b + ".m3u8"));
+    ASSERT_EQ(1u, FakeMessageBoxes().size());
+    EXPECT_EQ(b + ".m3u8 already exists.\r\nDo you want to replace it?", FakeMessageBoxes()[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2), FakeMessageBoxes()[0].type);
+    FakeChooseFile(b, 2);
+    FakeAnswerMessageBoxes({IDYES});
+    Command(IDM_SAVE_PLAYLIST);
+    EXPECT_EQ(0u, ReadFileBytes(b + ".m3u8").find("#EXTM3U\r\n"));
 
     // 249 characters and the extension fill the 259 exactly; one more does not fit.
     const std::string stem = folder + "\\" + std::string(249 - folder.size() - 1, 'n');
     ASSERT_EQ(249u, stem.size());
-    DeleteFileA((stem + ".VireoList").c_str());
     FakeChooseFile(stem);
     Command(IDM_SAVE_PLAYLIST);
-    EXPECT_EQ("[VIREO 1.0]\r\nC:\\Waves\\one.wav\r\n", ReadFileBytes(stem + ".VireoList"));
+    EXPECT_EQ(one, ReadFileBytes(stem + ".VireoList"));
     DeleteFileA((stem + ".VireoList").c_str());
-
-    const std::string over = stem + "m";
-    FakeChooseFile(over);
+    FakeChooseFile(stem + "m");
     Command(IDM_SAVE_PLAYLIST);
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((over + "*").c_str(), &found);
+    HANDLE search = FindFirstFileA((stem + "m*").c_str(), &found);
     EXPECT_EQ(INVALID_HANDLE_VALUE, search) << "written as " << found.cFileName;
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
-    EXPECT_EQ("C:\\Waves\\one.wav", std::string(GetEntry(window, 0)->path));
+
+    // A write refused halfway leaves the old file whole, and says so naming it.
+    Add("C:\\Waves\\two.wav");
+    FakeFilesReset();
+    FakeStopFileChangesAfter(1);
+    FakeChooseFile(a);
+    Command(IDM_SAVE_PLAYLIST);
+    FakeFilesReset();
+    EXPECT_EQ(one, ReadFileBytes(a));
+    ASSERT_EQ(3u, FakeMessageBoxes().size());
+    EXPECT_EQ(0u, FakeMessageBoxes()[2].text.find("The playlist could not be saved as " + a + ".\r\n"));
+    EXPECT_EQ("Save playlist", FakeMessageBoxes()[2].caption);
+    // Where the folder cannot be written at all, the same.
+    FakeReadOnlyFolder(folder);
+    FakeChooseFile(a);
+    Command(IDM_SAVE_PLAYLIST);
+    FakeFilesReset();
+    EXPECT_EQ(one, ReadFileBytes(a));
+    EXPECT_EQ(4u, FakeMessageBoxes().size());
+    for (const std::string& name : {a, b + ".m3u8", b})
+        DeleteFileA(name.c_str());
 }
 
 TEST_F(Scenario, LoadSplitsTheFileTheWayItsLoopReadsIt)

@@ -22,9 +22,6 @@ protected:
         KeptQueueFiles files = KeptFiles();
         DeleteFileA(files.place);
         WriteBytes(files.queue, "VireoQueue\t1\r\nsaved\t7\r\n" + lines + "end\r\n");
-        char folder[MAX_PATH];
-        ASSERT_TRUE(FindKeptQueueFolder(folder, sizeof folder));
-        OpenQueueStore(folder);
     }
     // Exit, and a new start of the program. Stopped first: the process-wide
     // play state lives on in this one.

@@ -54,8 +54,9 @@ void WriteBytes(const std::string& path, const std::string& bytes)
 KeptQueueFiles KeptFiles()
 {
     KeptQueueFiles files = {};
-    char folder[MAX_PATH];
-    EXPECT_TRUE(FindKeptQueueFolder(folder, sizeof folder) && NameKeptQueueFiles(folder, &files));
+    EXPECT_TRUE(KeptQueueFileNames() != NULL);
+    if (KeptQueueFileNames() != NULL)
+        files = *KeptQueueFileNames();
     return files;
 }
 
@@ -80,14 +81,15 @@ std::string KeptQueueBytes()
 
 static void EmptyKeptQueue()
 {
+    char folder[MAX_PATH];
+    ASSERT_TRUE(FindKeptQueueFolder(folder, sizeof folder) && UseKeptQueueFolder(folder));
+    // No place of an earlier scenario's list is this one's.
+    ForgetEntry(CurrentEntry());
+    KeepNoPlace(NULL);
     FinishQueueWrites(SAVE_QUEUE_WAIT_MS);
     KeptQueueFiles files = KeptFiles();
     for (const char* name : {files.queue, files.fresh, files.place})
         DeleteFileA(name);
-    char folder[MAX_PATH];
-    ASSERT_TRUE(FindKeptQueueFolder(folder, sizeof folder));
-    OpenQueueStore(folder);
-    RememberQueuePlace(NULL, 0);
 }
 
 void Scenario::SetUp()
