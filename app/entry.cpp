@@ -164,6 +164,7 @@ static void RunPlayer(HINSTANCE instance, const char* tail)
     InitCommonControls();
     LoadSharedResources(instance);
     SeedRandom(GetTickCount());
+    NameProcessForShell();
 
     HWND previousForeground = GetForegroundWindow();
     HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), NULL, MainDialogProc,

@@ -40,6 +40,9 @@ set(VIREO_WIN32_SOURCES
     shell/main_window.cpp
     shell/tray.cpp
     shell/media_keys.cpp
+    shell/media_controls.cpp
+    shell/media_controls_buttons.cpp
+    shell/app_identity.cpp
     shell/settings.cpp
     shell/about.cpp
     shell/dpi.cpp
@@ -84,9 +87,11 @@ add_dependencies(vireo comdlg32_delay msvfw32_delay)
 # The shipped program carries no symbols.
 target_link_options(vireo PRIVATE $<$<CONFIG:Release>:-s>)
 
-# The help page lies next to the executable under the same base name.
+# The help page lies next to the executable under the same base name, and
+# so does the picture Windows shows for the program beside its media controls.
 add_custom_command(TARGET vireo POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/res/vireo.htm $<TARGET_FILE_DIR:vireo>/vireo.htm)
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/res/vireo.htm $<TARGET_FILE_DIR:vireo>/vireo.htm
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/res/program.png $<TARGET_FILE_DIR:vireo>/vireo.png)
 
 if(VIREO_TESTS)
     include(${CMAKE_SOURCE_DIR}/tests/tests.cmake)

@@ -43,12 +43,20 @@ SetCompressor /SOLID lzma
 ; item in the selection's order, each answered before the next.
 !define DDE_SERVICE    "Vireo"
 !define DDE_TOPIC      "Playlist"
+; The name the process gives itself (shell/app_identity.cpp): Windows 10 and
+; 11 show the registered display name and picture beside the media controls.
+; The shortcut carries it too, or the taskbar would group a pinned Vireo
+; apart from the running one.
+!define APP_ID         "Tallgrass.Vireo"
+!define APP_ID_KEY     "${CLASSES}\AppUserModelId\${APP_ID}"
 !define SHCNE_ASSOCCHANGED 0x08000000
 !define SHCNF_IDLIST       0
 
 !include MUI2.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include Win\COM.nsh
+!include Win\Propkey.nsh
 
 Name "Vireo"
 Caption "Vireo ${VERSION} Setup"
@@ -179,6 +187,34 @@ VIAddVersionKey /LANG=1033 "LegalCopyright"  "Copyright (c) 1996 Mara Lindqvist"
   !insertmacro ${MACRO} ".cda"
 !macroend
 
+; The shortcut's System.AppUserModel.ID, written through its property store
+; (Windows 7 and later; elsewhere the store is not there and nothing happens).
+; A PROPVARIANT of VT_LPWSTR: the type, six reserved bytes, the string's address.
+!macro GiveShortcutAppId LINK
+  !insertmacro ComHlpr_CreateInProcInstance ${CLSID_ShellLink} ${IID_IShellLink} r0 ""
+  ${If} $0 P<> 0
+    ${IUnknown::QueryInterface} $0 '("${IID_IPersistFile}",.r1)'
+    ${If} $1 P<> 0
+      ${IPersistFile::Load} $1 '("${LINK}",${STGM_READWRITE})'
+      ${IUnknown::QueryInterface} $0 '("${IID_IPropertyStore}",.r2)'
+      ${If} $2 P<> 0
+        System::Call '*(&w${NSIS_MAX_STRLEN} "${APP_ID}")p.r3'
+        System::Call '*${SYSSTRUCT_PROPERTYKEY}(${PKEY_AppUserModel_ID})p.r4'
+        System::Call '*(&i2 ${VT_LPWSTR},&i6,p r3,&i8)p.r5'
+        ${IPropertyStore::SetValue} $2 '($4,$5)'
+        ${IPropertyStore::Commit} $2 ""
+        System::Free $5
+        System::Free $4
+        System::Free $3
+        ${IUnknown::Release} $2 ""
+        ${IPersistFile::Save} $1 '("${LINK}",1)'
+      ${EndIf}
+      ${IUnknown::Release} $1 ""
+    ${EndIf}
+    ${IUnknown::Release} $0 ""
+  ${EndIf}
+!macroend
+
 ; Without it Explorer may show the old icons and verbs until the next restart.
 !macro TellShellAssociationsChanged
   System::Call 'shell32::SHChangeNotify(i ${SHCNE_ASSOCCHANGED}, i ${SHCNF_IDLIST}, p 0, p 0)'
@@ -194,10 +230,12 @@ Section "Vireo"
   SetOutPath "$INSTDIR"
   File "${BUILD_DIR}/vireo.exe"
   File "${BUILD_DIR}/vireo.htm"
+  File "${BUILD_DIR}/vireo.png"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   CreateDirectory "$SMPROGRAMS\Vireo"
   CreateShortcut "$SMPROGRAMS\Vireo\Vireo.lnk" "$INSTDIR\vireo.exe" "" "$INSTDIR\vireo.exe" 0
+  !insertmacro GiveShortcutAppId "$SMPROGRAMS\Vireo\Vireo.lnk"
   CreateShortcut "$SMPROGRAMS\Vireo\Vireo help.lnk" "$INSTDIR\vireo.htm"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Vireo"
@@ -212,6 +250,8 @@ Section "Vireo"
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 
+  WriteRegExpandStr HKLM "${APP_ID_KEY}" "DisplayName" "Vireo"
+  WriteRegExpandStr HKLM "${APP_ID_KEY}" "IconUri" "$INSTDIR\vireo.png"
   !insertmacro RegisterPlaylistType
   !insertmacro ForEachMediaType RegisterAddVerb
   !insertmacro ForEachOtherPlaylistType RegisterPlayVerb
@@ -229,6 +269,7 @@ Section "Uninstall"
   ClearErrors
   Delete "$INSTDIR\vireo.exe"
   Delete "$INSTDIR\vireo.htm"
+  Delete "$INSTDIR\vireo.png"
   ; A file left behind keeps the entry, so that uninstalling can be retried.
   ${If} ${Errors}
     MessageBox MB_OK|MB_ICONSTOP "Vireo could not be removed from $INSTDIR." /SD IDOK
@@ -243,6 +284,9 @@ Section "Uninstall"
   RMDir "$SMPROGRAMS\Vireo"
 
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ; Vireo writes the user's own when it shows the media controls.
+  DeleteRegKey HKLM "${APP_ID_KEY}"
+  DeleteRegKey HKCU "${APP_ID_KEY}"
   !insertmacro UnregisterPlaylistType
   !insertmacro ForEachMediaType UnregisterAddVerb
   !insertmacro ForEachOtherPlaylistType UnregisterPlayVerb

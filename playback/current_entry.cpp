@@ -205,6 +205,7 @@ void QueueChanged(HWND window, QueueChange change, int index, int toIndex)
     ShowQueueSummarySoon(window);
     // Kept for the next start once the changes pause.
     SaveQueueSoon(window);
+    UpdateMediaControls(window);
 }
 
 bool ReleaseFromPlayback(HWND window, const PlaylistEntry* entry, int index)

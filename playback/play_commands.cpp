@@ -30,6 +30,7 @@ static void CheckTrayPause(bool checked)
 static void RedrawCurrentEntry(HWND window)
 {
     RedrawListItem(window, CurrentEntryIndex(window));
+    UpdateMediaControls(window);
 }
 
 // Playing from a stop: the media keys, the commands, the timer, a new pass.
@@ -247,4 +248,5 @@ void UpdateStepCommands(HWND window)
         EnableCommand(window, IDM_NEXT);
     else
         GrayCommand(window, IDM_NEXT);
+    UpdateMediaControls(window);
 }

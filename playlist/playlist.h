@@ -63,6 +63,9 @@ int FindEntryIndex(HWND window, const PlaylistEntry* entry);
 // item, or for one too long to fit.
 void GetEntryText(HWND window, int index, char* text);
 void GetListItemText(HWND list, int index, char* text);
+// The title apart from the artist it begins with ("" for none), each into a
+// TEXT_CAPACITY buffer.
+void GetEntryTitleAndArtist(HWND window, int index, char* title, char* artist);
 // The entry at the list's end under its text; the list index, or -1 when
 // the list refuses it (a text too long to read back, no memory): the entry
 // is then released.

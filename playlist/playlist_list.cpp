@@ -74,6 +74,21 @@ void GetEntryText(HWND window, int index, char* text)
     GetListItemText(GetDlgItem(window, IDC_PLAYLIST), index, text);
 }
 
+void GetEntryTitleAndArtist(HWND window, int index, char* title, char* artist)
+{
+    char text[TEXT_CAPACITY];
+    GetEntryText(window, index, text);
+    const PlaylistEntry* entry = GetEntry(window, index);
+    size_t artistLength = entry != NULL ? entry->artistLength : 0;
+    if (artistLength == 0 || std::strlen(text) < artistLength + 3) {
+        CopyBounded(title, TEXT_CAPACITY, text);
+        artist[0] = '\0';
+        return;
+    }
+    CopyBounded(artist, artistLength + 1, text);
+    CopyBounded(title, TEXT_CAPACITY, text + artistLength + 3);
+}
+
 int AppendListItem(HWND list, const char* text, PlaylistEntry* entry)
 {
     LRESULT index = std::strlen(text) < static_cast<size_t>(TEXT_CAPACITY)

@@ -9,6 +9,7 @@
 #include "playlist.h"
 #include "title_scan.h"
 #include "../playback/playback.h"
+#include "../shell/shell.h"
 #include "resource.h"
 
 // Results taken at a time.
@@ -101,6 +102,8 @@ static void Place(HWND window, const TitleResult& result, bool* listChanged)
         RetitleEntry(window, index, title);
     else
         RedrawListItem(window, index);
+    if (entry == CurrentEntry())
+        ShowMediaControlsTitleAgain(window);
 }
 
 void PlaceReadTitles(HWND window)

@@ -65,6 +65,8 @@
 #define MSG_PLAY_ENTRY      1301
 /* Posted by the title-reading thread when what it read waits to be placed */
 #define MSG_TITLES_READ     1302
+/* Makes Windows' media controls, once the queue first holds something */
+#define MSG_MEDIA_CONTROLS  1303
 
 /* The tray icon's id */
 #define TRAY_ICON_ID        1000

@@ -26,6 +26,7 @@ void EnableCommand(HWND window, int id)
     if (control != NULL)
         EnableWindow(control, TRUE);
     EnableMenuItem(g_trayMenu, id, MF_BYCOMMAND | MF_ENABLED);
+    NoteCommandOffered(id, true);
 }
 
 void GrayCommand(HWND window, int id)
@@ -34,6 +35,7 @@ void GrayCommand(HWND window, int id)
     if (control != NULL)
         EnableWindow(control, FALSE);
     EnableMenuItem(g_trayMenu, id, MF_BYCOMMAND | MF_GRAYED);
+    NoteCommandOffered(id, false);
 }
 
 void SendCommand(HWND window, int id)
@@ -129,6 +131,7 @@ static void ReleasePlayer(HWND window)
 {
     NotifyTrayIcon(NIM_DELETE, window, g_idleIcon, NULL);
     ReleaseMediaKeys(window);
+    ReleaseMediaControls();
     StopAndCloseMedia();
     if (g_progressTimerId != 0)
         KillTimer(window, g_progressTimerId);
@@ -241,6 +244,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case MSG_PLAY_ENTRY:  PlayEntryNow(window, static_cast<int>(wParam)); break;
     case MSG_QUEUE_NOT_KEPT: ReportQueueNotKept(window); break;
     case MSG_TITLES_READ: PlaceReadTitles(window); break;
+    case MSG_MEDIA_CONTROLS: StartMediaControls(window); break;
     case WM_DROPFILES:    AddDroppedFiles(window, reinterpret_cast<HDROP>(wParam)); break;
     case WM_HOTKEY:       HandleMediaKey(window, static_cast<int>(wParam)); break;
     case WM_ENDSESSION:   OnEndSession(window, static_cast<BOOL>(wParam), lParam); break;

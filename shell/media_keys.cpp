@@ -20,6 +20,9 @@ static const MediaKey MEDIA_KEYS[] = {
 
 void HoldMediaKeys(HWND window)
 {
+    // Windows' media controls have the keys: held here too, a press would act twice.
+    if (MediaKeysGoToControls())
+        return;
     // A key another program holds is not taken; nor, on a resume, is one
     // this window holds already: both fail, and both are fine.
     for (const MediaKey& media : MEDIA_KEYS)

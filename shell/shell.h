@@ -33,6 +33,28 @@ void HoldMediaKeys(HWND window);
 void ReleaseMediaKeys(HWND window);
 void HandleMediaKey(HWND window, int id);
 
+// Windows' media controls, made once the queue first holds something
+// (MSG_MEDIA_CONTROLS) and kept in step with playback; absent before
+// Windows 8.1 and wherever they fail. While they are there the system hands
+// them the media keys, and the keys are not held as hot keys (controls that
+// cannot report their buttons only show, and the keys stay Vireo's).
+void StartMediaControls(HWND window);
+void UpdateMediaControls(HWND window);
+bool MediaKeysGoToControls();
+// Previous and Next are offered in the controls exactly when in the tray menu.
+void NoteCommandOffered(int id, bool offered);
+void ReleaseMediaControls();
+// What the controls show for the entry at index: its title and artist, each
+// into a TEXT_CAPACITY buffer.
+void MediaControlsTitleOf(HWND window, int index, char* title, char* artist);
+// The current entry's title has been read: the controls show it.
+void ShowMediaControlsTitleAgain(HWND window);
+
+// The process's AppUserModelID, set before any window shows; and its name
+// and picture registered for the user.
+void NameProcessForShell();
+void RegisterAppIdentity();
+
 // The three options, on when non-zero, matched to commands by index.
 struct PlayOptions {
     int32_t cueMode;

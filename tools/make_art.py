@@ -11,6 +11,7 @@ generated files can be kept in the repository next to their sources.
 import os
 import struct
 import sys
+import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 ART = os.path.join(ROOT, "res", "art")
@@ -64,6 +65,11 @@ ICONS = [
     ("paused.ico", 130, drawn("paused", SIZES)),
     ("about.ico", 135, drawn("about", ICON_SIZES)),
     ("program.ico", 136, drawn("program", SIZES)),
+]
+# The program's picture as Windows' media controls and notifications name
+# it (IconUri): an image file, shipped beside vireo.exe as vireo.png.
+PNGS = [
+    ("program.png", "program-48.txt"),
 ]
 # A cursor's pictures each name their own hot spot; the 48 is for 150 %,
 # where the cursor size is 48.
@@ -155,9 +161,27 @@ def container(kind, images):
     return head + entries + body
 
 
+def png(rows):
+    """An 8-bit RGBA PNG, clear pixels fully transparent."""
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data
+                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    raw = bytearray()
+    for row in rows:
+        raw.append(0)
+        for ch in row:
+            raw += bytes(4) if ch == CLEAR else bytes(PALETTE[INDEX[ch]][1]) + b"\xff"
+    size = len(rows)
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+            + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
 def build():
     colour = set(INDEX)
     written = []
+    for out, src in PNGS:
+        written.append((out, png(read_picture(src, colour))))
     for out, _, sources in ICONS:
         images = []
         for src in sources:

@@ -28,6 +28,7 @@ static const char PLAY_VERB[] = "Vireo.Play";
 static const char* const ASSOCIATION_KEYS[] = {
     ".VireoList",
     "Vireo.Playlist.1",
+    "AppUserModelId\\Tallgrass.Vireo",
     "SystemFileAssociations\\.wav\\shell\\Vireo.Add",
     "SystemFileAssociations\\.mid\\shell\\Vireo.Add",
     "SystemFileAssociations\\.rmi\\shell\\Vireo.Add",
@@ -354,6 +355,17 @@ static std::string ShortcutTarget(const std::string& link)
     return target;
 }
 
+// A value Vireo's AppUserModelID has under the machine's classes; "<none>" without it.
+static std::string AppIdText(const char* name)
+{
+    char text[MAX_PATH] = "";
+    DWORD size = sizeof text - 1;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Classes\\AppUserModelId\\Tallgrass.Vireo", name,
+                     RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, NULL, text, &size) != ERROR_SUCCESS)
+        return "<none>";
+    return text;
+}
+
 static void ExpectVireoVersion(const std::string& path, const char* description)
 {
     SCOPED_TRACE(path);
@@ -390,7 +402,7 @@ static void RemoveInstallation()
 {
     EndAllVireo();
     std::string folder = ExpectedInstallFolder();
-    for (const char* name : {"vireo.exe", "vireo.htm", "Uninstall.exe"})
+    for (const char* name : {"vireo.exe", "vireo.htm", "vireo.png", "Uninstall.exe"})
         DeleteFileA((folder + "\\" + name).c_str());
     RemoveDirectoryA(folder.c_str());
     std::string menu = StartMenuFolder();
@@ -423,7 +435,7 @@ protected:
     }
     void ExpectNothingLeft()
     {
-        for (const char* name : {"vireo.exe", "vireo.htm", "Uninstall.exe"})
+        for (const char* name : {"vireo.exe", "vireo.htm", "vireo.png", "Uninstall.exe"})
             EXPECT_FALSE(Exists(folder + "\\" + name)) << name;
         EXPECT_FALSE(Exists(folder));
         EXPECT_FALSE(Exists(menu + "\\Vireo.lnk"));
@@ -447,6 +459,12 @@ TEST_F(PackageTest, SilentInstallRunAndSilentUninstall)
     ASSERT_TRUE(Exists(exe)) << exe;
     EXPECT_TRUE(ReadFileBytes(exe) == ReadFileBytes(BuildFolder() + "\\vireo.exe"));
     EXPECT_EQ(ReadFileBytes(BuildFolder() + "\\vireo.htm"), ReadFileBytes(folder + "\\vireo.htm"));
+    EXPECT_EQ(ReadFileBytes(BuildFolder() + "\\vireo.png"), ReadFileBytes(folder + "\\vireo.png"));
+    // The name and picture beside Windows' media controls. (Wine's shortcuts
+    // keep no AppUserModelID: the installer's, like Windows' use of it, rests
+    // on the reference.)
+    EXPECT_EQ("Vireo", AppIdText("DisplayName"));
+    EXPECT_PRED2(SameCase, folder + "\\vireo.png", AppIdText("IconUri"));
     ExpectVireoVersion(exe, NULL);
 
     // What Add/Remove Programs shows and runs.
