@@ -9,8 +9,11 @@
 
 #include "playlist.h"
 #include "../shell/shell.h"
+#include "resource.h"
 
 static const char M3U_HEADER[] = "#EXTM3U";
+// "#EXTINF:" and a length in seconds, with its comma.
+static const size_t EXTINF_NUMBER_CAPACITY = 32;
 
 // One load: the stream into the mailbox, and what it had to pass over.
 struct ListReading {
@@ -22,8 +25,8 @@ struct ListReading {
 
 // A listed line joins the playlist unless it names nothing Vireo can play:
 // a web address, a line that holds no path, a path the mailbox would cut,
-// or another playlist (which might list this one).
-static void AddListedLine(ListReading* reading, const TextLine& line)
+// or another playlist (which might list this one). False when it did not.
+static bool AddListedLine(ListReading* reading, const TextLine& line)
 {
     char decoded[STORED_LINE_CAPACITY];
     char converted[STORED_LINE_CAPACITY];
@@ -32,9 +35,34 @@ static void AddListedLine(ListReading* reading, const TextLine& line)
         ResolveListedPath(path, sizeof path, reading->folder, ReadStoredText(decoded, converted, sizeof converted),
                           reading->leads) &&
         ClassifyPlaylistName(path) == PLAYLIST_NONE)
-        PostToOpenMailbox(&reading->mailbox, path);
+        return PostToOpenMailbox(&reading->mailbox, path);
+    ++reading->passedOver;
+    return false;
+}
+
+// The entry just appended shows what #EXTINF says of it until its file is
+// read. Only this process's own list: a forwarded load hands over paths alone.
+static void TakeListedInfo(ListReading* reading, const M3uEntryInfo& info)
+{
+    HWND window = reading->mailbox.window;
+    int index = GetEntryCount(window) - 1;
+    PlaylistEntry* entry = GetEntry(window, index);
+    if (entry == NULL || (entry->titleState != TITLE_QUEUED && entry->titleState != TITLE_UNREAD))
+        return;
+    if (info.lengthMs >= 0 && entry->lengthMs < 0)
+        entry->lengthMs = info.lengthMs;
+    char title[STORED_LINE_CAPACITY];
+    char converted[STORED_LINE_CAPACITY];
+    size_t length = 0;
+    for (size_t i = 0; i < info.titleLength && length + 1 < sizeof title; ++i)
+        if (static_cast<unsigned char>(info.title[i]) >= 0x20)
+            title[length++] = info.title[i];
+    title[length] = '\0';
+    const char* shown = ReadStoredText(title, converted, sizeof converted);
+    if (shown[0] != '\0' && std::strlen(shown) < static_cast<size_t>(TEXT_CAPACITY))
+        RetitleEntry(window, index, shown);
     else
-        ++reading->passedOver;
+        RedrawListItem(window, index);
 }
 
 static void AddM3uLines(ListReading* reading, char* text, size_t size)
@@ -42,8 +70,14 @@ static void AddM3uLines(ListReading* reading, char* text, size_t size)
     char* end = text + size;
     char* cursor = SkipByteOrderMark(text, end);
     TextLine line;
-    while (TakeM3uPathLine(&cursor, end, &line))
-        AddListedLine(reading, line);
+    M3uEntryInfo info;
+    HWND list = reading->mailbox.onWindowThread ? GetDlgItem(reading->mailbox.window, IDC_PLAYLIST) : NULL;
+    while (TakeM3uEntry(&cursor, end, &line, &info)) {
+        bool said = info.lengthMs >= 0 || info.titleLength > 0;
+        LRESULT before = list != NULL && said ? SendMessageA(list, LB_GETCOUNT, 0, 0) : 0;
+        if (AddListedLine(reading, line) && list != NULL && said && SendMessageA(list, LB_GETCOUNT, 0, 0) == before + 1)
+            TakeListedInfo(reading, info);
+    }
 }
 
 // False for a file that is no PLS playlist.
@@ -137,10 +171,17 @@ static void LengthenPath(const char* path, char* out, size_t capacity)
     CopyBounded(out, capacity, built);
 }
 
-// The full path, in its long form: what other players and other machines
-// can read. A path that cannot be made full is written as it is stored.
-static void AppendM3u8Line(GrowingText* text, const char* path)
+// "#EXTINF:215,Title" (-1 for a length not known), then the full path in
+// its long form: what other players and other machines can read. A path
+// that cannot be made full is written as it is stored.
+static void AppendM3u8Lines(GrowingText* text, const PlaylistEntry* entry, const char* title)
 {
+    char storedTitle[STORED_LINE_CAPACITY];
+    char extinf[sizeof storedTitle + EXTINF_NUMBER_CAPACITY];
+    std::snprintf(extinf, sizeof extinf, "#EXTINF:%ld,%s", entry->lengthMs >= 0 ? static_cast<long>(entry->lengthMs / 1000) : -1L,
+                  MakeStoredText(title, storedTitle, sizeof storedTitle));
+    AppendLineToText(text, extinf);
+    const char* path = entry->path;
     char full[TEXT_CAPACITY];
     DWORD length = GetFullPathNameA(path, sizeof full, full, NULL);
     if (length == 0 || length >= sizeof full)
@@ -154,5 +195,5 @@ static void AppendM3u8Line(GrowingText* text, const char* path)
 void ComposeM3u8Text(HWND window, GrowingText* text)
 {
     AppendLineToText(text, M3U_HEADER);
-    AppendEachFilePath(window, text, AppendM3u8Line);
+    AppendEachFilePath(window, text, AppendM3u8Lines);
 }

@@ -11,6 +11,9 @@ static const char PLS_FILE_KEY[] = "file";
 static const char FILE_SCHEME[] = "file:";
 static const char LOCAL_HOST[] = "localhost";
 static const size_t FIRST_PLS_CAPACITY = 64;
+static const char EXTINF_TAG[] = "#extinf:";
+// A day's worth and more: no entry of a queue, and no overflow in milliseconds.
+static const long long MOST_EXTINF_SECONDS = 2000000;
 
 // Whether text starts with the lower-case word, in any case.
 static bool StartsWithNoCase(const char* text, size_t length, const char* word)
@@ -26,9 +29,44 @@ static bool StartsWithNoCase(const char* text, size_t length, const char* word)
 
 bool TakeM3uPathLine(char** cursor, char* end, TextLine* line)
 {
+    M3uEntryInfo info;
+    return TakeM3uEntry(cursor, end, line, &info);
+}
+
+// Seconds, perhaps with a fraction, then attributes whose quoted values may
+// hold commas, then a comma and the title.
+static void ReadExtinf(const TextLine& line, M3uEntryInfo* info)
+{
+    const char* p = line.text + sizeof EXTINF_TAG - 1;
+    const char* end = line.text + line.length;
+    bool negative = p < end && *p == '-';
+    if (negative)
+        ++p;
+    long long seconds = 0;
+    const char* digits = p;
+    for (; p < end && IsDigit(*p) && seconds < MOST_EXTINF_SECONDS; ++p)
+        seconds = seconds * 10 + (*p - '0');
+    info->lengthMs = !negative && p > digits && seconds < MOST_EXTINF_SECONDS ? static_cast<int32_t>(seconds * 1000) : -1;
+    bool quoted = false;
+    for (; p < end && (quoted || *p != ','); ++p)
+        if (*p == '"')
+            quoted = !quoted;
+    if (p < end) {
+        info->title = p + 1;
+        info->titleLength = static_cast<size_t>(end - p - 1);
+    }
+}
+
+bool TakeM3uEntry(char** cursor, char* end, TextLine* line, M3uEntryInfo* info)
+{
+    *info = M3uEntryInfo{-1, nullptr, 0};
     while (TakeTrimmedLine(cursor, end, line)) {
         if (line->length > 0 && line->text[0] != '#')
             return true;
+        if (StartsWithNoCase(line->text, line->length, EXTINF_TAG)) {
+            *info = M3uEntryInfo{-1, nullptr, 0};
+            ReadExtinf(*line, info);
+        }
     }
     return false;
 }

@@ -6,12 +6,22 @@
 #define VIREO_OTHER_PLAYLISTS_TEXT_H
 
 #include <cstddef>
+#include <cstdint>
 
 #include "playlist_text.h"
 
 // The next line of an M3U text that names something: blank lines and lines
 // that start with '#' (#EXTM3U, #EXTINF and the rest) are passed by.
 bool TakeM3uPathLine(char** cursor, char* end, TextLine* line);
+
+// What an #EXTINF line says of the path after it: "#EXTINF:215,Artist - Title".
+struct M3uEntryInfo {
+    int32_t lengthMs;       // -1: not said
+    const char* title;      // into the text; length 0 for none
+    size_t titleLength;
+};
+// The same, with the last #EXTINF before the path (none: -1 and no title).
+bool TakeM3uEntry(char** cursor, char* end, TextLine* line, M3uEntryInfo* info);
 
 // A FileN entry of a PLS text.
 struct PlsEntry {

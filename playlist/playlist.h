@@ -196,9 +196,10 @@ int LoadPlaylistFile(HWND window, const char* fileName);
 // says so; false, with a message box owned by the window that names the
 // file, when it cannot be written: the file is then as it was.
 bool SavePlaylistFile(HWND window, const char* fileName);
-// One line for each entry that names a file, in the list's order; a CD
-// track has no path to write.
-void AppendEachFilePath(HWND window, GrowingText* text, void (*appendLine)(GrowingText* text, const char* path));
+// The lines of each entry that names a file, in the list's order; a CD track
+// has no path to write.
+void AppendEachFilePath(HWND window, GrowingText* text,
+                        void (*appendLines)(GrowingText* text, const PlaylistEntry* entry, const char* title));
 // The M3U8 text of the list (other_playlists.cpp).
 void ComposeM3u8Text(HWND window, GrowingText* text);
 // A file chooser's record in its first form, owned by the window, kind 1

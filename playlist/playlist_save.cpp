@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "playlist.h"
+#include "resource.h"
 
 static const char SAVE_FILTER[] = "Playlists (*.VireoList)\0*.VireoList\0"
                                   "M3U8 playlist (*.m3u8)\0*.m3u8\0";
@@ -21,20 +22,26 @@ static const char TEMPORARY_PREFIX[] = "vir";
 static const size_t MESSAGE_CAPACITY = 3 * TEXT_CAPACITY;
 static const DWORD REASON_CAPACITY = 256;
 
-void AppendEachFilePath(HWND window, GrowingText* text, void (*appendLine)(GrowingText* text, const char* path))
+void AppendEachFilePath(HWND window, GrowingText* text,
+                        void (*appendLines)(GrowingText* text, const PlaylistEntry* entry, const char* title))
 {
-    int count = GetEntryCount(window);
+    HWND list = GetDlgItem(window, IDC_PLAYLIST);
+    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        PlaylistEntry* entry = GetEntry(window, i);
-        if (entry != NULL && entry->kind != ENTRY_CD_TRACK)
-            appendLine(text, entry->path);
+        LRESULT data = SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0);
+        const PlaylistEntry* entry = data != LB_ERR ? reinterpret_cast<const PlaylistEntry*>(data) : NULL;
+        char title[TEXT_CAPACITY];
+        if (entry == NULL || entry->kind == ENTRY_CD_TRACK)
+            continue;
+        GetListItemText(list, i, title);
+        appendLines(text, entry, title);
     }
 }
 
-static void AppendStoredLine(GrowingText* text, const char* path)
+static void AppendStoredLine(GrowingText* text, const PlaylistEntry* entry, const char*)
 {
     char stored[STORED_LINE_CAPACITY];
-    AppendLineToText(text, MakeStoredText(path, stored, sizeof stored));
+    AppendLineToText(text, MakeStoredText(entry->path, stored, sizeof stored));
 }
 
 // "The playlist could not be saved as C:\x.VireoList." and the system's reason.

@@ -180,3 +180,20 @@ TEST(ListedPaths, PassedOverTextCountsInWords)
     FormatPassedOverText(text, sizeof text, 3, PASSED_OVER_UNPLAYABLE);
     EXPECT_STREQ(text, "Passed over 3 lines that name nothing Vireo can play.");
 }
+
+TEST(M3u, ExtinfGivesTheLengthAndTitleOfThePathAfterIt)
+{
+    Text text("#EXTM3U\r\n#EXTINF:215,The Quiet Tide - Harbour Bells\r\nbells.mp3\r\n"
+              "#EXTINF:-1 tvg-name=\"a, b\",Radio, live\r\nhttp://radio\r\n"
+              "#EXTINF:12.5,\r\n#EXTINF:99999999999,Too long\r\nlong.mp3\r\nplain.mp3\r\n#EXTINF:7\r\nbare.mp3\r\n");
+    char* cursor = SkipByteOrderMark(text.begin(), text.end());
+    TextLine line;
+    M3uEntryInfo info;
+    std::vector<std::string> seen;
+    while (TakeM3uEntry(&cursor, text.end(), &line, &info))
+        seen.push_back(std::string(line.text, line.length) + "|" + std::to_string(info.lengthMs) + "|" +
+                       std::string(info.title != nullptr ? info.title : "", info.titleLength));
+    EXPECT_EQ((Lines{"bells.mp3|215000|The Quiet Tide - Harbour Bells", "http://radio|-1|Radio, live",
+                     "long.mp3|-1|Too long", "plain.mp3|-1|", "bare.mp3|7000|"}),
+              seen);
+}
