@@ -42,6 +42,21 @@ add_custom_command(OUTPUT ${VIREO_TEST_MP3}
     COMMAND ${VIREO_LAME} --quiet -b 64 ${CMAKE_BINARY_DIR}/tone880.wav ${VIREO_TEST_MP3}
     VERBATIM)
 set(VIREO_TEST_MEDIA ${VIREO_TEST_MP3})
+# Tagged files as other programs make them: a VBR MP3 with an ID3v2 tag and
+# its Xing frame, and a FLAC with Vorbis comments (GStreamer's encoders here
+# write no tags they are handed).
+set(VIREO_TITLED_MP3 ${CMAKE_BINARY_DIR}/titled.mp3)
+add_custom_command(OUTPUT ${VIREO_TITLED_MP3}
+    COMMAND ${VIREO_SOX} -n -r 22050 -c 1 -b 16 ${CMAKE_BINARY_DIR}/titled.wav synth 4 sine 660 vol 0.3
+    COMMAND ${VIREO_LAME} --quiet -V 5 --tt "Harbour Bells" --ta "The Quiet Tide" ${CMAKE_BINARY_DIR}/titled.wav
+            ${VIREO_TITLED_MP3}
+    VERBATIM)
+set(VIREO_TITLED_FLAC ${CMAKE_BINARY_DIR}/titled.flac)
+add_custom_command(OUTPUT ${VIREO_TITLED_FLAC}
+    COMMAND ${VIREO_SOX} -n -r 44100 -c 1 -b 16 --comment "TITLE=Slow River" --add-comment "ARTIST=Marsh Choir"
+            ${VIREO_TITLED_FLAC} synth 6 sine 440 vol 0.3
+    VERBATIM)
+list(APPEND VIREO_TEST_MEDIA ${VIREO_TITLED_MP3} ${VIREO_TITLED_FLAC})
 # name, pitch, and the GStreamer elements from decoded PCM to the file.
 foreach(kind "tone440.flac|440|flacenc" "tone660.m4a|660|avenc_aac ! mp4mux"
              "tone550.m4a|550|avenc_alac ! mp4mux" "tone1320.opus|1320|audioresample ! opusenc ! oggmux")
