@@ -196,3 +196,42 @@ TEST_F(TitlesScenario, AnM3uNamesItsEntriesUntilTheirFilesAreReadAndAnM3u8Writes
     EXPECT_EQ(0u, bytes.find("#EXTM3U\r\n#EXTINF:215,Gone - Missing\r\nC:\\Gone\\missing.mp3\r\n#EXTINF:2,Told Title\r\n"))
         << bytes;
 }
+
+TEST_F(TitlesScenario, HostileFilesThroughEveryDoorShowTheirNamesAndCrashNothing)
+{
+    std::string huge = std::string("ID3\x04\x00\x00", 6) + "\x00\x5F\x5E\x10" + std::string(1014, '\0');  // 200 MB claimed
+    std::string pastEnd = std::string("fLaC\x84\xFF\xFF\xFF", 8) + std::string(40, 'x');
+    std::string itself = std::string("\0\0\0\x18moov\0\0\0\x18moov\0\0\0\x18moov", 24);
+    std::string tempo0 = std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x0B", 22) +
+                         std::string("\0\xFF\x51\x03\0\0\0\x83\0\xFF\x2F\0", 12);
+    std::string tracks = std::string("MThd\0\0\0\x06\0\x01\x27\x10\0\x60", 14);
+    for (int i = 0; i < 10000; ++i)
+        tracks += std::string("MTrk\0\0\0\x04\0\xFF\x2F\0", 12);
+    std::vector<std::string> names = {"huge tag.mp3", "past end.flac", "itself.m4a", "tempo 0.mid", "many tracks.mid"};
+    std::vector<std::string> paths;
+    for (size_t i = 0; i < names.size(); ++i)
+        paths.push_back(Write(names[i].c_str(), std::vector<std::string>{huge, pastEnd, itself, tempo0, tracks}[i]));
+    const std::string list = Write("hostile.VireoList", "[VIREO 1.0]\r\n" + paths[0] + "\r\n" + paths[1] + "\r\n");
+
+    Open();
+    Add(paths[2].c_str());
+    SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({paths[3], paths[4]})), 0);
+    FakeChooseFile(list);
+    Command(IDM_OPEN_PLAYLIST);
+    auto allRead = [&] {
+        for (int i = 0; i < GetEntryCount(window); ++i)
+            if (GetEntry(window, i)->titleState != TITLE_READ)
+                return false;
+        return GetEntryCount(window) == 5;
+    };
+    ASSERT_TRUE(PumpUntil(allRead));
+    const std::vector<std::string> shown = {"itself.m4a", "tempo 0.mid", "many tracks.mid", "huge tag.mp3", "past end.flac"};
+    EXPECT_EQ(shown, Items());
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(LengthOf(i) >= -1 && LengthOf(i) < 60000) << Items()[i] << " " << LengthOf(i);
+    // And through the kept queue, at the next start.
+    ASSERT_TRUE(SaveQueueNow(window));
+    Command(IDC_EXIT);
+    Open();
+    EXPECT_EQ(shown, Items());
+}
