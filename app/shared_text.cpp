@@ -51,3 +51,34 @@ const char* NameAfterLastBackslash(const char* text, const LeadBytes& leads)
     }
     return name;
 }
+
+size_t Utf8SequenceLength(const unsigned char* text, size_t available)
+{
+    if (available == 0)
+        return 0;
+    unsigned char lead = text[0];
+    if (lead < 0x80)
+        return 1;
+    size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : low;
+        high = lead == 0xED ? 0x9F : high;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : low;
+        high = lead == 0xF4 ? 0x8F : high;
+    } else {
+        return 0;
+    }
+    if (available < length || text[1] < low || text[1] > high)
+        return 0;
+    for (size_t i = 2; i < length; ++i)
+        if (text[i] < 0x80 || text[i] > 0xBF)
+            return 0;
+    return length;
+}

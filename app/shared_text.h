@@ -35,4 +35,9 @@ const char* NextCharacter(const char* p, const LeadBytes& leads);
 // may be 0x5C and is then no backslash.
 const char* NameAfterLastBackslash(const char* text, const LeadBytes& leads);
 
+// The length of the UTF-8 sequence at text (1 for ASCII), or 0 when none
+// starts there within the bytes available: overlong forms, surrogates and
+// code points past U+10FFFF are no UTF-8.
+size_t Utf8SequenceLength(const unsigned char* text, size_t available);
+
 #endif

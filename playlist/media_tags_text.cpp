@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "../app/shared_text.h"
+
 void ClearMediaTags(MediaTags* tags)
 {
     tags->title[0] = '\0';
@@ -168,26 +170,18 @@ void TagTextFromUtf8(char* field, const unsigned char* bytes, size_t count)
 {
     FieldWriter out;
     Begin(&out, field);
-    size_t i = 0;
-    while (i < count && bytes[i] != 0) {
-        unsigned char lead = bytes[i];
-        size_t more = lead < 0x80 ? 0 : lead >= 0xC2 && lead < 0xE0 ? 1 : lead >= 0xE0 && lead < 0xF0 ? 2
-                    : lead >= 0xF0 && lead < 0xF5                    ? 3
-                                                                     : 4;
-        if (more == 4) {
+    for (size_t i = 0; i < count && bytes[i] != 0;) {
+        size_t length = Utf8SequenceLength(bytes + i, count - i);
+        if (length == 0) {
             Put(&out, REPLACEMENT);
             ++i;
             continue;
         }
-        uint32_t c = more == 0 ? lead : lead & (0x3F >> more);
-        size_t taken = 1;
-        for (; taken <= more && i + taken < count && (bytes[i + taken] & 0xC0) == 0x80; ++taken)
-            c = c << 6 | (bytes[i + taken] & 0x3F);
-        // Cut short, or longer than it needed to be.
-        if (taken <= more || EncodedLength(c) != more + 1)
-            c = REPLACEMENT;
+        uint32_t c = length == 1 ? bytes[i] : bytes[i] & (0x7F >> length);
+        for (size_t k = 1; k < length; ++k)
+            c = c << 6 | (bytes[i + k] & 0x3F);
         Put(&out, c);
-        i += taken;
+        i += length;
     }
     Finish(&out);
 }

@@ -79,39 +79,6 @@ char* TakePlaylistLine(char** cursor, char* end)
     return line;
 }
 
-// The length of the UTF-8 sequence at text, or 0 when none starts there:
-// overlong forms, surrogates and code points past U+10FFFF are no UTF-8.
-static size_t Utf8SequenceLength(const unsigned char* text)
-{
-    unsigned char lead = text[0];
-    size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            low = 0xA0;
-        else if (lead == 0xED)
-            high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            low = 0x90;
-        else if (lead == 0xF4)
-            high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (text[1] < low || text[1] > high)
-        return 0;
-    for (size_t i = 2; i < length; ++i)
-        if (text[i] < 0x80 || text[i] > 0xBF)
-            return 0;
-    return length;
-}
-
 StoredEncoding ClassifyStoredText(const char* text)
 {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
@@ -121,7 +88,7 @@ StoredEncoding ClassifyStoredText(const char* text)
             ++p;
             continue;
         }
-        size_t length = Utf8SequenceLength(p);
+        size_t length = Utf8SequenceLength(p, static_cast<size_t>(-1));
         if (length == 0)
             return STORED_LEGACY;
         encoding = STORED_UTF8;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "../app/shared_text.h"
+
 static const size_t RIFF_HEADER_BYTES = 12;
 static const size_t CHUNK_HEADER_BYTES = 8;
 static const size_t LIST_FORM_BYTES = 4;
@@ -65,23 +67,12 @@ void ReadRiffInfo(TagSource* source, const RiffChunk& list, MediaTags* tags)
 static bool IsUtf8PastAscii(const unsigned char* bytes, size_t count)
 {
     bool pastAscii = false;
-    size_t i = 0;
-    while (i < count && bytes[i] != 0) {
-        unsigned char lead = bytes[i];
-        size_t more = lead < 0x80 ? 0 : lead >= 0xC2 && lead < 0xE0 ? 1 : lead >= 0xE0 && lead < 0xF0 ? 2
-                    : lead >= 0xF0 && lead < 0xF5                    ? 3
-                                                                     : 4;
-        if (more == 4 || more >= count - i)
+    for (size_t i = 0; i < count && bytes[i] != 0;) {
+        size_t length = Utf8SequenceLength(bytes + i, count - i);
+        if (length == 0)
             return false;
-        for (size_t k = 1; k <= more; ++k)
-            if ((bytes[i + k] & 0xC0) != 0x80)
-                return false;
-        // Overlong three- and four-byte forms, surrogates and past U+10FFFF.
-        if ((lead == 0xE0 && bytes[i + 1] < 0xA0) || (lead == 0xED && bytes[i + 1] >= 0xA0) ||
-            (lead == 0xF0 && bytes[i + 1] < 0x90) || (lead == 0xF4 && bytes[i + 1] >= 0x90))
-            return false;
-        pastAscii = pastAscii || more > 0;
-        i += more + 1;
+        pastAscii = pastAscii || length > 1;
+        i += length;
     }
     return pastAscii;
 }
