@@ -72,7 +72,7 @@ static void AppendFormatted(GrowingText* out, const char* format, ...)
 // A tab, then the text with every control character as '?'.
 static void AppendField(GrowingText* out, const char* text)
 {
-    AppendToText(out, "	", 1);
+    AppendToText(out, "\t", 1);
     size_t start = out->length;
     AppendToText(out, text, std::strlen(text));
     for (size_t i = start; i < out->length; ++i)

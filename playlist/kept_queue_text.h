@@ -2,17 +2,16 @@
 // current entry and the place in it. No platform calls; texts are bytes as
 // stored (the caller converts code pages).
 //
-//   VireoQueue<TAB>1                      header and version
+//   VireoQueue<TAB>2                      header and version
 //   current<TAB>3<TAB>12345               entry line 3 (from 0; -1: none), 12.345 s into it
-//   entry<TAB>wave<TAB>Fanfare<TAB>C:\WAVES\FANFARE.WAV<TAB>1500<TAB>26504<TAB>133...<TAB>Brass
-//         the title the list shows, the path, the length (-1: not known),
-//         the file's size and last write when they were read (0 0: not
-//         yet), and the artist the title begins with
+//   entry<TAB>wave<TAB>Brass - Fanfare<TAB>C:\WAVES\FANFARE.WAV<TAB>1500<TAB>26504<TAB>1330...<TAB>Brass
+//         title, path, length (-1: not known), the file's size and last
+//         write when read (0 0: not yet), the artist the title begins with
 //   entry<TAB>cd<TAB>CD track #3<TAB>183000<TAB>245000   start on the disc, length
 //   end                                   the file is complete
 //
-// Lines end in CR LF. Version 1 had no more than the title and the path. The place also lives apart, in a small record
-// rewritten while an entry plays:
+// Lines end in CR LF; version 1's file entries end after the path. The place
+// also lives apart, in a record rewritten while an entry plays:
 //
 //   VireoPlace<TAB>queue check<TAB>current<TAB>positionMs<TAB>check
 //
