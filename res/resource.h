@@ -62,6 +62,9 @@
 /* Plays the entry at the list index in wParam now: "/play" and Explorer's
    "Play" from the first entry they appended */
 #define MSG_PLAY_ENTRY      1301
+/* Posted by the start: the marker's owner serves Explorer's executes from
+   its window's first pass through its loop, once the window shows */
+#define MSG_START_DDE       1302
 
 /* The tray icon's id */
 #define TRAY_ICON_ID        1000
