@@ -52,6 +52,10 @@ void SetFoundationVolume(int percent);
 // system's mixer; on earlier systems the sound card's wave and MIDI levels.
 const int FULL_VOLUME = 100;
 void SetMediaVolume(int percent);
+// The same volume, only remembered until the next open applies it: at a
+// start nothing is open, and the mixer's drivers need not load before the
+// window shows.
+void KeepMediaVolume(int percent);
 int MediaVolume();
 // Gives the entry just opened the volume: its own device's where it has one.
 void ApplyMediaVolume();

@@ -115,13 +115,18 @@ void ApplyMediaVolume()
         SetDeviceLevels(s_percent);
 }
 
-void SetMediaVolume(int percent)
+void KeepMediaVolume(int percent)
 {
     if (percent < 0)
         percent = 0;
     if (percent > FULL_VOLUME)
         percent = FULL_VOLUME;
     s_percent = percent;
+}
+
+void SetMediaVolume(int percent)
+{
+    KeepMediaVolume(percent);
     ApplyMediaVolume();
 }
 

@@ -107,8 +107,6 @@ void LoadSettings(HWND window)
             *flag = 0;
     }
     RefreshOptionDisplay(window);
-    // Last: the media layer waits on threads of its own, and meanwhile
-    // handles messages other programs send, which may already change an option.
     ShowVolume(window, ReadVolume(key));
     RegCloseKey(key);
 }

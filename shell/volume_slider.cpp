@@ -13,12 +13,13 @@ static LRESULT SendToSlider(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return SendDlgItemMessageA(window, IDC_VOLUME, message, wParam, lParam);
 }
 
+// At a start: the first entry opened takes the volume.
 void ShowVolume(HWND window, int percent)
 {
     SendToSlider(window, TBM_SETRANGE, FALSE, MAKELPARAM(0, FULL_VOLUME));
     SendToSlider(window, TBM_SETPAGESIZE, 0, VOLUME_PAGE);
     SendToSlider(window, TBM_SETTICFREQ, VOLUME_PAGE, 0);
-    SetMediaVolume(percent);
+    KeepMediaVolume(percent);
     SendToSlider(window, TBM_SETPOS, TRUE, MediaVolume());
 }
 

@@ -4,6 +4,7 @@
 
 #include <ddeml.h>
 
+#include <atomic>
 #include <thread>
 
 #include "../../app/dde_text.h"
@@ -108,4 +109,37 @@ TEST_F(DdeScenario, ExecutesAndForwardedPathsArriveInOrderWhileTheAboutBoxIsOpen
     EXPECT_TRUE(boxWasOpen);
     EXPECT_EQ(3, acknowledged);
     EXPECT_EQ((std::vector<std::string>{"one.wav", "two.wav", "three.wav", "four.wav"}), Items());
+}
+
+// The player holding the marker serves executes from its window's first
+// messages on, as the shell waits for it to; a player without the marker (one
+// running beside the owner) never does.
+TEST_F(DdeScenario, OnlyTheMarkersOwnerServesExecutesOnceItsWindowRuns)
+{
+    auto served = [&] {
+        std::atomic<bool> done(false);
+        bool acknowledged = false;
+        std::thread explorer([&] {
+            acknowledged = DdeClient().Add("C:\\Served\\x.wav");
+            done = true;
+        });
+        while (!done) {
+            Pump();
+            Sleep(1);
+        }
+        explorer.join();
+        return acknowledged;
+    };
+    Open();
+    EXPECT_FALSE(served()) << "without the marker";
+    DestroyWindow(window);
+    Pump();
+
+    g_runningMarker = AcquireRunningMarker();
+    ASSERT_TRUE(g_runningMarker != NULL);
+    Open();
+    EXPECT_TRUE(served());
+    EXPECT_EQ(std::vector<std::string>{"x.wav"}, Items());
+    ReleaseRunningMarker(g_runningMarker);
+    g_runningMarker = NULL;
 }

@@ -155,13 +155,17 @@ TEST_F(Scenario, SaveAsM3u8WritesFullLongPathsThatLoadBack)
     FakeChooseFile(saved, 2);
     Command(IDM_SAVE_PLAYLIST);
     std::vector<std::string> lines = CrLfLines(ReadBytes(saved + ".m3u8"));
-    ASSERT_EQ(4u, lines.size()) << ReadBytes(saved + ".m3u8");
+    // Each path after its #EXTINF line: the length not known, the title.
+    ASSERT_EQ(7u, lines.size()) << ReadBytes(saved + ".m3u8");
     EXPECT_EQ("#EXTM3U", lines[0]);
     for (int i = 0; i < 2; ++i) {
-        EXPECT_PRED2(SameCase, folder + "\\" + names[i], lines[1 + i]);
-        EXPECT_EQ(names[i], lines[1 + i].substr(lines[1 + i].rfind('\\') + 1)) << "the long name as the disk has it";
+        EXPECT_EQ("#EXTINF:-1," + names[i], lines[1 + 2 * i]);
+        EXPECT_PRED2(SameCase, folder + "\\" + names[i], lines[2 + 2 * i]);
+        EXPECT_EQ(names[i], lines[2 + 2 * i].substr(lines[2 + 2 * i].rfind('\\') + 1))
+            << "the long name as the disk has it";
     }
-    EXPECT_EQ("C:\\Waves\\missing one.wav", lines[3]);
+    EXPECT_EQ("#EXTINF:-1,missing one.wav", lines[5]);
+    EXPECT_EQ("C:\\Waves\\missing one.wav", lines[6]);
     EXPECT_EQ('\n', ReadBytes(saved + ".m3u8").back());
 
     // Typed with its extension, in any case, under the first kind.
