@@ -23,6 +23,7 @@ set(VIREO_WIN32_SOURCES
     playlist/kept_queue_restore.cpp
     playlist/whole_file.cpp
     playlist/quiet_timer.cpp
+    playlist/find_index.cpp
     playback/media.cpp
     playback/play_commands.cpp
     playback/advance.cpp
@@ -41,6 +42,9 @@ set(VIREO_WIN32_SOURCES
     shell/dpi.cpp
     shell/layout.cpp
     shell/volume_slider.cpp
+    shell/find_box.cpp
+    shell/find_matches.cpp
+    shell/window_keys.cpp
 )
 
 # mfuuid and uuid hold only the identifiers of Media Foundation's

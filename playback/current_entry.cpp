@@ -166,8 +166,8 @@ void ForgetEntry(const PlaylistEntry* entry)
     }
 }
 
-// Keeps the remembered indices, and what Next and Previous offer, in step
-// with the list; every change of the queue passes here.
+// Keeps the remembered indices, what Next and Previous offer and the find
+// box in step with the list; every change of the queue passes here.
 void QueueChanged(HWND window, QueueChange change, int index, int toIndex)
 {
     switch (change) {
@@ -198,6 +198,7 @@ void QueueChanged(HWND window, QueueChange change, int index, int toIndex)
     // offered, not one per entry of a long load.
     if (g_playState != PLAY_STOPPED && (change != QUEUE_APPENDED || !NextOffered()))
         UpdateStepCommands(window);
+    NoteQueueChangeForFind();
     // Kept for the next start once the changes pause.
     SaveQueueSoon(window);
 }

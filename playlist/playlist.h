@@ -12,6 +12,7 @@
 #include "playlist_text.h"
 #include "other_playlists_text.h"
 #include "kept_queue.h"
+#include "find_text.h"
 
 // One per list item, on the process heap, owned by the item.
 struct PlaylistEntry {
@@ -61,6 +62,12 @@ void MoveSelectionDown(HWND window);
 void PlaySelectedEntry(HWND window);
 void HandlePlaylistNotification(HWND window, int code);
 void UpdateEditingButtons(HWND window);
+
+// The find box's index (find_text.h): each entry's text and the long form
+// of its path, lowered. False when memory ran out before the last entry.
+bool IndexQueueForFind(HWND window, FindIndex* index);
+// A query lowered as the index is: its length, at most capacity units.
+size_t LowerFindQuery(const char* text, char16_t* units, size_t capacity);
 
 // The list's drawing: each item's text, the current entry in bold with a
 // play or pause mark, and where a dragged entry would land.

@@ -8,6 +8,8 @@
 #define IDR_TRAYMENU        102
 #define IDD_ABOUT           103
 #define IDR_MAINMENU        107
+#define IDD_FIND            108
+#define IDR_MAIN_KEYS       109
 #define IDC_LINKHAND        115
 #define IDI_IDLE            128
 #define IDI_PLAYING         129
@@ -32,6 +34,12 @@
 /* Controls of the about box */
 #define IDC_WEBLINK         1016
 
+/* Controls of the find box */
+#define IDC_FIND_TEXT       1020
+#define IDC_FIND_MATCHES    1021
+#define IDC_FIND_SELECT     1022
+#define IDC_FIND_COUNT      1023
+
 /* Commands */
 #define IDM_PROPERTIES      40001
 #define IDM_PAUSE           40002
@@ -50,6 +58,7 @@
 #define IDM_VOLUME_UP       40023
 #define IDM_VOLUME_DOWN     40024
 #define IDM_PLAY_SELECTED   40025
+#define IDM_FIND_ENTRY      40026
 
 /* Private window messages (above the platform's user message base) */
 #define MSG_TRAY            1276
@@ -70,6 +79,8 @@
 #define PROGRESS_TIMER_ID   1000
 #define ADD_STREAM_TIMER_ID 1001
 #define QUEUE_SAVE_TIMER_ID 1002
+/* The find box's: its index made again once the queue's changes pause */
+#define FIND_REFRESH_TIMER_ID 1003
 
 /* The keyboard's media keys, held as hot keys while a list plays or is paused
    (a program's own hot key ids lie between 0 and 0xBFFF) */

@@ -1,0 +1,167 @@
+// The find box's list: the rows of the entries that hold the query, drawn
+// as the queue shows them. The queue is indexed as the box opens and again
+// when it changes, so that a key only searches.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "find_parts.h"
+#include "shell.h"
+#include "../playlist/playlist.h"
+#include "resource.h"
+
+static HWND s_window = NULL;
+static FindIndex s_index;
+static bool s_wholeIndex = true;
+static bool s_stale = false;
+// The records that hold the query; the rows carry their numbers.
+static size_t* s_found = NULL;
+
+static const int QUERY_CAPACITY = TEXT_CAPACITY;
+static const int COUNT_TEXT_CAPACITY = 80;
+
+static HWND MatchList(HWND box)
+{
+    return GetDlgItem(box, IDC_FIND_MATCHES);
+}
+
+void IndexQueueForBox(HWND window)
+{
+    s_window = window;
+    s_wholeIndex = IndexQueueForFind(window, &s_index);
+    std::free(s_found);
+    s_found = static_cast<size_t*>(std::malloc((s_index.count > 0 ? s_index.count : 1) * sizeof(size_t)));
+    s_stale = false;
+}
+
+bool MatchesStale()
+{
+    return s_stale;
+}
+
+void MarkMatchesStale()
+{
+    s_stale = true;
+}
+
+void ReleaseMatches()
+{
+    FreeFindIndex(&s_index);
+    std::free(s_found);
+    s_found = NULL;
+    s_stale = false;
+}
+
+// The list index of a record's entry: its own while the index is fresh,
+// else wherever the entry went, -1 once it is gone.
+static int EntryIndexOf(size_t record)
+{
+    if (record >= s_index.count)
+        return -1;
+    const void* entry = s_index.records[record].entry;
+    if (GetEntry(s_window, static_cast<int>(record)) == entry)
+        return static_cast<int>(record);
+    return FindEntryIndex(s_window, static_cast<const PlaylistEntry*>(entry));
+}
+
+static size_t ChosenRecord(HWND box)
+{
+    LRESULT row = SendMessageA(MatchList(box), LB_GETCURSEL, 0, 0);
+    if (row < 0)
+        return s_index.count;
+    return static_cast<size_t>(SendMessageA(MatchList(box), LB_GETITEMDATA, static_cast<WPARAM>(row), 0));
+}
+
+int ChosenEntryIndex(HWND box)
+{
+    return EntryIndexOf(ChosenRecord(box));
+}
+
+static void ShowCount(HWND box, size_t found)
+{
+    char text[COUNT_TEXT_CAPACITY];
+    unsigned long all = static_cast<unsigned long>(s_index.count);
+    if (s_wholeIndex)
+        std::snprintf(text, sizeof text, "%lu of %lu entries", static_cast<unsigned long>(found), all);
+    else
+        std::snprintf(text, sizeof text, "Out of memory: only %lu entries searched", all);
+    SetDlgItemTextA(box, IDC_FIND_COUNT, text);
+}
+
+bool ShowMatches(HWND box, const void* kept)
+{
+    char query[QUERY_CAPACITY];
+    GetDlgItemTextA(box, IDC_FIND_TEXT, query, QUERY_CAPACITY);
+    char16_t units[QUERY_CAPACITY];
+    size_t length = LowerFindQuery(query, units, QUERY_CAPACITY);
+    size_t found = s_found != NULL ? FindRecords(&s_index, units, length, s_found, s_index.count) : 0;
+    HWND list = MatchList(box);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    SendMessageA(list, LB_INITSTORAGE, found, 0);
+    int chosen = kept != NULL ? -1 : 0;
+    int rows = 0;
+    // 95, 98 and ME hold at most 32,767 rows: the list takes what it can.
+    for (; static_cast<size_t>(rows) < found; ++rows) {
+        size_t record = s_found[rows];
+        if (SendMessageA(list, LB_ADDSTRING, 0, static_cast<LPARAM>(record)) < 0)
+            break;
+        if (kept != NULL && s_index.records[record].entry == kept)
+            chosen = rows;
+    }
+    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(chosen < 0 && rows > 0 ? 0 : chosen), 0);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, NULL, TRUE);
+    ShowCount(box, found);
+    EnableWindow(GetDlgItem(box, IDOK), rows > 0);
+    EnableWindow(GetDlgItem(box, IDC_FIND_SELECT), rows > 0);
+    return chosen >= 0;
+}
+
+bool RefreshMatches(HWND box)
+{
+    size_t record = ChosenRecord(box);
+    const void* chosen = record < s_index.count ? s_index.records[record].entry : NULL;
+    IndexQueueForBox(s_window);
+    return ShowMatches(box, chosen) && chosen != NULL;
+}
+
+// One row holds the box's font's line.
+void MeasureMatch(HWND box, MEASUREITEMSTRUCT* item)
+{
+    HDC dc = GetDC(box);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(box, WM_GETFONT, 0, 0)));
+    RECT line = {0, 0, 0, 0};
+    DrawTextA(dc, "Ag", -1, &line, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(box, dc);
+    item->itemHeight = static_cast<UINT>(line.bottom > 0 ? line.bottom : GetSystemMetrics(SM_CYMENU));
+}
+
+void DrawMatch(const DRAWITEMSTRUCT* item)
+{
+    HDC dc = item->hDC;
+    if (item->itemID == static_cast<UINT>(-1) || item->itemAction == ODA_FOCUS) {
+        if ((item->itemState & ODS_FOCUS) != 0 || item->itemAction == ODA_FOCUS)
+            DrawFocusRect(dc, &item->rcItem);
+        return;
+    }
+    bool selected = (item->itemState & ODS_SELECTED) != 0;
+    // FillRect takes a system colour's index plus one for a brush of that colour.
+    int background = selected ? COLOR_HIGHLIGHT : COLOR_WINDOW;
+    FillRect(dc, &item->rcItem, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(background + 1)));
+    char text[TEXT_CAPACITY] = "";
+    int index = EntryIndexOf(static_cast<size_t>(item->itemData));
+    if (index >= 0)
+        GetEntryText(s_window, index, text);
+    RECT textRect = item->rcItem;
+    textRect.left += GetSystemMetrics(SM_CXEDGE);
+    int oldMode = SetBkMode(dc, TRANSPARENT);
+    COLORREF oldColor = SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    DrawTextA(dc, text, -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SetTextColor(dc, oldColor);
+    SetBkMode(dc, oldMode);
+    if ((item->itemState & ODS_FOCUS) != 0)
+        DrawFocusRect(dc, &item->rcItem);
+}

@@ -1,0 +1,25 @@
+// Between the find box's dialog and its list of matches.
+#ifndef VIREO_FIND_PARTS_H
+#define VIREO_FIND_PARTS_H
+
+#include <windows.h>
+
+// The queue of the main window indexed for the box, each entry as it stands now.
+void IndexQueueForBox(HWND window);
+// The rows of the entries that hold the box's query, the entry kept chosen
+// where it still matches, else the first; false when kept is no longer there.
+bool ShowMatches(HWND box, const void* kept);
+// Indexed again after the queue changed, the chosen entry kept (as above;
+// false too when none was chosen).
+bool RefreshMatches(HWND box);
+// Whether the queue changed since it was indexed; a change marks it so.
+bool MatchesStale();
+void MarkMatchesStale();
+// The list index of the chosen row's entry, -1 for none.
+int ChosenEntryIndex(HWND box);
+void ReleaseMatches();
+
+void MeasureMatch(HWND box, MEASUREITEMSTRUCT* item);
+void DrawMatch(const DRAWITEMSTRUCT* item);
+
+#endif

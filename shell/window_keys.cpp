@@ -1,0 +1,23 @@
+// The keys of the main loop's windows. The main window's shortcuts come
+// first and are its own: translated for any other window, a J typed into the
+// find box's query would open the box instead. The list's own type-ahead
+// never sees a shortcut's letter, which is taken before it is translated
+// into a character.
+#include <windows.h>
+
+#include "shell.h"
+#include "../app/app.h"
+#include "resource.h"
+
+static bool IsMainWindowKey(HWND window, HWND target)
+{
+    return target == window || (target != NULL && GetParent(target) == window);
+}
+
+bool TranslateWindowKeys(HWND window, MSG* message)
+{
+    static HACCEL keys = LoadAcceleratorsA(g_instance, MAKEINTRESOURCEA(IDR_MAIN_KEYS));
+    if (keys != NULL && IsMainWindowKey(window, message->hwnd) && TranslateAcceleratorA(window, keys, message))
+        return true;
+    return IsFindBoxMessage(message) || IsDialogMessageA(window, message);
+}
