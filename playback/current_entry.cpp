@@ -198,7 +198,7 @@ void QueueChanged(HWND window, QueueChange change, int index, int toIndex)
     // offered, not one per entry of a long load.
     if (g_playState != PLAY_STOPPED && (change != QUEUE_APPENDED || !NextOffered()))
         UpdateStepCommands(window);
-    NoteQueueChangeForFind();
+    NoteQueueChangeForFind(change, index, toIndex);
     // Kept for the next start once the changes pause.
     SaveQueueSoon(window);
 }

@@ -2,6 +2,7 @@
 // at once, each record taken at its first hit.
 #include "find_text.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -58,6 +59,56 @@ bool AddFindRecord(FindIndex* index, const void* entry, const char16_t* units, s
     index->records[index->count].entry = entry;
     ++index->count;
     return true;
+}
+
+static size_t StartOf(const FindIndex* index, size_t position)
+{
+    return position > 0 ? index->records[position - 1].end : 0;
+}
+
+void RemoveFindRecord(FindIndex* index, size_t position)
+{
+    if (position >= index->count)
+        return;
+    size_t start = StartOf(index, position);
+    size_t length = index->records[position].end - start;
+    std::memmove(index->units + start, index->units + start + length,
+                 (index->unitCount - start - length) * sizeof(char16_t));
+    index->unitCount -= length;
+    for (size_t r = position + 1; r < index->count; ++r) {
+        index->records[r - 1].end = index->records[r].end - length;
+        index->records[r - 1].entry = index->records[r].entry;
+    }
+    --index->count;
+}
+
+// The units turned in place, so that a move needs no memory.
+void MoveFindRecord(FindIndex* index, size_t from, size_t to)
+{
+    if (from >= index->count || to >= index->count || from == to)
+        return;
+    FindRecord moved = index->records[from];
+    size_t length = moved.end - StartOf(index, from);
+    if (from < to) {
+        size_t start = StartOf(index, from);
+        size_t end = index->records[to].end;
+        std::rotate(index->units + start, index->units + start + length, index->units + end);
+        for (size_t r = from; r < to; ++r) {
+            index->records[r].end = index->records[r + 1].end - length;
+            index->records[r].entry = index->records[r + 1].entry;
+        }
+        index->records[to].end = end;
+    } else {
+        size_t start = StartOf(index, to);
+        size_t end = moved.end;
+        std::rotate(index->units + start, index->units + end - length, index->units + end);
+        for (size_t r = from; r > to; --r) {
+            index->records[r].end = index->records[r - 1].end + length;
+            index->records[r].entry = index->records[r - 1].entry;
+        }
+        index->records[to].end = start + length;
+    }
+    index->records[to].entry = moved.entry;
 }
 
 static bool HoldsZero(const char16_t* query, size_t length)

@@ -30,6 +30,12 @@ void EmptyFindIndex(FindIndex* index);
 // memory ran out: the index is then as it was.
 bool AddFindRecord(FindIndex* index, const void* entry, const char16_t* units, size_t length);
 
+// The record at position dropped, those after it moving up one.
+void RemoveFindRecord(FindIndex* index, size_t position);
+// The record at from moved to to, as the list moves an item (to counted
+// after its removal); positions past the last change nothing.
+void MoveFindRecord(FindIndex* index, size_t from, size_t to);
+
 // The records that hold the query, in order: the first capacity of them are
 // written to found, and the number of all is returned. The empty query is
 // in every record; one holding a zero is in none.

@@ -64,7 +64,8 @@ void HandlePlaylistNotification(HWND window, int code);
 void UpdateEditingButtons(HWND window);
 
 // The find box's index (find_text.h): each entry's text and the long form
-// of its path, lowered. False when memory ran out before the last entry.
+// of its path, lowered; the entries past those it holds are added. False
+// when memory ran out before the last entry.
 bool IndexQueueForFind(HWND window, FindIndex* index);
 // A query lowered as the index is: its length, at most capacity units.
 size_t LowerFindQuery(const char* text, char16_t* units, size_t capacity);

@@ -28,17 +28,16 @@ enum FindChoice {
     FIND_SELECT
 };
 
-void NoteQueueChangeForFind()
+void NoteQueueChangeForFind(QueueChange change, int index, int toIndex)
 {
-    if (s_box == NULL)
+    if (s_box == NULL || FollowQueueChange(s_box, change, index, toIndex))
         return;
-    MarkMatchesStale();
     if (!PutOffUntilQuiet(s_box, &s_refresh))
         RefreshMatches(s_box);
 }
 
-// A choice made in rows that no longer stand is not taken: they are shown
-// afresh instead, without an entry gone from the queue.
+// A choice made before entries came is taken only where the rows shown
+// afresh with them still hold it.
 static void TakeChoice(HWND box, FindChoice choice)
 {
     if (MatchesStale()) {

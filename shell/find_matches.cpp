@@ -1,10 +1,9 @@
 // The find box's list: the rows of the entries that hold the query, drawn
-// as the queue shows them. The queue is indexed as the box opens and again
-// when it changes, so that a key only searches.
+// as the queue shows them. The queue is indexed as the box opens and kept in
+// step with the queue's changes, so that a key only searches.
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "find_parts.h"
 #include "shell.h"
@@ -14,9 +13,14 @@
 static HWND s_window = NULL;
 static FindIndex s_index;
 static bool s_wholeIndex = true;
+// Entries appended since the queue was indexed, or moves it could not follow.
 static bool s_stale = false;
-// The records that hold the query; the rows carry their numbers.
-static size_t* s_found = NULL;
+static bool s_rebuild = false;
+// The first records that hold the query; the rows carry their numbers.
+// No one reads past the first thousand rows: a few more letters narrow them,
+// and a short list fills at every key however long the queue.
+static const size_t MOST_ROWS = 1000;
+static size_t s_found[MOST_ROWS];
 
 static const int QUERY_CAPACITY = TEXT_CAPACITY;
 static const int COUNT_TEXT_CAPACITY = 80;
@@ -29,10 +33,10 @@ static HWND MatchList(HWND box)
 void IndexQueueForBox(HWND window)
 {
     s_window = window;
+    EmptyFindIndex(&s_index);
     s_wholeIndex = IndexQueueForFind(window, &s_index);
-    std::free(s_found);
-    s_found = static_cast<size_t*>(std::malloc((s_index.count > 0 ? s_index.count : 1) * sizeof(size_t)));
     s_stale = false;
+    s_rebuild = false;
 }
 
 bool MatchesStale()
@@ -40,17 +44,11 @@ bool MatchesStale()
     return s_stale;
 }
 
-void MarkMatchesStale()
-{
-    s_stale = true;
-}
-
 void ReleaseMatches()
 {
     FreeFindIndex(&s_index);
-    std::free(s_found);
-    s_found = NULL;
     s_stale = false;
+    s_rebuild = false;
 }
 
 // The list index of a record's entry: its own while the index is fresh,
@@ -78,14 +76,17 @@ int ChosenEntryIndex(HWND box)
     return EntryIndexOf(ChosenRecord(box));
 }
 
-static void ShowCount(HWND box, size_t found)
+static void ShowCount(HWND box, size_t found, int rows)
 {
     char text[COUNT_TEXT_CAPACITY];
     unsigned long all = static_cast<unsigned long>(s_index.count);
-    if (s_wholeIndex)
-        std::snprintf(text, sizeof text, "%lu of %lu entries", static_cast<unsigned long>(found), all);
-    else
+    if (!s_wholeIndex)
         std::snprintf(text, sizeof text, "Out of memory: only %lu entries searched", all);
+    else if (found > static_cast<size_t>(rows))
+        std::snprintf(text, sizeof text, "%lu of %lu entries, first %d shown", static_cast<unsigned long>(found), all,
+                      rows);
+    else
+        std::snprintf(text, sizeof text, "%lu of %lu entries", static_cast<unsigned long>(found), all);
     SetDlgItemTextA(box, IDC_FIND_COUNT, text);
 }
 
@@ -95,15 +96,15 @@ bool ShowMatches(HWND box, const void* kept)
     GetDlgItemTextA(box, IDC_FIND_TEXT, query, QUERY_CAPACITY);
     char16_t units[QUERY_CAPACITY];
     size_t length = LowerFindQuery(query, units, QUERY_CAPACITY);
-    size_t found = s_found != NULL ? FindRecords(&s_index, units, length, s_found, s_index.count) : 0;
+    size_t found = FindRecords(&s_index, units, length, s_found, MOST_ROWS);
+    size_t shown = found < MOST_ROWS ? found : MOST_ROWS;
     HWND list = MatchList(box);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    SendMessageA(list, LB_INITSTORAGE, found, 0);
+    SendMessageA(list, LB_INITSTORAGE, shown, 0);
     int chosen = kept != NULL ? -1 : 0;
     int rows = 0;
-    // 95, 98 and ME hold at most 32,767 rows: the list takes what it can.
-    for (; static_cast<size_t>(rows) < found; ++rows) {
+    for (; static_cast<size_t>(rows) < shown; ++rows) {
         size_t record = s_found[rows];
         if (SendMessageA(list, LB_ADDSTRING, 0, static_cast<LPARAM>(record)) < 0)
             break;
@@ -113,18 +114,52 @@ bool ShowMatches(HWND box, const void* kept)
     SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(chosen < 0 && rows > 0 ? 0 : chosen), 0);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, NULL, TRUE);
-    ShowCount(box, found);
+    ShowCount(box, found, rows);
     EnableWindow(GetDlgItem(box, IDOK), rows > 0);
     EnableWindow(GetDlgItem(box, IDC_FIND_SELECT), rows > 0);
     return chosen >= 0;
 }
 
-bool RefreshMatches(HWND box)
+static const void* ChosenEntry(HWND box)
 {
     size_t record = ChosenRecord(box);
-    const void* chosen = record < s_index.count ? s_index.records[record].entry : NULL;
-    IndexQueueForBox(s_window);
+    return record < s_index.count ? s_index.records[record].entry : NULL;
+}
+
+bool RefreshMatches(HWND box)
+{
+    const void* chosen = ChosenEntry(box);
+    if (s_rebuild)
+        EmptyFindIndex(&s_index);
+    s_wholeIndex = IndexQueueForFind(s_window, &s_index);
+    s_stale = false;
+    s_rebuild = false;
     return ShowMatches(box, chosen) && chosen != NULL;
+}
+
+bool FollowQueueChange(HWND box, QueueChange change, int index, int toIndex)
+{
+    if (change == QUEUE_APPENDED) {
+        s_stale = true;
+        return false;
+    }
+    const void* chosen = ChosenEntry(box);
+    size_t held = s_index.count;
+    if (change == QUEUE_CLEARED) {
+        EmptyFindIndex(&s_index);
+        s_stale = false;
+    } else if (change == QUEUE_REMOVED) {
+        RemoveFindRecord(&s_index, static_cast<size_t>(index));
+    } else if (static_cast<size_t>(index) < held && static_cast<size_t>(toIndex) < held) {
+        MoveFindRecord(&s_index, static_cast<size_t>(index), static_cast<size_t>(toIndex));
+    } else {
+        // An entry not indexed yet moved among those that are.
+        s_stale = true;
+        s_rebuild = true;
+        return false;
+    }
+    ShowMatches(box, chosen);
+    return true;
 }
 
 // One row holds the box's font's line.
@@ -155,11 +190,14 @@ void DrawMatch(const DRAWITEMSTRUCT* item)
     int index = EntryIndexOf(static_cast<size_t>(item->itemData));
     if (index >= 0)
         GetEntryText(s_window, index, text);
-    RECT textRect = item->rcItem;
-    textRect.left += GetSystemMetrics(SM_CXEDGE);
+    // GDI reads an ANSI text in the system's code page, not in the UTF-8 the
+    // manifest gives the process: drawn in UTF-16, which 95 draws too.
+    WCHAR wide[TEXT_CAPACITY];
+    int length = MultiByteToWideChar(CP_ACP, 0, text, -1, wide, TEXT_CAPACITY);
     int oldMode = SetBkMode(dc, TRANSPARENT);
     COLORREF oldColor = SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    DrawTextA(dc, text, -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    ExtTextOutW(dc, item->rcItem.left + GetSystemMetrics(SM_CXEDGE), item->rcItem.top, ETO_CLIPPED, &item->rcItem,
+                wide, static_cast<UINT>(length > 0 ? length - 1 : 0), NULL);
     SetTextColor(dc, oldColor);
     SetBkMode(dc, oldMode);
     if ((item->itemState & ODS_FOCUS) != 0)

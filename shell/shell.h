@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "shell_text.h"
+#include "../playback/playback.h"
 
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -83,7 +84,7 @@ void ShowAboutBox(HWND owner);
 // time; the queue's changes reach it as they happen.
 void OpenFindBox(HWND window);
 void CloseFindBox();
-void NoteQueueChangeForFind();
+void NoteQueueChangeForFind(QueueChange change, int index, int toIndex);
 bool IsFindBoxMessage(MSG* message);
 // The main window's shortcuts, then the find box's and the main window's
 // dialog keys: true when the message was taken.

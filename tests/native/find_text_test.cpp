@@ -32,6 +32,16 @@ protected:
         return found;
     }
 
+    // Each record's first text, and its entry's number, in order.
+    std::vector<std::u16string> Texts()
+    {
+        std::vector<std::u16string> texts;
+        for (size_t r = 0, start = 0; r < index.count; start = index.records[r++].end)
+            texts.push_back(std::u16string(index.units + start) + u"@" +
+                            static_cast<char16_t>(u'0' + (static_cast<const FindIndex*>(index.records[r].entry) - &index)));
+        return texts;
+    }
+
     FindIndex index;
 };
 
@@ -74,6 +84,32 @@ TEST_F(Find, NoHitSpansTwoTextsOrRecords)
     EmptyFindIndex(&index);
     EXPECT_EQ((std::vector<size_t>{}), Records(u""));
     EXPECT_EQ((std::vector<size_t>{}), Records(u"ab"));
+}
+
+// The list's removals and moves, followed in place: each record keeps its
+// texts and its entry, and the search finds them where they went.
+TEST_F(Find, RemovalsAndMovesKeepEachRecordWhole)
+{
+    for (const char16_t* name : {u"alpha", u"bravo", u"charlie", u"delta", u"echo"})
+        Add({name, u"c:\\m\\" + std::u16string(name) + u".wav"});
+    MoveFindRecord(&index, 0, 3);
+    EXPECT_EQ((std::vector<std::u16string>{u"bravo@1", u"charlie@2", u"delta@3", u"alpha@0", u"echo@4"}), Texts());
+    MoveFindRecord(&index, 4, 1);
+    EXPECT_EQ((std::vector<std::u16string>{u"bravo@1", u"echo@4", u"charlie@2", u"delta@3", u"alpha@0"}), Texts());
+    MoveFindRecord(&index, 2, 2);
+    MoveFindRecord(&index, 5, 0);
+    RemoveFindRecord(&index, 1);
+    RemoveFindRecord(&index, 3);
+    RemoveFindRecord(&index, 3);
+    EXPECT_EQ((std::vector<std::u16string>{u"bravo@1", u"charlie@2", u"delta@3"}), Texts());
+    EXPECT_EQ((std::vector<size_t>{1}), Records(u"charlie.wav")) << "found where it went";
+    EXPECT_EQ(Records(u""), Records(u".wav"));
+    RemoveFindRecord(&index, 0);
+    RemoveFindRecord(&index, 0);
+    RemoveFindRecord(&index, 0);
+    EXPECT_EQ(0u, index.unitCount);
+    Add({u"foxtrot"});
+    EXPECT_EQ((std::vector<size_t>{0}), Records(u"trot"));
 }
 
 // A long queue: every record that holds the digits, as a plain search finds them.
