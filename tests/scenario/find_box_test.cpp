@@ -9,6 +9,12 @@ namespace {
 
 class FindBoxScenario : public PlaybackScenario {
 protected:
+    void TearDown() override
+    {
+        FakeAnsiOnlyLowering(false);
+        PlaybackScenario::TearDown();
+    }
+
     HWND Box() { return FindWindowA("#32770", "Find in queue"); }
     HWND List() { return GetDlgItem(window, IDC_PLAYLIST); }
     HWND Query() { return GetDlgItem(Box(), IDC_FIND_TEXT); }
@@ -147,6 +153,20 @@ TEST_F(FindBoxScenario, TypingFiltersByTitleFileNameAndFolderInAnyCaseAndScript)
     EXPECT_EQ("0 of 5 entries", CountText());
     for (const std::string& path : {song, japanese})
         DeleteFileA(path.c_str());
+}
+
+// 95, 98 and ME lower nothing in UTF-16: the ANSI texts are lowered instead.
+TEST_F(FindBoxScenario, WithoutWideLoweringTheAnsiTextsAreLowered)
+{
+    FakeAnsiOnlyLowering(true);
+    OpenRecording();
+    AddFile(u8"Café Olé.wav");
+    AddFile("plain.wav");
+    Command(IDM_FIND_ENTRY);
+    Type(u8"CAFÉ OLÉ");
+    EXPECT_EQ((Names{u8"Café Olé.wav"}), Shown());
+    Type("PLAIN");
+    EXPECT_EQ((Names{"plain.wav"}), Shown());
 }
 
 TEST_F(FindBoxScenario, EnterPlaysTheChoiceAndSelectOnlySelectsIt)
