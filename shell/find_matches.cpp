@@ -1,5 +1,5 @@
-// The find box's list: the rows of the entries that hold the query, drawn
-// as the queue shows them. The queue is indexed as the box opens and kept in
+// The find box's list: the rows of the entries that hold the query, with
+// their texts as the queue shows them. The queue is indexed as the box opens and kept in
 // step with the queue's changes, so that a key only searches.
 #include <windows.h>
 
@@ -104,10 +104,16 @@ bool ShowMatches(HWND box, const void* kept)
     SendMessageA(list, LB_INITSTORAGE, shown, 0);
     int chosen = kept != NULL ? -1 : 0;
     int rows = 0;
+    // Each row holds its entry's text, which a screen reader reads.
+    HWND queue = GetDlgItem(s_window, IDC_PLAYLIST);
     for (; static_cast<size_t>(rows) < shown; ++rows) {
         size_t record = s_found[rows];
-        if (SendMessageA(list, LB_ADDSTRING, 0, static_cast<LPARAM>(record)) < 0)
+        char text[TEXT_CAPACITY];
+        GetListItemText(queue, static_cast<int>(record), text);
+        LRESULT row = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+        if (row < 0)
             break;
+        SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(row), static_cast<LPARAM>(record));
         if (kept != NULL && s_index.records[record].entry == kept)
             chosen = rows;
     }
@@ -186,10 +192,8 @@ void DrawMatch(const DRAWITEMSTRUCT* item)
     // FillRect takes a system colour's index plus one for a brush of that colour.
     int background = selected ? COLOR_HIGHLIGHT : COLOR_WINDOW;
     FillRect(dc, &item->rcItem, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(background + 1)));
-    char text[TEXT_CAPACITY] = "";
-    int index = EntryIndexOf(static_cast<size_t>(item->itemData));
-    if (index >= 0)
-        GetEntryText(s_window, index, text);
+    char text[TEXT_CAPACITY];
+    GetListItemText(item->hwndItem, static_cast<int>(item->itemID), text);
     // GDI reads an ANSI text in the system's code page, not in the UTF-8 the
     // manifest gives the process: drawn in UTF-16, which 95 draws too.
     WCHAR wide[TEXT_CAPACITY];

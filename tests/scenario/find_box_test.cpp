@@ -39,15 +39,17 @@ protected:
         Pump();
     }
 
-    // The entries the rows show, by their queue text.
+    // The rows' texts, as a screen reader reads them.
     std::vector<std::string> Shown()
     {
         std::vector<std::string> shown;
         HWND rows = GetDlgItem(Box(), IDC_FIND_MATCHES);
-        std::vector<std::string> items = Items();
         int count = static_cast<int>(SendMessageA(rows, LB_GETCOUNT, 0, 0));
-        for (int row = 0; row < count; ++row)
-            shown.push_back(items.at(static_cast<size_t>(SendMessageA(rows, LB_GETITEMDATA, row, 0))));
+        for (int row = 0; row < count; ++row) {
+            char text[TEXT_CAPACITY];
+            GetListItemText(rows, row, text);
+            shown.push_back(text);
+        }
         return shown;
     }
 
