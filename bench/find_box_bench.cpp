@@ -114,7 +114,8 @@ int main(int argc, char** argv)
         UpdateWindow(box);
         removals.push_back(NowMs() - removing);
         std::string path = EntryPath(argv[1], run);
-        int index = AppendListItem(GetDlgItem(window, IDC_PLAYLIST), "came.wav", NewFileEntry(ENTRY_WAVE, path.c_str()));
+        HWND list = GetDlgItem(window, IDC_PLAYLIST);
+        int index = AppendListItem(list, "came.wav", NewFileEntry(ENTRY_WAVE, path.c_str()));
         QueueChanged(window, QUEUE_APPENDED, index, index);
         appended.push_back(Key(box, "song"));
         CloseFindBox();

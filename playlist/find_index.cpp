@@ -15,6 +15,7 @@ typedef DWORD(WINAPI* LongPathName)(LPCSTR, LPSTR, DWORD);
 
 // An ANSI text never takes more UTF-16 units than it has bytes.
 static const int FIND_UNITS_CAPACITY = 2 * MAX_PATH + 2;
+static_assert(sizeof(WCHAR) == sizeof(char16_t), "the index holds the system's UTF-16 units");
 
 // CharLowerBuffW lowers every script the same way on the NT family; 95, 98
 // and ME export a stub that lowers nothing, and there the ANSI text is
@@ -103,7 +104,9 @@ static void FindLongNames(ShortPath* group, size_t count, const char* folder)
     WIN32_FIND_DATAA found;
     if (count <= FEW_NAMES) {
         for (size_t i = 0; i < count; ++i) {
-            HANDLE search = HasShortName(NameOf(group[i])) ? FindFirstFileA(group[i].path, &found) : INVALID_HANDLE_VALUE;
+            if (!HasShortName(NameOf(group[i])))
+                continue;
+            HANDLE search = FindFirstFileA(group[i].path, &found);
             if (search != INVALID_HANDLE_VALUE) {
                 CopyBounded(group[i].longPath, MAX_PATH, found.cFileName);
                 FindClose(search);
@@ -132,8 +135,9 @@ static void LookUpFolder(ShortPath* group, size_t count, LongPathName longPathNa
     char longFolder[MAX_PATH];
     for (size_t i = 0; i < count; ++i)
         CopyBounded(group[i].longPath, MAX_PATH, NameOf(group[i]));
+    // A bare name would be looked for in the current folder.
     size_t length = group[0].folderLength;
-    if (length >= sizeof folder)
+    if (length == 0 || length >= sizeof folder)
         return;
     std::memcpy(folder, group[0].path, length);
     folder[length] = '\0';
@@ -152,8 +156,6 @@ static void LookUpFolder(ShortPath* group, size_t count, LongPathName longPathNa
     }
 }
 
-// The entries whose paths hold short names, each with its long path; null
-// when there are none, or no memory for them (the stored forms stay).
 // The list asked directly: finding it by its id for each entry costs more
 // than the rest of the index under Wine.
 static const PlaylistEntry* ItemEntry(HWND list, int index)
@@ -162,6 +164,9 @@ static const PlaylistEntry* ItemEntry(HWND list, int index)
     return data != LB_ERR ? reinterpret_cast<const PlaylistEntry*>(data) : NULL;
 }
 
+// The entries from first on whose paths hold short names, each with its
+// long path, in the list's order; null when there are none, or no memory
+// for them (the stored forms stay).
 static ShortPath* LookUpShortPaths(HWND list, int first, int entries, size_t* count)
 {
     *count = 0;

@@ -9,6 +9,10 @@
 #include "../app/app.h"
 #include "resource.h"
 
+// Loaded at the first key; a guarded local static would bring in the
+// thread library and its imports.
+static HACCEL s_keys = NULL;
+
 static bool IsMainWindowKey(HWND window, HWND target)
 {
     return target == window || (target != NULL && GetParent(target) == window);
@@ -16,8 +20,9 @@ static bool IsMainWindowKey(HWND window, HWND target)
 
 bool TranslateWindowKeys(HWND window, MSG* message)
 {
-    static HACCEL keys = LoadAcceleratorsA(g_instance, MAKEINTRESOURCEA(IDR_MAIN_KEYS));
-    if (keys != NULL && IsMainWindowKey(window, message->hwnd) && TranslateAcceleratorA(window, keys, message))
+    if (s_keys == NULL)
+        s_keys = LoadAcceleratorsA(g_instance, MAKEINTRESOURCEA(IDR_MAIN_KEYS));
+    if (s_keys != NULL && IsMainWindowKey(window, message->hwnd) && TranslateAcceleratorA(window, s_keys, message))
         return true;
     return IsFindBoxMessage(message) || IsDialogMessageA(window, message);
 }

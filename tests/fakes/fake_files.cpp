@@ -158,7 +158,8 @@ FARPROC WINAPI FakeGetProcAddress(HMODULE module, LPCSTR name)
         if (std::strcmp(name, "RegisterApplicationRestart") == 0)
             return g_withoutRestart ? NULL : reinterpret_cast<FARPROC>(reinterpret_cast<void*>(FakeRegisterApplicationRestart));
     }
-    if (named && g_ansiOnlyLowering && module == GetModuleHandleA("user32.dll") && std::strcmp(name, "CharLowerBuffW") == 0)
+    if (named && g_ansiOnlyLowering && module == GetModuleHandleA("user32.dll") &&
+        std::strcmp(name, "CharLowerBuffW") == 0)
         return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(StubCharLowerBuffW));
     return real(module, name);
 }

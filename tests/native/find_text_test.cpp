@@ -36,9 +36,10 @@ protected:
     std::vector<std::u16string> Texts()
     {
         std::vector<std::u16string> texts;
-        for (size_t r = 0, start = 0; r < index.count; start = index.records[r++].end)
-            texts.push_back(std::u16string(index.units + start) + u"@" +
-                            static_cast<char16_t>(u'0' + (static_cast<const FindIndex*>(index.records[r].entry) - &index)));
+        for (size_t r = 0, start = 0; r < index.count; start = index.records[r++].end) {
+            auto number = static_cast<const FindIndex*>(index.records[r].entry) - &index;
+            texts.push_back(std::u16string(index.units + start) + u"@" + static_cast<char16_t>(u'0' + number));
+        }
         return texts;
     }
 
