@@ -79,7 +79,7 @@
 #define PROGRESS_TIMER_ID   1000
 #define ADD_STREAM_TIMER_ID 1001
 #define QUEUE_SAVE_TIMER_ID 1002
-/* The find box's: its index made again once the queue's changes pause */
+/* The find box's: entries that came indexed once the adds pause */
 #define FIND_REFRESH_TIMER_ID 1003
 
 /* The keyboard's media keys, held as hot keys while a list plays or is paused
