@@ -228,16 +228,16 @@ void RunMainLoop(HWND window)
 {
     MSG message = {};
     // Every window of the thread is pumped, the conversations Explorer opens
-    // with the player among them; only the main window gets the dialog's
-    // keys. The window itself is the loop's guard. An empty message is no
-    // reason to stop: any process may post one.
+    // with the player among them; only the main window and the find box get
+    // dialog keys. The window itself is the loop's guard. An empty message
+    // is no reason to stop: any process may post one.
     while (IsWindow(window)) {
         BOOL got = GetMessageA(&message, NULL, 0, 0);
         if (got == 0)
             break;
         if (got == -1)
             continue;
-        if (!IsDialogMessageA(window, &message)) {
+        if (!TranslateWindowKeys(window, &message)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }

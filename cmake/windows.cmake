@@ -27,6 +27,7 @@ set(VIREO_WIN32_SOURCES
     playlist/title_place.cpp
     playlist/entry_title.cpp
     playlist/queue_summary.cpp
+    playlist/find_index.cpp
     playback/media.cpp
     playback/play_commands.cpp
     playback/advance.cpp
@@ -48,6 +49,9 @@ set(VIREO_WIN32_SOURCES
     shell/dpi.cpp
     shell/layout.cpp
     shell/volume_slider.cpp
+    shell/find_box.cpp
+    shell/find_matches.cpp
+    shell/window_keys.cpp
 )
 
 # mfuuid and uuid hold only the identifiers of Media Foundation's

@@ -167,8 +167,8 @@ void ForgetEntry(const PlaylistEntry* entry)
     }
 }
 
-// Keeps the remembered indices, and what Next and Previous offer, in step
-// with the list; every change of the queue passes here.
+// Keeps the remembered indices, what Next and Previous offer and the find
+// box in step with the list; every change of the queue passes here.
 void QueueChanged(HWND window, QueueChange change, int index, int toIndex)
 {
     switch (change) {
@@ -203,6 +203,7 @@ void QueueChanged(HWND window, QueueChange change, int index, int toIndex)
     if (change == QUEUE_APPENDED)
         ReadTitlesSoon(window);
     ShowQueueSummarySoon(window);
+    NoteQueueChangeForFind(change, index, toIndex);
     // Kept for the next start once the changes pause.
     SaveQueueSoon(window);
     UpdateMediaControls(window);

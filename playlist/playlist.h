@@ -14,6 +14,7 @@
 #include "kept_queue.h"
 #include "media_tags_text.h"
 #include "queue_summary_text.h"
+#include "find_text.h"
 
 // How far an entry's title and length are known.
 enum TitleState : uint8_t {
@@ -93,6 +94,13 @@ void MoveSelectionDown(HWND window);
 void PlaySelectedEntry(HWND window);
 void HandlePlaylistNotification(HWND window, int code);
 void UpdateEditingButtons(HWND window);
+
+// The find box's index (find_text.h): each entry's text and the long form
+// of its path, lowered; the entries past those it holds are added. False
+// when memory ran out before the last entry.
+bool IndexQueueForFind(HWND window, FindIndex* index);
+// A query lowered as the index is: its length, at most capacity units.
+size_t LowerFindQuery(const char* text, char16_t* units, size_t capacity);
 
 // The list's drawing: each item's text, the current entry in bold with a
 // play or pause mark, and where a dragged entry would land.

@@ -199,6 +199,7 @@ void RetitleEntry(HWND window, int index, const char* title)
     if (selected)
         SelectIndex(window, at);
     SendToList(window, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+    NoteRetitledForFind();
 }
 
 void RemoveSelectedEntry(HWND window)

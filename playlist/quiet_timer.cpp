@@ -5,7 +5,8 @@
 #include "playlist.h"
 
 static const UINT QUIET_TICK_MS = 100;
-// The kinds of work that wait so: the add stream's drawing, the kept queue.
+// The kinds of work that wait so: the add stream's drawing, the kept queue,
+// the find box's index.
 static const int MOST_QUIET_TIMERS = 4;
 static QuietTimer* s_timers[MOST_QUIET_TIMERS];
 

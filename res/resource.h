@@ -8,6 +8,8 @@
 #define IDR_TRAYMENU        102
 #define IDD_ABOUT           103
 #define IDR_MAINMENU        107
+#define IDD_FIND            108
+#define IDR_MAIN_KEYS       109
 #define IDC_LINKHAND        115
 #define IDI_IDLE            128
 #define IDI_PLAYING         129
@@ -33,6 +35,12 @@
 /* Controls of the about box */
 #define IDC_WEBLINK         1016
 
+/* Controls of the find box */
+#define IDC_FIND_TEXT       1020
+#define IDC_FIND_MATCHES    1021
+#define IDC_FIND_SELECT     1022
+#define IDC_FIND_COUNT      1023
+
 /* Commands */
 #define IDM_PROPERTIES      40001
 #define IDM_PAUSE           40002
@@ -51,6 +59,7 @@
 #define IDM_VOLUME_UP       40023
 #define IDM_VOLUME_DOWN     40024
 #define IDM_PLAY_SELECTED   40025
+#define IDM_FIND_ENTRY      40026
 
 /* Private window messages (above the platform's user message base) */
 #define MSG_TRAY            1276
@@ -79,6 +88,8 @@
 #define ADD_STREAM_TIMER_ID 1001
 #define QUEUE_SAVE_TIMER_ID 1002
 #define SUMMARY_TIMER_ID    1003
+/* The find box's: entries that came indexed once the adds pause */
+#define FIND_REFRESH_TIMER_ID 1004
 
 /* The keyboard's media keys, held as hot keys while a list plays or is paused
    (a program's own hot key ids lie between 0 and 0xBFFF) */

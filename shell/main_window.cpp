@@ -17,6 +17,7 @@ static void ShowMainWindow(HWND window)
 
 static void HideMainWindow(HWND window)
 {
+    CloseFindBox();
     ShowWindow(window, SW_HIDE);
 }
 
@@ -216,6 +217,7 @@ static void OnMainCommand(HWND window, int id, int code)
     case IDM_OPEN_PLAYLIST: ChoosePlaylistToLoad(window); break;
     case IDM_SAVE_PLAYLIST: ChoosePlaylistToSave(window); break;
     case IDM_CLEAR_PLAYLIST: ClearPlaylist(window); break;
+    case IDM_FIND_ENTRY:    OpenFindBox(window); break;
     case IDM_ABOUT:         ShowAboutBox(window); break;
     case IDM_HELP:          OpenHelpPage(window); break;
     case IDM_NEXT:          PlayNextOrPrevious(window, +1); break;

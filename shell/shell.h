@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "shell_text.h"
+#include "../playback/playback.h"
 
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -100,6 +101,19 @@ void FollowDpiChange(HWND window, const RECT* suggested);
 void ReloadTrayPictures(HWND window, bool onlyIfResized);
 
 void ShowAboutBox(HWND owner);
+
+// The find box over the queue (J, Ctrl+F, File > Find in queue), one at a
+// time; the queue's changes reach it as they happen.
+void OpenFindBox(HWND window);
+void CloseFindBox();
+void NoteQueueChangeForFind(QueueChange change, int index, int toIndex);
+// An entry's title has changed: an open box searches the new one once
+// titles stop coming.
+void NoteRetitledForFind();
+bool IsFindBoxMessage(MSG* message);
+// The main window's shortcuts, then the find box's and the main window's
+// dialog keys: true when the message was taken.
+bool TranslateWindowKeys(HWND window, MSG* message);
 INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void PaintWebLink(HDC dc, HWND link);
 BOOL HandleWebLink(UINT message, HWND link);

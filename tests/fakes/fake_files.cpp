@@ -15,6 +15,7 @@ namespace {
 std::string g_readOnlyFolder;
 bool g_withoutReplaceFile = false;
 bool g_withoutRestart = false;
+bool g_ansiOnlyLowering = false;
 int g_changesLeft = -1;
 int g_changes = 0;
 std::vector<FakeRestartRegistration> g_registrations;
@@ -139,6 +140,13 @@ HRESULT WINAPI FakeRegisterApplicationRestart(PCWSTR commandLine, DWORD flags)
     return S_OK;
 }
 
+// What 95, 98 and ME export for it: a stub that lowers nothing.
+DWORD WINAPI StubCharLowerBuffW(LPWSTR, DWORD)
+{
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return 0;
+}
+
 FARPROC WINAPI FakeGetProcAddress(HMODULE module, LPCSTR name)
 {
     static auto real = reinterpret_cast<decltype(&GetProcAddress)>(
@@ -150,6 +158,9 @@ FARPROC WINAPI FakeGetProcAddress(HMODULE module, LPCSTR name)
         if (std::strcmp(name, "RegisterApplicationRestart") == 0)
             return g_withoutRestart ? NULL : reinterpret_cast<FARPROC>(reinterpret_cast<void*>(FakeRegisterApplicationRestart));
     }
+    if (named && g_ansiOnlyLowering && module == GetModuleHandleA("user32.dll") &&
+        std::strcmp(name, "CharLowerBuffW") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(StubCharLowerBuffW));
     return real(module, name);
 }
 
@@ -167,6 +178,7 @@ void FakeFilesReset()
     g_readOnlyFolder.clear();
     g_withoutReplaceFile = false;
     g_withoutRestart = false;
+    g_ansiOnlyLowering = false;
     g_changesLeft = -1;
     g_changes = 0;
     g_registrations.clear();
@@ -180,6 +192,11 @@ void FakeReadOnlyFolder(const std::string& folder)
 void FakeWithoutReplaceFile(bool without)
 {
     g_withoutReplaceFile = without;
+}
+
+void FakeAnsiOnlyLowering(bool ansiOnly)
+{
+    g_ansiOnlyLowering = ansiOnly;
 }
 
 void FakeWithoutRestart(bool without)

@@ -108,6 +108,8 @@ struct FakeRestartRegistration {
 };
 std::vector<FakeRestartRegistration>& FakeRestartRegistrations();
 void FakeWithoutRestart(bool without);
+// CharLowerBuffW as 95, 98 and ME have it: a stub that lowers nothing.
+void FakeAnsiOnlyLowering(bool ansiOnly);
 
 // ---- Message boxes -----------------------------------------------------
 struct FakeMessageBox {

@@ -146,7 +146,7 @@ bool Scenario::PumpAtMost(int limit)
             return true;
         if (message.message == WM_QUIT || message.message == WM_TIMER)
             continue;
-        if (window != NULL && IsWindow(window) && IsDialogMessageA(window, &message))
+        if (window != NULL && IsWindow(window) && TranslateWindowKeys(window, &message))
             continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
