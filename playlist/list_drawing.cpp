@@ -6,6 +6,7 @@
 
 #include "playlist.h"
 #include "../playback/playback.h"
+#include "../app/system_functions.h"
 #include "resource.h"
 
 // A bold form of the list's font, made when first needed and again when the
@@ -138,6 +139,20 @@ static void DrawLength(HDC dc, const PlaylistEntry* entry, RECT* textRect)
     textRect->right = lengthRect.right - (measured.right - measured.left) - LENGTH_GAP;
 }
 
+// The process's code page is UTF-8 where the manifest's is honoured (Windows
+// 10 1903 on), but GDI's "A" calls read text in the system's legacy one: the
+// text goes to GDI in UTF-16 there ("Use UTF-8 code pages in Windows apps").
+static void DrawItemText(HDC dc, const char* text, RECT* rect, UINT format)
+{
+    int(WINAPI * drawWide)(HDC, LPCWSTR, int, LPRECT, UINT) = NULL;
+    WCHAR wide[TEXT_CAPACITY];
+    if (GetACP() == CP_UTF8 && FindSystemFunction("user32.dll", "DrawTextW", &drawWide) &&
+        MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, TEXT_CAPACITY) > 0)
+        drawWide(dc, wide, -1, rect, format);
+    else
+        DrawTextA(dc, text, -1, rect, format);
+}
+
 // A line across the top of the item a dragged entry would land before, or
 // across the bottom of the last one.
 static void DrawDropLine(HDC dc, const DRAWITEMSTRUCT* item, int count)
@@ -181,7 +196,7 @@ void DrawPlaylistItem(HWND window, const DRAWITEMSTRUCT* item)
     int oldMode = SetBkMode(dc, TRANSPARENT);
     COLORREF oldColor = SetTextColor(dc, text);
     DrawLength(dc, reinterpret_cast<const PlaylistEntry*>(item->itemData), &textRect);
-    DrawTextA(dc, itemText, -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    DrawItemText(dc, itemText, &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     SetTextColor(dc, oldColor);
     SetBkMode(dc, oldMode);
     SelectObject(dc, oldFont);
