@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "mp3_flac_ogg_tags_source.h"
+#include "tag_source.h"
 
 namespace {
 
@@ -101,8 +101,8 @@ TEST(FlacTags, StreamInfoGivesTheLengthAndVorbisCommentsTheTexts)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
-        TagReading r = ReadTagsOf(ReadFlacTags, c.file);
-        EXPECT_TRUE(r.recognised);
+        TagsRead r = ReadTagsOf(ReadFlacTags, c.file);
+        EXPECT_TRUE(r.accepted);
         EXPECT_STREQ(r.tags.title, c.title);
         EXPECT_STREQ(r.tags.artist, c.title[0] != '\0' ? "First" : "");
         EXPECT_EQ(r.tags.lengthMs, c.lengthMs);
@@ -145,8 +145,8 @@ TEST(OggTags, TheFirstStreamsLastGranuleLessThePreSkipAndItsComments)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
-        TagReading r = ReadTagsOf(ReadOggTags, c.file);
-        EXPECT_TRUE(r.recognised);
+        TagsRead r = ReadTagsOf(ReadOggTags, c.file);
+        EXPECT_TRUE(r.accepted);
         EXPECT_STREQ(r.tags.title, "Song");
         EXPECT_STREQ(r.tags.artist, "Band");
         EXPECT_EQ(r.tags.lengthMs, c.lengthMs);
@@ -165,8 +165,8 @@ TEST(FlacOggTags, OtherFilesAreLeftAfterASmallRead)
     };
     for (const std::string& other : others) {
         SCOPED_TRACE(other.size());
-        EXPECT_FALSE(ReadTagsOf(ReadFlacTags, other).recognised);
+        EXPECT_FALSE(ReadTagsOf(ReadFlacTags, other).accepted);
         EXPECT_LE(ReadTagsOf(ReadFlacTags, other).handedOut, 16u);
-        EXPECT_FALSE(ReadTagsOf(ReadOggTags, other).recognised);
+        EXPECT_FALSE(ReadTagsOf(ReadOggTags, other).accepted);
     }
 }

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "container_tags_source.h"
+#include "tag_source.h"
 
 namespace {
 

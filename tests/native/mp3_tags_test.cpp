@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "mp3_flac_ogg_tags_source.h"
+#include "tag_source.h"
 
 namespace {
 
@@ -96,8 +96,8 @@ TEST(Mp3Length, EachVersionAndLayerChainsItsFramesAndIsEstimatedFromItsBitRate)
         {"\xFF\xE3\x10\xC0", 52, 576, 11025, 8},      // MPEG-2.5 layer III, mono
     };
     for (const FrameKind& kind : kinds) {
-        TagReading r = ReadTagsOf(ReadMp3Tags, Frames(kind, 400));
-        ASSERT_TRUE(r.recognised) << kind.kbps;
+        TagsRead r = ReadTagsOf(ReadMp3Tags, Frames(kind, 400));
+        ASSERT_TRUE(r.accepted) << kind.kbps;
         // Frame sizes are whole bytes, never padded here: the estimate is a little short.
         EXPECT_NEAR(r.tags.lengthMs, MsOf(400 * kind.samples, kind.rate), MsOf(400 * kind.samples, kind.rate) / 30)
             << kind.kbps;
@@ -131,8 +131,8 @@ TEST(Mp3Length, AnInfoFrameCountsTheFramesAndIsNoAudio)
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         std::string audio = c.kind.samples == 576 ? Frames(c.kind, count) : VariableFrames(count);
-        TagReading r = ReadTagsOf(ReadMp3Tags, Frame(c.kind, c.payload) + audio);
-        EXPECT_TRUE(r.recognised);
+        TagsRead r = ReadTagsOf(ReadMp3Tags, Frame(c.kind, c.payload) + audio);
+        EXPECT_TRUE(r.accepted);
         EXPECT_EQ(r.tags.lengthMs, c.expected);
     }
 }
@@ -143,8 +143,8 @@ TEST(Mp3Length, WithoutAnInfoFrameTheEstimateIsFromTheFirstRealFrame)
     std::string junk = std::string(V1_L3_320.header, 4) + std::string(10, '\0');
     std::string audio = VariableFrames(300);
     std::string tag = Id3v2Tag(3, 0, Id3v2Frame(3, "TIT2", std::string("\0Song", 5)));
-    TagReading r = ReadTagsOf(ReadMp3Tags, tag + junk + audio + Id3v1("Song", "Band"));
-    ASSERT_TRUE(r.recognised);
+    TagsRead r = ReadTagsOf(ReadMp3Tags, tag + junk + audio + Id3v1("Song", "Band"));
+    ASSERT_TRUE(r.accepted);
     EXPECT_EQ(r.tags.lengthMs, static_cast<int64_t>(audio.size() * 8 / 64));
 }
 
@@ -186,8 +186,8 @@ TEST(Mp3Tags, Id3v2VersionsEncodingsAndUnsynchronisation)
     int64_t bare = ReadTagsOf(ReadMp3Tags, audio).tags.lengthMs;
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
-        TagReading r = ReadTagsOf(ReadMp3Tags, c.tag + audio);
-        EXPECT_TRUE(r.recognised);
+        TagsRead r = ReadTagsOf(ReadMp3Tags, c.tag + audio);
+        EXPECT_TRUE(r.accepted);
         EXPECT_STREQ(r.tags.title, c.title);
         EXPECT_STREQ(r.tags.artist, c.artist);
         EXPECT_EQ(r.tags.lengthMs, bare);
@@ -201,8 +201,8 @@ TEST(Mp3Tags, ATagThatClaimsMoreThanTheFileGivesItsTextsAndNoLength)
     for (uint32_t claim : claims) {
         std::string file = Id3v2Tag(3, 0, frames);
         file.replace(6, 4, SyncSafeBytes(claim));
-        TagReading r = ReadTagsOf(ReadMp3Tags, file);
-        EXPECT_TRUE(r.recognised);
+        TagsRead r = ReadTagsOf(ReadMp3Tags, file);
+        EXPECT_TRUE(r.accepted);
         EXPECT_STREQ(r.tags.title, "Song");
         EXPECT_EQ(r.tags.lengthMs, -1);
         EXPECT_LE(r.handedOut, file.size() + 10);
@@ -230,8 +230,8 @@ TEST(Mp3Tags, TagsAroundTheAudioAreReadInOrderOfTrustAndAreNoAudio)
     int64_t bare = ReadTagsOf(ReadMp3Tags, audio).tags.lengthMs;
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
-        TagReading r = ReadTagsOf(ReadMp3Tags, c.head + audio + c.tail);
-        EXPECT_TRUE(r.recognised);
+        TagsRead r = ReadTagsOf(ReadMp3Tags, c.head + audio + c.tail);
+        EXPECT_TRUE(r.accepted);
         EXPECT_STREQ(r.tags.title, c.title);
         EXPECT_STREQ(r.tags.artist, c.artist);
         EXPECT_EQ(r.tags.lengthMs, bare);
@@ -249,8 +249,8 @@ TEST(Mp3Tags, OnlyAnMp3IsRecognisedAndOtherFilesAreLeftAfterASmallRead)
         Id3v2Tag(3, 0, Id3v2Frame(3, "TIT2", std::string("\0Song", 5))) + "fLaC" + std::string(100, '\0'),
     };
     for (const std::string& other : others) {
-        TagReading r = ReadTagsOf(ReadMp3Tags, other);
-        EXPECT_FALSE(r.recognised) << other.size();
+        TagsRead r = ReadTagsOf(ReadMp3Tags, other);
+        EXPECT_FALSE(r.accepted) << other.size();
         EXPECT_LE(r.handedOut, 8u * 1024) << other.size();
     }
 }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "container_tags_source.h"
+#include "tag_source.h"
 
 namespace {
 

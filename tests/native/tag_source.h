@@ -1,10 +1,11 @@
-// Files for the RIFF, MIDI, MP4 and ASF readers' tests, built in memory: a
-// head and a tail of real bytes around a gap of zeros, so a file of gigabytes
-// costs nothing, and the reads counted.
-#ifndef VIREO_CONTAINER_TAGS_SOURCE_H
-#define VIREO_CONTAINER_TAGS_SOURCE_H
+// Files for the tag readers' tests, built in memory: a head and a tail of
+// real bytes around a gap of zeros, so a file of gigabytes costs nothing, and
+// the reads counted; and the byte builders the tests make their files with.
+#ifndef VIREO_TAG_SOURCE_H
+#define VIREO_TAG_SOURCE_H
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "playlist/media_tags_text.h"
@@ -84,6 +85,39 @@ inline std::string Riff(const std::string& form, const std::string& chunks)
 inline std::string InfoList(const std::string& title, const std::string& artist)
 {
     return Chunk("LIST", "INFO" + Chunk("INAM", title + '\0') + Chunk("IART", artist + '\0'));
+}
+
+inline std::string SyncSafeBytes(uint32_t value)
+{
+    std::string bytes;
+    for (int shift = 21; shift >= 0; shift -= 7)
+        bytes += static_cast<char>((value >> shift) & 0x7F);
+    return bytes;
+}
+
+// An ID3v2 tag of the given version and flags around frames (and padding).
+inline std::string Id3v2Tag(int version, unsigned char flags, const std::string& frames)
+{
+    return std::string("ID3") + static_cast<char>(version) + '\0' + static_cast<char>(flags) +
+           SyncSafeBytes(static_cast<uint32_t>(frames.size())) + frames;
+}
+
+// A v2.3 or v2.4 frame; a v2.4 frame's size is sync-safe.
+inline std::string Id3v2Frame(int version, const char* id, const std::string& body, unsigned char flags = 0)
+{
+    std::string size = version == 4 ? SyncSafeBytes(static_cast<uint32_t>(body.size()))
+                                    : BigEndianBytes(body.size(), 4);
+    return std::string(id, 4) + size + '\0' + static_cast<char>(flags) + body;
+}
+
+// Vorbis comments: a vendor, then each "NAME=value".
+inline std::string VorbisComments(std::initializer_list<std::string> comments)
+{
+    std::string vendor = "test encoder";
+    std::string bytes = LittleEndianBytes(vendor.size(), 4) + vendor + LittleEndianBytes(comments.size(), 4);
+    for (const std::string& comment : comments)
+        bytes += LittleEndianBytes(comment.size(), 4) + comment;
+    return bytes;
 }
 
 #endif
