@@ -13,7 +13,7 @@
 #include "resource.h"
 
 // Results taken at a time.
-static const int RESULTS_AT_ONCE = 64;
+static const int RESULTS_AT_ONCE = 16;
 // A played length this far from the one read stands in its place.
 static const int32_t LENGTH_TOLERANCE_MS = 1000;
 

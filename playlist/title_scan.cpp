@@ -11,11 +11,11 @@
 #include "resource.h"
 
 // Kept small: the window feeds the visible rows first, and a long queue of
-// jobs would keep them waiting behind the rest. Yet each run of results
-// costs the window a drawing of the list's scroll bar (title_place.cpp):
-// 64 jobs take tens of milliseconds, and make the runs longer.
-static const int JOB_CAPACITY = 64;
-static const int RESULT_CAPACITY = 128;
+// jobs would keep them waiting behind the rest. Longer runs of results
+// would cost the window fewer drawings of the list's scroll bar, but hold it
+// up longer each: at 64 a round trip to it took three times as long.
+static const int JOB_CAPACITY = 16;
+static const int RESULT_CAPACITY = 32;
 // The head of a file is read once: every reader looks at it first.
 static const size_t HEAD_BYTES = TAG_BLOCK_BYTES;
 
