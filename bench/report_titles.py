@@ -41,9 +41,9 @@ def section(v, runs, when, build, load_before, load_after, cpus):
     scan_ratio = median(pairs)
     md.append("Measured %s with %s; load average before %s, after %s%s.\n"
               % (when, build, load_before, load_after,
-                 " (more than the machine's %d processors: other work shared it, so every figure here is "
-                 "noisier and slower than on a quiet machine)" % cpus
-                 if max(float(x) for x in load_before.split() + load_after.split()) > cpus else ""))
+                 " (above the machine's %d processors over the last minute: other work shared it, so every "
+                 "figure here is noisier and slower than on a quiet machine)" % cpus
+                 if max(float(load_before.split()[0]), float(load_after.split()[0])) > cpus else ""))
     md.append("| Figure | Vireo | Floor | Ratio | Goal | Result |")
     md.append("|---|---|---|---|---|---|")
     md.append("| Reading %s files in 100 folders until every length is known (ms; ratio: median of pairs) "
