@@ -46,3 +46,15 @@ target_link_libraries(bench_kept_start PRIVATE user32 kernel32 shell32)
 
 add_custom_target(bench DEPENDS vireo bench_floor bench_forward_floor bench_driver bench_kept_queue bench_restore_floor
     bench_kept_start bench_find_box)
+
+# Reading titles and lengths: the player's scan of a kept queue whose entries
+# are unread, and its window's answers meanwhile; the floor opens and reads the
+# same files' heads and tails.
+add_executable(bench_titles bench/title_bench.cpp bench/title_busy.cpp)
+target_include_directories(bench_titles PRIVATE ${CMAKE_SOURCE_DIR}/res)
+target_compile_definitions(bench_titles PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(bench_titles PRIVATE user32 kernel32 shell32)
+add_executable(bench_scan_floor bench/scan_floor.cpp)
+target_compile_definitions(bench_scan_floor PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(bench_scan_floor PRIVATE kernel32)
+add_dependencies(bench bench_titles bench_scan_floor)

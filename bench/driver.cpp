@@ -326,9 +326,30 @@ static double WorkingSet(HANDLE process)
     return static_cast<double>(counters.WorkingSetSize);
 }
 
+// Every title and length of the entries read: the line under the list counts
+// them all and no longer says "at least". Files that cannot be read leave it
+// saying so: false after the wait.
+static bool WaitForEveryLength(HWND window, int entries)
+{
+    const double WAIT_S = 180;
+    std::string counted = std::to_string(entries) + " entries, ";
+    double deadline = Now() + WAIT_S;
+    char text[200] = "";
+    while (Now() < deadline) {
+        text[0] = '\0';
+        SendMessageTimeoutA(GetDlgItem(window, IDC_QUEUE_SUMMARY), WM_GETTEXT, sizeof text,
+                            reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000, NULL);
+        if (std::strncmp(text, counted.c_str(), counted.size()) == 0 && std::strstr(text, "at least") == NULL)
+            return true;
+        Sleep(50);
+    }
+    return false;
+}
+
 // Working set with the list's entries minus the working set with none, in
-// the player (added by a later /load) and in the floor (names put straight
-// into its list control), each read after a moment of rest.
+// the player (added by a later /load, with every title read where its files
+// can be) and in the floor (names put straight into its list control), each
+// read after a moment of rest.
 static int MemoryUse(const std::string& vireo, const std::string& floor, const std::string& list)
 {
     int lines = CountLines(list);
@@ -342,6 +363,7 @@ static int MemoryUse(const std::string& vireo, const std::string& floor, const s
     double empty = WorkingSet(player.info.hProcess);
     double t = TimeRun(vireo, "/load " + list);
     int count = ListCount(window);
+    bool titlesRead = WaitForEveryLength(window, lines);
     Sleep(REST_MS);
     double full = WorkingSet(player.info.hProcess);
     End(player, window);
@@ -363,7 +385,7 @@ static int MemoryUse(const std::string& vireo, const std::string& floor, const s
     double floorFull = WorkingSet(base.info.hProcess);
     End(base, floorWindow);
 
-    std::printf("memory_entries %d\n", lines);
+    std::printf("memory_entries %d\nmemory_titles_read %d\n", lines, titlesRead ? 1 : 0);
     std::printf("memory_vireo_empty_ws %.0f\nmemory_vireo_full_ws %.0f\n", empty, full);
     std::printf("memory_floor_entries %d\n", floorCount);
     std::printf("memory_floor_empty_ws %.0f\nmemory_floor_full_ws %.0f\n", floorEmpty,

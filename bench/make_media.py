@@ -15,7 +15,11 @@ WORK/mixed.VireoList     the same tone as waves, FLAC and ALAC files (M4A), in
 WORK/cpu.VireoList       one 45 s tone
 WORK/cpu_flac.VireoList  the same tone as a FLAC file
 WORK/queue.VireoList     10,000 playable entries: the 45 s tone, each its own link
-WORK/kept/Queue.VireoQueue  the 10,000 entries of memory.VireoList as a kept queue
+WORK/titles.VireoList    10,000 small media files with titles in 100 folders
+                         (titled_media.py), for reading titles and memory
+WORK/titles/unread.VireoQueue  the same as a kept queue whose entries are unread
+WORK/kept/Queue.VireoQueue  the same as a kept queue with every title, length,
+                         size and write time read
 Paths are written as the Windows side sees them (Z: is the root).
 """
 import math
@@ -23,6 +27,8 @@ import os
 import struct
 import subprocess
 import sys
+
+import titled_media
 
 RATE = 44100
 HEADER = "[VIREO 1.0]"
@@ -80,15 +86,22 @@ def write_list(path, lines):
             f.write(line + "\r\n")
 
 
-def write_kept_queue(folder, paths):
+def write_kept_queue(path, records, current, read):
+    """Version 2, as the player keeps it: each entry's title, path, length,
+    size and write time, and its artist; unread entries have their file's
+    name, no length and 0 0."""
+    folder = os.path.dirname(path)
     os.makedirs(folder, exist_ok=True)
     for name in ("Queue.VireoQueue.new", "Place.VireoQueue"):
         if os.path.exists(os.path.join(folder, name)):
             os.remove(os.path.join(folder, name))
-    with open(os.path.join(folder, "Queue.VireoQueue"), "w", newline="") as f:
-        f.write("VireoQueue\t1\r\nsaved\t1\r\ncurrent\t%d\t1000\r\n" % (len(paths) // 2))
-        for path in paths:
-            f.write("entry\twave\t%s\t%s\r\n" % (path.rsplit("\\", 1)[-1], path))
+    with open(path, "w", newline="") as f:
+        f.write("VireoQueue\t2\r\ncurrent\t%d\t%d\r\n" % current)
+        for windows, kind, title, artist, length, size, time in records:
+            if read:
+                f.write("entry\t%s\t%s\t%s\t%d\t%d\t%d\t%s\r\n" % (kind, title, windows, length, size, time, artist))
+            else:
+                f.write("entry\t%s\t%s\t%s\t-1\t0\t0\t\r\n" % (kind, windows.rsplit("\\", 1)[-1], windows))
         f.write("end\r\n")
 
 
@@ -111,7 +124,10 @@ def main():
         for n in names:
             f.write(windows_path(os.path.join(missing, n)) + "\r\n")
 
-    write_kept_queue(os.path.join(work, "kept"), [windows_path(os.path.join(missing, n)) for n in names])
+    titled = titled_media.make(work)
+    write_list(os.path.join(work, "titles.VireoList"), [r[0] for r in titled])
+    write_kept_queue(os.path.join(work, "titles", "unread.VireoQueue"), titled, (-1, 0), False)
+    write_kept_queue(os.path.join(work, "kept", "Queue.VireoQueue"), titled, (len(titled) // 2, 1000), True)
 
     one = os.path.join(work, "short.wav")
     write_wave(one, sweep(100, 440, 440))

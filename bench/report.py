@@ -6,6 +6,8 @@
         only the queue's figures: their section of OUTPUT.md is replaced
     report.py --startup BUILD WORK RESULTS LOAD_BEFORE LOAD_AFTER OUTPUT.md
         only start-up: its row of the table and its paragraph are replaced
+    report.py --titles BUILD WORK RESULTS LOAD_BEFORE LOAD_AFTER OUTPUT.md
+        only reading titles and lengths: its section of OUTPUT.md is replaced
 """
 import datetime
 import glob
@@ -17,6 +19,7 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import gap  # noqa: E402
 import make_media  # noqa: E402
+import report_titles  # noqa: E402
 
 
 def read_results(path):
@@ -219,6 +222,13 @@ def measured_at(paths):
 
 
 def main():
+    if sys.argv[1] == "--titles":
+        build, work, results, load_before, load_after, output = sys.argv[2:8]
+        v, runs = read_results(results)
+        report_titles.replace_section(output, report_titles.section(
+            v, runs, measured_at([results]), build_name(), load_before, load_after, os.cpu_count()))
+        print("run-benchmarks: rewrote the section on reading titles of %s" % output)
+        return
     if sys.argv[1] == "--queue":
         build, work, results, load_before, load_after, output = sys.argv[2:8]
         v, runs = read_results(results)
@@ -392,6 +402,7 @@ def main():
               % (f("cpu_vireo_server_s") if "cpu_vireo_server_s" in v else float("nan"),
                  f("cpu_floor_server_s") if "cpu_floor_server_s" in v else float("nan")))
     md += queue_section(v, runs, now, load_before, load_after)
+    md += report_titles.section(v, runs, now, build_name(), load_before, load_after, cpus)
     md.append(open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "method.md")).read())
     with open(output, "w") as out:
         out.write("\n".join(md))

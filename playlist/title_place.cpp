@@ -71,25 +71,33 @@ void TitlesSeeQueueChange(QueueChange change, int index, int toIndex)
         s_sweep = index < s_sweep ? index : toIndex < s_sweep ? toIndex : s_sweep;
 }
 
-// The entry a result names, if it is still in the list.
-static int FindResultEntry(HWND window, const TitleResult& result)
+static PlaylistEntry* ItemEntry(HWND list, int index)
 {
-    int index = result.indexHint;
-    if (GetEntry(window, index) != result.entry)
-        index = FindEntryIndex(window, result.entry);
-    return index >= 0 && GetEntry(window, index)->serial == result.serial ? index : -1;
+    LRESULT data = SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
+    return data != LB_ERR ? reinterpret_cast<PlaylistEntry*>(data) : NULL;
 }
 
-// A new title takes the item's place; a new length only its row is drawn again.
-static void Place(HWND window, const TitleResult& result, bool* listChanged)
+// The entry a result names, if it is still in the list.
+static int FindResultEntry(HWND window, HWND list, const TitleResult& result)
 {
-    int index = FindResultEntry(window, result);
+    int index = result.indexHint;
+    if (ItemEntry(list, index) != result.entry)
+        index = FindEntryIndex(window, result.entry);
+    const PlaylistEntry* entry = index >= 0 ? ItemEntry(list, index) : NULL;
+    return entry != NULL && entry->serial == result.serial ? index : -1;
+}
+
+// A new title takes the item's place. The row to draw again (for its title
+// or its length), or -1.
+static int Place(HWND window, HWND list, const TitleResult& result, bool* listChanged)
+{
+    int index = FindResultEntry(window, list, result);
     if (index < 0)
-        return;
-    PlaylistEntry* entry = GetEntry(window, index);
+        return -1;
+    PlaylistEntry* entry = ItemEntry(list, index);
     entry->titleState = TITLE_READ;
     if (!result.read)
-        return;
+        return -1;
     entry->fileSize = result.fileSize;
     entry->fileTime = result.fileTime;
     entry->lengthMs = result.lengthMs;
@@ -97,13 +105,26 @@ static void Place(HWND window, const TitleResult& result, bool* listChanged)
     *listChanged = true;
     const char* title = result.title[0] != '\0' ? result.title : result.name;
     char shown[TEXT_CAPACITY];
-    GetEntryText(window, index, shown);
+    GetListItemText(list, index, shown);
     if (std::strcmp(shown, title) != 0)
         RetitleEntry(window, index, title);
-    else
-        RedrawListItem(window, index);
     if (entry == CurrentEntry())
         ShowMediaControlsTitleAgain(window);
+    return index;
+}
+
+// Windows does not draw again what changed while drawing was held.
+static void DrawRowsInView(HWND list, const int* rows, int count)
+{
+    RECT client;
+    GetClientRect(list, &client);
+    for (int i = 0; i < count; ++i) {
+        RECT row;
+        if (rows[i] >= 0 &&
+            SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(rows[i]), reinterpret_cast<LPARAM>(&row)) != LB_ERR &&
+            row.top < client.bottom && row.bottom > client.top)
+            InvalidateRect(list, &row, FALSE);
+    }
 }
 
 void PlaceReadTitles(HWND window)
@@ -112,9 +133,22 @@ void PlaceReadTitles(HWND window)
     if (results == NULL)
         return;
     int count = TakeTitleResults(results, RESULTS_AT_ONCE);
+    HWND list = GetDlgItem(window, IDC_PLAYLIST);
+    // A shown list draws its scroll bar again at every retitle (two changes
+    // of its items), which under Wine cost milliseconds each: the drawing is
+    // held for the run, and the rows in view drawn once. A stream of adds
+    // holds it already, and draws the whole list when it ends.
+    bool hold = count > 0 && !AddStreamUnderWay();
+    if (hold)
+        SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     bool listChanged = false;
+    int rows[RESULTS_AT_ONCE];
     for (int i = 0; i < count; ++i)
-        Place(window, results[i], &listChanged);
+        rows[i] = Place(window, list, results[i], &listChanged);
+    if (hold) {
+        SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+        DrawRowsInView(list, rows, count);
+    }
     std::free(results);
     if (listChanged) {
         SaveQueueSoon(window);

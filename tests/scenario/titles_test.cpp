@@ -3,9 +3,11 @@
 // the length the media layer tells as an entry plays.
 #include "scenario.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -51,6 +53,21 @@ std::string Wave(int ms, const std::string& title, const std::string& artist)
     if (!info.empty())
         body += Chunk("LIST", "INFO" + info);
     return Chunk("RIFF", body);
+}
+
+// Each row the list has its owner draw, with the length its entry had then.
+std::vector<std::pair<int, int32_t>> g_drawnRows;
+
+LRESULT CALLBACK WatchDrawing(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == WM_DRAWITEM && sent->wParam == IDC_PLAYLIST) {
+        const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(sent->lParam);
+        const PlaylistEntry* entry = reinterpret_cast<const PlaylistEntry*>(item->itemData);
+        if (entry != NULL)
+            g_drawnRows.push_back({static_cast<int>(item->itemID), entry->lengthMs});
+    }
+    return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
 class TitlesScenario : public Scenario {
@@ -143,6 +160,23 @@ TEST_F(TitlesScenario, TitlesAndLengthsComeFromTheFilesAndStayWithTheKeptQueue)
     Open();
     ASSERT_TRUE(PumpUntil([&] { return Items()[1] == "Fast River"; })) << Items()[1];
     EXPECT_EQ(3000, LengthOf(1));
+
+    // A row in view is drawn again with a new length under the same title:
+    // shown before the reading thread's word is taken.
+    Command(IDC_EXIT);
+    WriteBytes(plain, Wave(2000, "", ""));
+    window = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_MAIN), NULL, MainDialogProc,
+                                reinterpret_cast<LPARAM>(""));
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
+    g_drawnRows.clear();
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, WatchDrawing, NULL, GetCurrentThreadId());
+    bool drawn = PumpUntil([&] {
+        return std::find(g_drawnRows.begin(), g_drawnRows.end(), std::make_pair(2, int32_t{2000})) != g_drawnRows.end();
+    });
+    UnhookWindowsHookEx(hook);
+    EXPECT_TRUE(drawn) << LengthOf(2);
+    EXPECT_EQ("03 plain.wav", Items()[2]);
 }
 
 TEST_F(TitlesScenario, ThePlayedLengthStandsWhereNoneWasReadOrTheReadOneWasWrong)
