@@ -60,7 +60,7 @@ static void TakeListedInfo(ListReading* reading, const M3uEntryInfo& info)
     title[length] = '\0';
     const char* shown = ReadStoredText(title, converted, sizeof converted);
     if (shown[0] != '\0' && std::strlen(shown) < static_cast<size_t>(TEXT_CAPACITY))
-        RetitleEntry(window, index, shown);
+        RetitleEntry(window, GetDlgItem(window, IDC_PLAYLIST), index, shown);
     else
         RedrawListItem(window, index);
 }

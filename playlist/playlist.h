@@ -85,7 +85,7 @@ void LookUpFile(char* text, char* display);
 void RemoveEntry(HWND window, int index);
 void MoveEntry(HWND window, int from, int to);
 // The item's text becomes the entry's title; it keeps its place in the list.
-void RetitleEntry(HWND window, int index, const char* title);
+void RetitleEntry(HWND window, HWND list, int index, const char* title);
 // Every entry removed, playback stopped first.
 void ClearPlaylist(HWND window);
 void RemoveSelectedEntry(HWND window);
@@ -232,11 +232,10 @@ bool AskClearBeforeLoad(HWND window);
 
 // Titles and lengths, read by a thread of their own at low priority: jobs
 // for the rows in view first, then the rest (and again for a list that has
-// changed); what it read placed in the list (MSG_TITLES_READ); the length
+// changed); what it read placed in the list a tick of a timer at a time; the length
 // the media layer tells as an entry plays.
 void ReadTitlesSoon(HWND window);
 void TitlesSeeQueueChange(QueueChange change, int index, int toIndex);
-void PlaceReadTitles(HWND window);
 void KeepPlayedLength(HWND window, int32_t playedMs);
 // The line under the list: how many entries, how long they play, and while
 // playing how much is left; brought up to date within half a second of a

@@ -155,13 +155,14 @@ void ClearPlaylist(HWND window)
 // The item at from, under text, put at to, its entry with it; where the list
 // refuses it there, at the end. The index it is at, or -1 when the list
 // refused it altogether: its entry then goes as a removed one does.
-static int PutItem(HWND window, int from, int to, const char* text)
+static int PutItem(HWND window, HWND list, int from, int to, const char* text)
 {
-    PlaylistEntry* entry = GetEntry(window, from);
-    SendToList(window, LB_DELETESTRING, static_cast<WPARAM>(from), 0);
-    LRESULT index = SendToList(window, LB_INSERTSTRING, static_cast<WPARAM>(to), reinterpret_cast<LPARAM>(text));
+    LRESULT data = SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(from), 0);
+    PlaylistEntry* entry = data != LB_ERR ? reinterpret_cast<PlaylistEntry*>(data) : NULL;
+    SendMessageA(list, LB_DELETESTRING, static_cast<WPARAM>(from), 0);
+    LRESULT index = SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(to), reinterpret_cast<LPARAM>(text));
     if (index < 0)
-        index = SendToList(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+        index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     if (index < 0) {
         bool wasCurrent = ReleaseFromPlayback(window, entry, from);
         if (entry != NULL)
@@ -172,33 +173,36 @@ static int PutItem(HWND window, int from, int to, const char* text)
             PlayOnAfterRemoval(window);
         return -1;
     }
-    SendToList(window, LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry));
+    SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry));
     return static_cast<int>(index);
 }
 
 void MoveEntry(HWND window, int from, int to)
 {
     char text[TEXT_CAPACITY];
-    GetEntryText(window, from, text);
-    int index = PutItem(window, from, to, text);
+    HWND list = GetDlgItem(window, IDC_PLAYLIST);
+    GetListItemText(list, from, text);
+    int index = PutItem(window, list, from, to, text);
     if (index < 0)
         return;
     QueueChanged(window, QUEUE_MOVED, from, index);
     SelectIndex(window, index);
 }
 
-void RetitleEntry(HWND window, int index, const char* title)
+// Reached through the list's own handle: a run of titles read calls it for
+// every entry, and finding the control anew costs more than the change.
+void RetitleEntry(HWND window, HWND list, int index, const char* title)
 {
-    bool selected = GetSelectedIndex(window) == index;
-    LRESULT top = SendToList(window, LB_GETTOPINDEX, 0, 0);
-    int at = PutItem(window, index, index, title);
+    bool selected = SendMessageA(list, LB_GETCURSEL, 0, 0) == index;
+    LRESULT top = SendMessageA(list, LB_GETTOPINDEX, 0, 0);
+    int at = PutItem(window, list, index, index, title);
     if (at < 0)
         return;
     if (at != index)
         QueueChanged(window, QUEUE_MOVED, index, at);
     if (selected)
-        SelectIndex(window, at);
-    SendToList(window, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
     NoteRetitledForFind();
 }
 

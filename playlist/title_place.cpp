@@ -1,6 +1,8 @@
 // Titles and lengths on the window's thread: jobs handed to the reading
-// thread (the rows in view first, then the list from the top), what it read
-// placed into the list, and the length the media layer tells as an entry plays.
+// thread (the rows in view first, then the list from the top) and what it
+// read placed into the list, a tick of the title timer at a time, so that the
+// window is busy a moment now and then rather than at every file; and the
+// length the media layer tells as an entry plays.
 #include <windows.h>
 
 #include <cstdlib>
@@ -12,13 +14,18 @@
 #include "../shell/shell.h"
 #include "resource.h"
 
-// Results taken at a time.
-static const int RESULTS_AT_ONCE = 16;
+// Results taken at a tick: as many as the thread holds.
+static const int RESULTS_AT_ONCE = 512;
+static const UINT TITLES_TICK_MS = 100;
 // A played length this far from the one read stands in its place.
 static const int32_t LENGTH_TOLERANCE_MS = 1000;
 
 // The next row the sweep from the top looks at; moved back by edits above it.
 static int s_sweep = 0;
+// The window whose timer ticks while jobs are out or results wait.
+static HWND s_ticking = NULL;
+
+static void CALLBACK OnTitlesTick(HWND window, UINT, UINT_PTR, DWORD);
 
 static bool NeedsReading(const PlaylistEntry* entry)
 {
@@ -39,19 +46,32 @@ static bool HandOver(HWND list, int index, int* room)
     CopyBounded(job.path, sizeof job.path, entry->path);
     job.fileSize = entry->fileSize;
     job.fileTime = entry->fileTime;
+    // Added in an earlier run, its title may have been its tags'.
+    job.wantsName = entry->titleState == TITLE_CHECK;
     HandTitleJob(job);
     entry->titleState = TITLE_QUEUED;
     --*room;
     return true;
 }
 
-void ReadTitlesSoon(HWND window)
+static void KeepTicking(HWND window, bool busy)
 {
-    HWND list = GetDlgItem(window, IDC_PLAYLIST);
+    if (busy && s_ticking != window && SetTimer(window, TITLES_TIMER_ID, TITLES_TICK_MS, OnTitlesTick) != 0)
+        s_ticking = window;
+    else if (!busy && s_ticking == window) {
+        KillTimer(window, TITLES_TIMER_ID);
+        s_ticking = NULL;
+    }
+}
+
+// True when any job was handed out.
+static bool HandOutJobs(HWND window, HWND list)
+{
     int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-    int room = count > 0 ? TitleJobRoom(window) : 0;
+    int room = count > 0 ? TitleJobRoom() : 0;
+    int given = room;
     if (room == 0)
-        return;
+        return false;
     int top = static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0));
     RECT client;
     GetClientRect(list, &client);
@@ -61,6 +81,13 @@ void ReadTitlesSoon(HWND window)
         HandOver(list, i, &room);
     for (; s_sweep < count && room > 0; ++s_sweep)
         HandOver(list, s_sweep, &room);
+    return room < given;
+}
+
+void ReadTitlesSoon(HWND window)
+{
+    if (HandOutJobs(window, GetDlgItem(window, IDC_PLAYLIST)))
+        KeepTicking(window, true);
 }
 
 void TitlesSeeQueueChange(QueueChange change, int index, int toIndex)
@@ -103,11 +130,12 @@ static int Place(HWND window, HWND list, const TitleResult& result, bool* listCh
     entry->lengthMs = result.lengthMs;
     entry->artistLength = result.title[0] != '\0' ? result.artistLength : 0;
     *listChanged = true;
+    // Without a title of its tags an entry keeps the name it was added under.
     const char* title = result.title[0] != '\0' ? result.title : result.name;
     char shown[TEXT_CAPACITY];
     GetListItemText(list, index, shown);
-    if (std::strcmp(shown, title) != 0)
-        RetitleEntry(window, index, title);
+    if (title[0] != '\0' && std::strcmp(shown, title) != 0)
+        RetitleEntry(window, list, index, title);
     if (entry == CurrentEntry())
         ShowMediaControlsTitleAgain(window);
     return index;
@@ -127,34 +155,43 @@ static void DrawRowsInView(HWND list, const int* rows, int count)
     }
 }
 
-void PlaceReadTitles(HWND window)
+static void CALLBACK OnTitlesTick(HWND window, UINT, UINT_PTR, DWORD)
 {
     TitleResult* results = static_cast<TitleResult*>(std::malloc(sizeof(TitleResult) * RESULTS_AT_ONCE));
     if (results == NULL)
         return;
-    int count = TakeTitleResults(results, RESULTS_AT_ONCE);
+    bool busy = false;
+    int count = TakeTitleResults(results, RESULTS_AT_ONCE, &busy);
     HWND list = GetDlgItem(window, IDC_PLAYLIST);
     // A shown list draws its scroll bar again at every retitle (two changes
     // of its items), which under Wine cost milliseconds each: the drawing is
-    // held for the run, and the rows in view drawn once. A stream of adds
+    // held for the tick, and the rows in view drawn once. A stream of adds
     // holds it already, and draws the whole list when it ends.
     bool hold = count > 0 && !AddStreamUnderWay();
     if (hold)
         SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     bool listChanged = false;
-    int rows[RESULTS_AT_ONCE];
-    for (int i = 0; i < count; ++i)
-        rows[i] = Place(window, list, results[i], &listChanged);
+    int* rows = static_cast<int*>(std::malloc(sizeof(int) * RESULTS_AT_ONCE));
+    for (int i = 0; i < count; ++i) {
+        int row = Place(window, list, results[i], &listChanged);
+        if (rows != NULL)
+            rows[i] = row;
+    }
     if (hold) {
         SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-        DrawRowsInView(list, rows, count);
+        if (rows != NULL)
+            DrawRowsInView(list, rows, count);
+        else
+            InvalidateRect(list, NULL, FALSE);
     }
+    std::free(rows);
     std::free(results);
     if (listChanged) {
         SaveQueueSoon(window);
         ShowQueueSummarySoon(window);
     }
-    ReadTitlesSoon(window);
+    bool handed = HandOutJobs(window, list);
+    KeepTicking(window, busy || handed);
 }
 
 // The media layer's word once an entry plays: for the kinds no reader

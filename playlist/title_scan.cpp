@@ -1,33 +1,39 @@
 // The thread that reads titles and lengths, at low priority, off the
 // window's thread: a file on a slow disk or a server never holds the window
 // up. It takes jobs the window hands it and hands back what it read; the
-// window places the results (title_place.cpp).
+// window places the results at its title timer's ticks (title_place.cpp).
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "playlist.h"
 #include "title_scan.h"
 #include "resource.h"
 
-// Kept small: the window feeds the visible rows first, and a long queue of
-// jobs would keep them waiting behind the rest. Longer runs of results
-// would cost the window fewer drawings of the list's scroll bar, but hold it
-// up longer each: at 64 a round trip to it took three times as long.
-static const int JOB_CAPACITY = 16;
-static const int RESULT_CAPACITY = 32;
+// Enough for a tick of the window's title timer: the window places results
+// and hands out jobs a tick at a time, so that it is busy a moment now and
+// then rather than at every file. The rows in view are handed out first.
+static const int JOB_CAPACITY = 512;
+static const int RESULT_CAPACITY = 512;
 // The head of a file is read once: every reader looks at it first.
 static const size_t HEAD_BYTES = TAG_BLOCK_BYTES;
+
+// A queue that wraps round in its array.
+struct Ring {
+    int first;
+    int count;
+};
 
 static CRITICAL_SECTION s_lock;
 static HANDLE s_jobsWaiting = NULL;     // set while jobs wait
 static HANDLE s_roomForResults = NULL;  // set while results have room
 static bool s_started = false;
-static HWND s_window = NULL;
-static TitleJob s_jobs[JOB_CAPACITY];
-static int s_jobCount = 0;
-static TitleResult s_results[RESULT_CAPACITY];
-static int s_resultCount = 0;
+static TitleJob* s_jobs = NULL;
+static Ring s_jobRing = {0, 0};
+static TitleResult* s_results = NULL;
+static Ring s_resultRing = {0, 0};
+static bool s_working = false;          // a job taken and not handed back yet
 
 // The open file, and its head read once.
 struct FileBytes {
@@ -54,60 +60,68 @@ static size_t ReadFileAt(void* context, uint64_t offset, unsigned char* bytes, s
     return got;
 }
 
-static void ReadTags(const char* path, uint64_t size, MediaTags* tags)
+// What the open file says of itself.
+static void LookAtOpenFile(HANDLE file, uint64_t* size, uint64_t* time)
 {
-    ClearMediaTags(tags);
-    s_bytes.file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
-    if (s_bytes.file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD got = 0;
-    s_bytes.headSize = ReadFile(s_bytes.file, s_bytes.head, sizeof s_bytes.head, &got, NULL) ? got : 0;
-    TagSource source;
-    BeginTagSource(&source, size, ReadFileAt, &s_bytes);
-    ReadMediaTags(&source, tags);
-    CloseHandle(s_bytes.file);
+    DWORD high = 0;
+    DWORD low = GetFileSize(file, &high);
+    *size = low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR ? 0 : static_cast<uint64_t>(high) << 32 | low;
+    FILETIME written = {0, 0};
+    GetFileTime(file, NULL, NULL, &written);
+    *time = static_cast<uint64_t>(written.dwHighDateTime) << 32 | written.dwLowDateTime;
 }
 
-// What the disk says of the file now; false when it is gone.
-static bool LookAtFile(const char* path, uint64_t* size, uint64_t* time, char* name)
+// The file's long name, for a title its tags no longer give: the list shows
+// the name an entry was added under until then.
+static void FindLongName(const char* path, char* name)
 {
     WIN32_FIND_DATAA found;
     HANDLE search = std::strpbrk(path, "*?") == NULL ? FindFirstFileA(path, &found) : INVALID_HANDLE_VALUE;
     if (search == INVALID_HANDLE_VALUE)
-        return false;
+        return;
     FindClose(search);
-    *size = static_cast<uint64_t>(found.nFileSizeHigh) << 32 | found.nFileSizeLow;
-    *time = static_cast<uint64_t>(found.ftLastWriteTime.dwHighDateTime) << 32 | found.ftLastWriteTime.dwLowDateTime;
     CopyBounded(name, TEXT_CAPACITY, found.cFileName);
-    return true;
 }
 
+// Opened once: its size and time tell whether it has changed since it was
+// last read, and a file that is gone keeps its last title.
 static void Work(const TitleJob& job, TitleResult* result)
 {
     static MediaTags tags;
     *result = TitleResult{job.entry, job.serial, job.indexHint, false, false, "", "", 0, -1, 0, 0};
-    // A file that is gone keeps its last title.
-    if (!LookAtFile(job.path, &result->fileSize, &result->fileTime, result->name))
+    s_bytes.file = CreateFileA(job.path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    if (s_bytes.file == INVALID_HANDLE_VALUE)
         return;
     result->found = true;
-    if (job.fileSize == result->fileSize && job.fileTime == result->fileTime)
-        return;
-    ReadTags(job.path, result->fileSize, &tags);
-    result->read = true;
-    result->lengthMs = tags.lengthMs >= 0 && tags.lengthMs <= INT32_MAX ? static_cast<int32_t>(tags.lengthMs) : -1;
-    ComposeTitle(tags.artist, tags.title, result->title, &result->artistLength);
+    LookAtOpenFile(s_bytes.file, &result->fileSize, &result->fileTime);
+    if (job.fileSize != result->fileSize || job.fileTime != result->fileTime) {
+        DWORD got = 0;
+        s_bytes.headSize = ReadFile(s_bytes.file, s_bytes.head, sizeof s_bytes.head, &got, NULL) ? got : 0;
+        TagSource source;
+        BeginTagSource(&source, result->fileSize, ReadFileAt, &s_bytes);
+        ClearMediaTags(&tags);
+        ReadMediaTags(&source, &tags);
+        result->read = true;
+        result->lengthMs = tags.lengthMs >= 0 && tags.lengthMs <= INT32_MAX ? static_cast<int32_t>(tags.lengthMs) : -1;
+        ComposeTitle(tags.artist, tags.title, result->title, &result->artistLength);
+    }
+    CloseHandle(s_bytes.file);
+    if (result->read && result->title[0] == '\0' && job.wantsName)
+        FindLongName(job.path, result->name);
 }
 
 static bool TakeJob(TitleJob* job)
 {
     EnterCriticalSection(&s_lock);
-    bool taken = s_jobCount > 0;
+    bool taken = s_jobRing.count > 0;
     if (taken) {
-        *job = s_jobs[0];
-        std::memmove(s_jobs, s_jobs + 1, sizeof *s_jobs * static_cast<size_t>(--s_jobCount));
-    }
-    if (s_jobCount == 0)
+        *job = s_jobs[s_jobRing.first];
+        s_jobRing.first = (s_jobRing.first + 1) % JOB_CAPACITY;
+        --s_jobRing.count;
+    } else {
         ResetEvent(s_jobsWaiting);
+    }
+    s_working = taken;
     LeaveCriticalSection(&s_lock);
     return taken;
 }
@@ -116,11 +130,10 @@ static void HandBack(const TitleResult& result)
 {
     for (;;) {
         EnterCriticalSection(&s_lock);
-        if (s_resultCount < RESULT_CAPACITY) {
-            s_results[s_resultCount++] = result;
-            // One notice for each run of results: the window takes them all.
-            if (s_resultCount == 1)
-                PostMessageA(s_window, MSG_TITLES_READ, 0, 0);
+        if (s_resultRing.count < RESULT_CAPACITY) {
+            s_results[(s_resultRing.first + s_resultRing.count) % RESULT_CAPACITY] = result;
+            ++s_resultRing.count;
+            s_working = false;
             LeaveCriticalSection(&s_lock);
             return;
         }
@@ -143,17 +156,18 @@ static DWORD WINAPI RunTitleScan(LPVOID)
     }
 }
 
-static bool StartTitleScan(HWND window)
+static bool StartTitleScan()
 {
     if (s_started)
         return s_jobsWaiting != NULL;
     s_started = true;
-    s_window = window;
+    s_jobs = static_cast<TitleJob*>(std::malloc(sizeof(TitleJob) * JOB_CAPACITY));
+    s_results = static_cast<TitleResult*>(std::malloc(sizeof(TitleResult) * RESULT_CAPACITY));
     InitializeCriticalSection(&s_lock);
     s_jobsWaiting = CreateEventA(NULL, TRUE, FALSE, NULL);
     s_roomForResults = CreateEventA(NULL, TRUE, TRUE, NULL);
     DWORD id = 0;
-    HANDLE thread = s_jobsWaiting != NULL && s_roomForResults != NULL
+    HANDLE thread = s_jobs != NULL && s_results != NULL && s_jobsWaiting != NULL && s_roomForResults != NULL
                         ? CreateThread(NULL, 0, RunTitleScan, NULL, CREATE_SUSPENDED, &id)
                         : NULL;
     if (thread == NULL) {
@@ -169,13 +183,12 @@ static bool StartTitleScan(HWND window)
     return true;
 }
 
-int TitleJobRoom(HWND window)
+int TitleJobRoom()
 {
-    if (!StartTitleScan(window))
+    if (!StartTitleScan())
         return 0;
     EnterCriticalSection(&s_lock);
-    s_window = window;
-    int room = JOB_CAPACITY - s_jobCount;
+    int room = JOB_CAPACITY - s_jobRing.count;
     LeaveCriticalSection(&s_lock);
     return room;
 }
@@ -183,25 +196,26 @@ int TitleJobRoom(HWND window)
 void HandTitleJob(const TitleJob& job)
 {
     EnterCriticalSection(&s_lock);
-    if (s_jobCount < JOB_CAPACITY) {
-        s_jobs[s_jobCount++] = job;
+    if (s_jobRing.count < JOB_CAPACITY) {
+        s_jobs[(s_jobRing.first + s_jobRing.count) % JOB_CAPACITY] = job;
+        ++s_jobRing.count;
         SetEvent(s_jobsWaiting);
     }
     LeaveCriticalSection(&s_lock);
 }
 
-int TakeTitleResults(TitleResult* results, int capacity)
+int TakeTitleResults(TitleResult* results, int capacity, bool* busy)
 {
+    *busy = false;
     if (!s_started || s_jobsWaiting == NULL)
         return 0;
     EnterCriticalSection(&s_lock);
-    int count = s_resultCount < capacity ? s_resultCount : capacity;
-    std::memcpy(results, s_results, sizeof *results * static_cast<size_t>(count));
-    std::memmove(s_results, s_results + count, sizeof *s_results * static_cast<size_t>(s_resultCount - count));
-    s_resultCount -= count;
-    // Results left behind are taken at a notice of their own.
-    if (s_resultCount > 0)
-        PostMessageA(s_window, MSG_TITLES_READ, 0, 0);
+    int count = s_resultRing.count < capacity ? s_resultRing.count : capacity;
+    for (int i = 0; i < count; ++i)
+        results[i] = s_results[(s_resultRing.first + i) % RESULT_CAPACITY];
+    s_resultRing.first = (s_resultRing.first + count) % RESULT_CAPACITY;
+    s_resultRing.count -= count;
+    *busy = s_jobRing.count > 0 || s_working || s_resultRing.count > 0;
     SetEvent(s_roomForResults);
     LeaveCriticalSection(&s_lock);
     return count;

@@ -16,6 +16,9 @@ struct TitleJob {
     // The file as its title was last read: one that is still so is not read again.
     uint64_t fileSize;
     uint64_t fileTime;
+    // Its tags may have given the title shown: without them now, the file's
+    // long name takes its place.
+    bool wantsName;
 };
 
 struct TitleResult {
@@ -24,7 +27,7 @@ struct TitleResult {
     int indexHint;
     bool found;                     // the file is there
     bool read;                      // and was read: what follows is new
-    char name[TEXT_CAPACITY];       // its long name, the title when its tags give none
+    char name[TEXT_CAPACITY];       // its long name, where wanted and its tags give no title
     char title[TEXT_CAPACITY];      // "" when its tags give none
     uint16_t artistLength;
     int32_t lengthMs;               // -1: not known
@@ -33,10 +36,10 @@ struct TitleResult {
 };
 
 // How many more jobs the thread takes now (0 also where it cannot run).
-int TitleJobRoom(HWND window);
+int TitleJobRoom();
 void HandTitleJob(const TitleJob& job);
-// Up to capacity results, oldest first; MSG_TITLES_READ comes when more are ready.
-int TakeTitleResults(TitleResult* results, int capacity);
+// Up to capacity results, oldest first; busy while jobs or results remain.
+int TakeTitleResults(TitleResult* results, int capacity, bool* busy);
 
 // "Artist - Title" (or the one there is) from a tag's UTF-8 texts into the
 // program's own text, cut to a list text's limit at a whole character;

@@ -72,8 +72,6 @@
 /* Plays the entry at the list index in wParam now: "/play" and Explorer's
    "Play" from the first entry they appended */
 #define MSG_PLAY_ENTRY      1301
-/* Posted by the title-reading thread when what it read waits to be placed */
-#define MSG_TITLES_READ     1302
 /* Makes Windows' media controls, once the queue first holds something */
 #define MSG_MEDIA_CONTROLS  1303
 /* Posted by the start: the marker's owner serves Explorer's executes from
@@ -90,6 +88,8 @@
 #define SUMMARY_TIMER_ID    1003
 /* The find box's: entries that came indexed once the adds pause */
 #define FIND_REFRESH_TIMER_ID 1004
+/* Titles read are placed, and more handed out, at its ticks */
+#define TITLES_TIMER_ID     1005
 
 /* The keyboard's media keys, held as hot keys while a list plays or is paused
    (a program's own hot key ids lie between 0 and 0xBFFF) */

@@ -16,8 +16,6 @@ protected:
     }
 
     // Handles the next queued message only; false when there is none.
-    // The next message of the play's own; the title reader's notices, which
-    // come when its thread pleases, are handled on the way.
     bool DispatchOne()
     {
         MSG message;
@@ -25,8 +23,7 @@ protected:
             if (message.message == WM_QUIT || message.message == WM_TIMER)
                 continue;
             DispatchMessageA(&message);
-            if (message.message != MSG_TITLES_READ)
-                return true;
+            return true;
         }
         return false;
     }
