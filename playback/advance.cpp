@@ -220,7 +220,6 @@ void StartEntry(HWND window, int index, bool cue)
     const PlaylistEntry* entry = GetEntry(window, index);
     if (entry == NULL)
         return;
-    HoldTitleReading();
     MakeCurrent(window, index);
     if (cue)
         HoldCued(window, entry, EntryElement(entry));
@@ -233,7 +232,6 @@ void StartEntryFrom(HWND window, int index, int32_t offsetMs)
     const PlaylistEntry* entry = GetEntry(window, index);
     if (entry == NULL)
         return;
-    HoldTitleReading();
     MakeCurrent(window, index);
     OpenAndPlay(window, entry, offsetMs);
 }
@@ -244,7 +242,6 @@ void AdvancePlayback(HWND window, UINT message, WPARAM flags)
         IsOutdatedAdvance(message, flags))
         return;
     s_endInDoubt = false;
-    HoldTitleReading();
     if (g_playState != PLAY_PAUSED) {
         StopAndCloseMedia();
         s_cued.waiting = false;

@@ -191,7 +191,6 @@ void PlayEntryNow(HWND window, int index)
 {
     if (index < 0 || index >= GetEntryCount(window))
         return;
-    HoldTitleReading();
     if (g_playState == PLAY_STOPPED)
         BeginPlaying(window);
     else if (g_playState == PLAY_PAUSED)

@@ -237,11 +237,6 @@ bool AskClearBeforeLoad(HWND window);
 void ReadTitlesSoon(HWND window);
 void TitlesSeeQueueChange(QueueChange change, int index, int toIndex);
 void KeepPlayedLength(HWND window, int32_t playedMs);
-// The reading stands aside a moment while an entry is stopped and another
-// opened: under Wine the files it opens queue before the media layer's calls
-// in the server they share, and a transition took three times as long.
-const DWORD TITLE_HOLD_MS = 500;
-void HoldTitleReading();
 // The line under the list: how many entries, how long they play, and while
 // playing how much is left; brought up to date within half a second of a
 // change, without drawing the list.

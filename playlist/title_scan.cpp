@@ -34,7 +34,6 @@ static Ring s_jobRing = {0, 0};
 static TitleResult* s_results = NULL;
 static Ring s_resultRing = {0, 0};
 static bool s_working = false;          // a job taken and not handed back yet
-static DWORD s_holdUntil = 0;           // GetTickCount's value: no file is opened before
 
 // The open file, and its head read once.
 struct FileBytes {
@@ -111,22 +110,8 @@ static void Work(const TitleJob& job, TitleResult* result)
         FindLongName(job.path, result->name);
 }
 
-// Until a hold runs out, between one file and the next.
-static void WaitOutHold()
-{
-    for (;;) {
-        EnterCriticalSection(&s_lock);
-        long left = static_cast<long>(s_holdUntil - GetTickCount());
-        LeaveCriticalSection(&s_lock);
-        if (left <= 0 || left > static_cast<long>(TITLE_HOLD_MS))
-            return;
-        Sleep(static_cast<DWORD>(left));
-    }
-}
-
 static bool TakeJob(TitleJob* job)
 {
-    WaitOutHold();
     EnterCriticalSection(&s_lock);
     bool taken = s_jobRing.count > 0;
     if (taken) {
@@ -196,15 +181,6 @@ static bool StartTitleScan()
     ResumeThread(thread);
     CloseHandle(thread);
     return true;
-}
-
-void HoldTitleReading()
-{
-    if (!s_started || s_jobsWaiting == NULL)
-        return;
-    EnterCriticalSection(&s_lock);
-    s_holdUntil = GetTickCount() + TITLE_HOLD_MS;
-    LeaveCriticalSection(&s_lock);
 }
 
 int TitleJobRoom()
