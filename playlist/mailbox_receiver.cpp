@@ -46,6 +46,7 @@ void EndAddStream(HWND window)
     HWND list = GetDlgItem(window, IDC_PLAYLIST);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, NULL, TRUE);
+    ReadTitlesSoon(window);
 }
 
 // Without a timer nothing would end the stream, so the list then draws as

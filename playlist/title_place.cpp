@@ -84,10 +84,12 @@ static bool HandOutJobs(HWND window, HWND list)
     return room < given;
 }
 
+// Every append calls it: the jobs are handed out at the timer's next tick,
+// which a stream of adds puts off until it pauses, so that the adds go at
+// their own pace.
 void ReadTitlesSoon(HWND window)
 {
-    if (HandOutJobs(window, GetDlgItem(window, IDC_PLAYLIST)))
-        KeepTicking(window, true);
+    KeepTicking(window, true);
 }
 
 void TitlesSeeQueueChange(QueueChange change, int index, int toIndex)
@@ -157,6 +159,10 @@ static void DrawRowsInView(HWND list, const int* rows, int count)
 
 static void CALLBACK OnTitlesTick(HWND window, UINT, UINT_PTR, DWORD)
 {
+    // A stream of adds (a forwarded playlist) goes first: the reading, whose
+    // files' calls share Wine's server with the adds', waits for it to pause.
+    if (AddStreamUnderWay())
+        return;
     TitleResult* results = static_cast<TitleResult*>(std::malloc(sizeof(TitleResult) * RESULTS_AT_ONCE));
     if (results == NULL)
         return;
