@@ -37,10 +37,8 @@ void ReleaseRunningMarker(HKEY marker);
 HWND FindPlayerWindow();
 
 // The player's window exists: later starts may now find it and forward to
-// it, and the marker's owner serves Explorer's executes from its window's
-// first message on (MSG_START_DDE, which calls StartServingExecutes).
+// it, and the marker's owner serves Explorer's executes.
 void OpenToLaterStarts(HWND window);
-void StartServingExecutes(HWND window);
 
 // Explorer's executes for a selection, one per item, carried out against the
 // window; served by the marker's owner from its window's start to its end.

@@ -132,16 +132,9 @@ static void ReleaseStartGuard()
 
 void OpenToLaterStarts(HWND window)
 {
-    // The shell sends its executes once the player waits for input, which
-    // comes after this message; the window need not wait for the service.
-    PostMessageA(window, MSG_START_DDE, 0, 0);
-    ReleaseStartGuard();
-}
-
-void StartServingExecutes(HWND window)
-{
     if (g_runningMarker != NULL)
         StartDdeService(window);
+    ReleaseStartGuard();
 }
 
 enum Delivery {

@@ -74,9 +74,6 @@
 #define MSG_PLAY_ENTRY      1301
 /* Makes Windows' media controls, once the queue first holds something */
 #define MSG_MEDIA_CONTROLS  1303
-/* Posted by the start: the marker's owner serves Explorer's executes from
-   its window's first pass through its loop, once the window shows */
-#define MSG_START_DDE       1304
 
 /* The tray icon's id */
 #define TRAY_ICON_ID        1000

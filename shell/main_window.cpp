@@ -246,7 +246,6 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case MSG_PLAY_ENTRY:  PlayEntryNow(window, static_cast<int>(wParam)); break;
     case MSG_QUEUE_NOT_KEPT: ReportQueueNotKept(window); break;
     case MSG_MEDIA_CONTROLS: StartMediaControls(window); break;
-    case MSG_START_DDE:   StartServingExecutes(window); break;
     case WM_DROPFILES:    AddDroppedFiles(window, reinterpret_cast<HDROP>(wParam)); break;
     case WM_HOTKEY:       HandleMediaKey(window, static_cast<int>(wParam)); break;
     case WM_ENDSESSION:   OnEndSession(window, static_cast<BOOL>(wParam), lParam); break;
