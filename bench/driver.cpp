@@ -23,6 +23,7 @@
 
 #include "resource.h"
 #include "bench_timing.h"
+#include "outside_player.h"
 
 static const UINT MSG_FLOOR_FILL = WM_APP + 1;
 static const DWORD WINDOW_WAIT_MS = 30000;
@@ -49,20 +50,11 @@ static std::string CommandLine(const std::string& program, const std::string& ta
     return line;
 }
 
-// Every program starts without the queue an earlier one kept: each
-// measurement is of a first start on a fresh profile.
-static void ForgetKeptQueue()
-{
-    char folder[MAX_PATH] = "";
-    if (FAILED(SHGetFolderPathA(NULL, CSIDL_APPDATA, NULL, SHGFP_TYPE_CURRENT, folder)))
-        return;
-    for (const char* name : {"Queue.VireoQueue", "Queue.VireoQueue.new", "Place.VireoQueue"})
-        DeleteFileA((std::string(folder) + "\\Vireo\\" + name).c_str());
-}
-
 static bool Start(Child& child, const std::string& program, const std::string& tail)
 {
-    ForgetKeptQueue();
+    // Every program starts without the queue an earlier one kept: each
+    // measurement is of a first start on a fresh profile.
+    ClearKept(KeptFolder());
     std::string line = CommandLine(program, tail);
     std::vector<char> buffer(line.begin(), line.end());
     buffer.push_back('\0');
@@ -76,37 +68,14 @@ static bool Start(Child& child, const std::string& program, const std::string& t
     return true;
 }
 
-struct Search {
-    DWORD pid;
-    bool visible;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter)
-{
-    Search* search = reinterpret_cast<Search*>(parameter);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid != search->pid)
-        return TRUE;
-    char name[16];
-    if (GetClassNameA(window, name, sizeof name) == 0 || std::strcmp(name, "#32770") != 0)
-        return TRUE;
-    if (search->visible && !IsWindowVisible(window))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 // The process's dialog window, polled every millisecond or so.
 static HWND WaitForWindow(const Child& child, bool visible)
 {
     double deadline = Now() + WINDOW_WAIT_MS / 1000.0;
     while (Now() < deadline) {
-        Search search = {child.info.dwProcessId, visible, NULL};
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found != NULL)
-            return search.found;
+        HWND found = DialogOf(child.info.dwProcessId, visible);
+        if (found != NULL)
+            return found;
         if (WaitForSingleObject(child.info.hProcess, 1) == WAIT_OBJECT_0)
             return NULL;
     }
@@ -589,15 +558,9 @@ static double DoubleClickMs(HWND window, int index)
 {
     HWND list = GetDlgItem(window, IDC_PLAYLIST);
     Ask(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
-    int top = static_cast<int>(Ask(list, LB_GETTOPINDEX, 0, 0));
-    int height = static_cast<int>(Ask(list, LB_GETITEMHEIGHT, 0, 0));
     Ask(GetDlgItem(window, IDC_STATUS), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("-"));
-    LPARAM at = MAKELPARAM(20, (index - top) * height + height / 2);
     double start = Now();
-    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageA(list, WM_LBUTTONUP, 0, at);
-    PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    PostDoubleClick(list, index);
     while (StatusText(window) == "-") {
         if (Now() - start > 10)
             return -1;

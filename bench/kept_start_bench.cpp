@@ -13,58 +13,9 @@
 
 #include "resource.h"
 #include "bench_timing.h"
+#include "outside_player.h"
 
 static const DWORD WAIT_MS = 60000;
-static const char* const KEPT_NAMES[] = {"Queue.VireoQueue", "Queue.VireoQueue.new", "Place.VireoQueue"};
-
-// Where the player keeps its queue in this world.
-static std::string KeptFolder()
-{
-    char folder[MAX_PATH] = "";
-    if (FAILED(SHGetFolderPathA(NULL, CSIDL_APPDATA | CSIDL_FLAG_CREATE, NULL, SHGFP_TYPE_CURRENT, folder)))
-        return "";
-    std::string kept = std::string(folder) + "\\Vireo";
-    CreateDirectoryA(kept.c_str(), NULL);
-    return kept;
-}
-
-static void ClearKept(const std::string& folder)
-{
-    for (const char* name : KEPT_NAMES)
-        DeleteFileA((folder + "\\" + name).c_str());
-}
-
-static int EntryLines(const char* queue)
-{
-    std::FILE* file = std::fopen(queue, "rb");
-    if (file == NULL)
-        return -1;
-    int entries = 0;
-    char line[1024];
-    while (std::fgets(line, sizeof line, file) != NULL)
-        if (std::strncmp(line, "entry\t", 6) == 0)
-            ++entries;
-    std::fclose(file);
-    return entries;
-}
-
-struct Search {
-    DWORD pid;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchShown(HWND window, LPARAM parameter)
-{
-    Search* search = reinterpret_cast<Search*>(parameter);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char name[16];
-    if (pid != search->pid || !IsWindowVisible(window) || GetClassNameA(window, name, sizeof name) == 0 ||
-        std::strcmp(name, "#32770") != 0)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
 
 static int ListCount(HWND window)
 {
@@ -88,11 +39,10 @@ static double TimeStart(const std::string& vireo, int entries)
     double shown = -1;
     HWND window = NULL;
     while (NowMs() - started < WAIT_MS && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
-        Search search = {info.dwProcessId, NULL};
-        EnumWindows(MatchShown, reinterpret_cast<LPARAM>(&search));
-        if (search.found != NULL && ListCount(search.found) == entries) {
+        HWND found = DialogOf(info.dwProcessId, true);
+        if (found != NULL && ListCount(found) == entries) {
             shown = NowMs() - started;
-            window = search.found;
+            window = found;
             break;
         }
         Sleep(1);

@@ -20,6 +20,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import gap  # noqa: E402
 import make_media  # noqa: E402
 import report_titles  # noqa: E402
+from report_titles import ratio  # noqa: E402
 
 
 def read_results(path):
@@ -96,10 +97,6 @@ def machine():
     return os.cpu_count(), model, wine
 
 
-def ratio(a, b):
-    return a / b if b else float("nan")
-
-
 QUEUE_TITLE = "## The queue with 10,000 entries"
 QUEUE_GOAL_MS = 50
 
@@ -154,20 +151,6 @@ def queue_section(v, runs, when, load_before, load_after):
               "TheEntryThatPlaysIsBoldBehindAMarkWhateverIsSelected` checks by counting the list's paints over "
               "ticks (none). The mark moves by redrawing the two rows concerned, once per change of entry.\n")
     return md
-
-
-def replace_queue_section(output, section):
-    text = open(output).read() if os.path.exists(output) else "# Benchmarks\n"
-    body = "\n".join(section)
-    start = text.find(QUEUE_TITLE)
-    if start >= 0:
-        end = text.find("\n## ", start + len(QUEUE_TITLE))
-        text = text[:start] + body + ("\n" + text[end + 1:] if end >= 0 else "\n")
-    else:
-        anchor = text.find("## How each figure is measured")
-        text = text[:anchor] + body + "\n" + text[anchor:] if anchor >= 0 else text + "\n" + body + "\n"
-    with open(output, "w") as out:
-        out.write(text)
 
 
 STARTUP_FIGURE = "Start-up to window shown (ms; ratio: median of pairs)"
@@ -232,7 +215,8 @@ def main():
     if sys.argv[1] == "--queue":
         build, work, results, load_before, load_after, output = sys.argv[2:8]
         v, runs = read_results(results)
-        replace_queue_section(output, queue_section(v, runs, measured_at([results]), load_before, load_after))
+        report_titles.replace_section(output, queue_section(v, runs, measured_at([results]), load_before, load_after),
+                                      QUEUE_TITLE)
         print("run-benchmarks: rewrote the queue's section of %s" % output)
         return
     if sys.argv[1] == "--startup":

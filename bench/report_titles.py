@@ -115,13 +115,13 @@ def section(v, runs, when, build, load_before, load_after, cpus):
     return md
 
 
-def replace_section(output, lines):
+def replace_section(output, lines, title=TITLE):
     """The section in place of the one there, or before the method when there is none."""
     text = open(output).read() if os.path.exists(output) else "# Benchmarks\n"
     body = "\n".join(lines)
-    start = text.find(TITLE)
+    start = text.find(title)
     if start >= 0:
-        end = text.find("\n## ", start + len(TITLE))
+        end = text.find("\n## ", start + len(title))
         text = text[:start] + body + ("\n" + text[end + 1:] if end >= 0 else "\n")
     else:
         anchor = text.find("## How each figure is measured")

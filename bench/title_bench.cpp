@@ -14,6 +14,7 @@
 
 #include "resource.h"
 #include "bench_timing.h"
+#include "outside_player.h"
 #include "title_bench.h"
 
 static const DWORD SHOW_WAIT_MS = 60000;
@@ -21,55 +22,6 @@ static const DWORD EXIT_WAIT_MS = 60000;
 // What no scan of 10,000 small files takes, however loaded the machine.
 static const double SCAN_WAIT_MS = 600000;
 static const DWORD POLL_MS = 2;
-static const char* const KEPT_NAMES[] = {"Queue.VireoQueue", "Queue.VireoQueue.new", "Place.VireoQueue"};
-
-// Where the player keeps its queue in this world.
-static std::string KeptFolder()
-{
-    char folder[MAX_PATH] = "";
-    if (FAILED(SHGetFolderPathA(NULL, CSIDL_APPDATA | CSIDL_FLAG_CREATE, NULL, SHGFP_TYPE_CURRENT, folder)))
-        return "";
-    std::string kept = std::string(folder) + "\\Vireo";
-    CreateDirectoryA(kept.c_str(), NULL);
-    return kept;
-}
-
-static void ClearKept(const std::string& folder)
-{
-    for (const char* name : KEPT_NAMES)
-        DeleteFileA((folder + "\\" + name).c_str());
-}
-
-static int EntryLines(const char* queue)
-{
-    std::FILE* file = std::fopen(queue, "rb");
-    if (file == NULL)
-        return -1;
-    int entries = 0;
-    char line[2048];
-    while (std::fgets(line, sizeof line, file) != NULL)
-        entries += std::strncmp(line, "entry\t", 6) == 0;
-    std::fclose(file);
-    return entries;
-}
-
-struct Search {
-    DWORD pid;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchShown(HWND window, LPARAM parameter)
-{
-    Search* search = reinterpret_cast<Search*>(parameter);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char name[16];
-    if (pid != search->pid || !IsWindowVisible(window) || GetClassNameA(window, name, sizeof name) == 0 ||
-        std::strcmp(name, "#32770") != 0)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
 
 LRESULT Ask(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -109,12 +61,11 @@ bool StartWithQueue(Player* player, const std::string& vireo, const char* queue)
     if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &player->info))
         return false;
     while (NowMs() - player->started < SHOW_WAIT_MS && WaitForSingleObject(player->info.hProcess, 0) == WAIT_TIMEOUT) {
-        Search search = {player->info.dwProcessId, NULL};
-        EnumWindows(MatchShown, reinterpret_cast<LPARAM>(&search));
-        if (search.found != NULL &&
-            Ask(GetDlgItem(search.found, IDC_PLAYLIST), LB_GETCOUNT, 0, 0) == player->entries) {
+        HWND found = DialogOf(player->info.dwProcessId, true);
+        if (found != NULL &&
+            Ask(GetDlgItem(found, IDC_PLAYLIST), LB_GETCOUNT, 0, 0) == player->entries) {
             player->shown = NowMs();
-            player->window = search.found;
+            player->window = found;
             return true;
         }
         Sleep(1);

@@ -14,6 +14,7 @@
 
 #include "resource.h"
 #include "bench_timing.h"
+#include "outside_player.h"
 #include "title_bench.h"
 
 static const DWORD ROUND_TRIP_EVERY_MS = 3;
@@ -72,16 +73,9 @@ static std::string ControlText(HWND window, int id)
 // changing (it names the entry that plays); -1 when it never did.
 static double PlayMs(HWND window, int row)
 {
-    HWND list = GetDlgItem(window, IDC_PLAYLIST);
-    int top = static_cast<int>(Ask(list, LB_GETTOPINDEX, 0, 0));
-    int height = static_cast<int>(Ask(list, LB_GETITEMHEIGHT, 0, 0));
     Ask(GetDlgItem(window, IDC_STATUS), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("-"));
-    LPARAM at = MAKELPARAM(20, (row - top) * height + height / 2);
     double start = NowMs();
-    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageA(list, WM_LBUTTONUP, 0, at);
-    PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    PostDoubleClick(GetDlgItem(window, IDC_PLAYLIST), row);
     while (ControlText(window, IDC_STATUS) == "-") {
         if (NowMs() - start > EDIT_WAIT_MS)
             return -1;
