@@ -12,6 +12,7 @@ EDIT_GOAL_MS = 50
 PLAY_GOAL = 1.1
 RESTORE_GOAL = 1.5
 MEMORY_GOAL_B = 1024
+FIND_GOAL_MS = 50
 
 
 def median(values):
@@ -87,6 +88,14 @@ def section(v, runs, when, build, load_before, load_after, cpus):
                   % ("{:,}".format(int(v["memory_entries"])),
                      "every title read" if read else "NOT every title read in 3 minutes", per, fper, ratio(per, fper),
                      MEMORY_GOAL_B, verdict(per < MEMORY_GOAL_B and read)))
+    for kind, paths in (("short", "paths kept by their short forms"), ("long", "paths kept whole")):
+        if "find_%s_key_ms" % kind in v:
+            key = float(v["find_%s_key_ms" % kind])
+            md.append("| The find box over %s entries, %s: a key typed or erased, median (ms; worst %.1f of %s) "
+                      "| %.2f | - | - | < %d ms | %s |"
+                      % ("{:,}".format(int(v["find_%s_entries" % kind])), paths,
+                         float(v["find_%s_key_max_ms" % kind]), v["find_%s_keys" % kind], key, FIND_GOAL_MS,
+                         verdict(key < FIND_GOAL_MS)))
     md.append("")
     md.append("Each run, in turn: Vireo's reading %s ms; the floor's %s ms (pairs %s); the floor looking each "
               "file up first %s ms; the floor at the lowest thread priority %s ms. Vireo's start to its window "
@@ -95,6 +104,13 @@ def section(v, runs, when, build, load_before, load_after, cpus):
               % (listed(scan), listed(floor), listed(pairs, "%.2f"), listed(runs.get("scan_floor_lookup_run", [])),
                  listed(runs.get("scan_floor_low_run", [])), listed(runs.get("titles_start_shown_run", [])),
                  v.get("titles_summary", "-"), listed(runs.get("titles_summary_changes_run", []))))
+    if "find_short_key_ms" in v and "find_long_key_ms" in v:
+        md.append("The find box, short and long paths (medians, ms): opening it (the queue indexed, every entry "
+                  "listed) %.1f and %.1f; an entry removed while it is open %.1f and %.1f; the first key after an "
+                  "entry came (which indexes it) %.1f and %.1f.\n"
+                  % tuple(float(v["find_%s_%s" % (kind, name)]) for name in ("open_ms", "removal_ms",
+                                                                              "key_after_append_ms")
+                          for kind in ("short", "long")))
     md.append("The window, each run (during the reading / idle, medians and 95th percentiles, ms): round trips %s; "
               "edits %s; plays %s; round trips per run %s, edits %s, plays %s; the reading took %s ms with the window "
               "asked meanwhile.\n"
